@@ -1,0 +1,169 @@
+#include "bus/FrameCodec.h"
+
+#include <array>
+
+namespace rir {
+
+namespace {
+
+constexpr std::array<std::uint16_t, 256> MakeCrcTable() {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        std::uint16_t crc = static_cast<std::uint16_t>(i);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u) : static_cast<std::uint16_t>(crc >> 1);
+        table[i] = crc;
+    }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> CRC_TABLE = MakeCrcTable();
+
+inline std::uint16_t CrcStep(std::uint16_t crc, std::uint8_t byte) {
+    return static_cast<std::uint16_t>(CRC_TABLE[(crc ^ byte) & 0xFFu] ^ (crc >> 8));
+}
+
+bool IsUpperHexDigit(int c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+int HexValue(int c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
+
+} // namespace
+
+std::uint16_t Crc16(const std::uint8_t* data, std::size_t length) {
+    std::uint16_t crc = 0xFFFF;
+    for (std::size_t i = 0; i < length; ++i)
+        crc = CrcStep(crc, data[i]);
+    return crc;
+}
+
+std::uint16_t Crc16(std::span<const std::uint8_t> data) { return Crc16(data.data(), data.size()); }
+
+std::uint16_t Crc16(std::span<const int> values) {
+    std::uint16_t crc = 0xFFFF;
+    for (int v : values)
+        crc = CrcStep(crc, static_cast<std::uint8_t>(v & 0xFF));
+    return crc;
+}
+
+char HexDigit(std::uint8_t byte, bool high) {
+    const int nibble = high ? (byte >> 4) : (byte & 0x0F);
+    return static_cast<char>(nibble < 10 ? 0x30 + nibble : 0x37 + nibble);
+}
+
+std::uint8_t Lrc(const std::uint8_t* data, std::size_t length) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        sum += data[i];
+    return static_cast<std::uint8_t>((0x100u - (sum & 0xFFu)) & 0xFFu);
+}
+
+std::uint8_t Lrc(std::span<const std::uint8_t> data) { return Lrc(data.data(), data.size()); }
+
+std::uint8_t Lrc(std::span<const int> values) {
+    unsigned sum = 0;
+    for (int v : values)
+        sum += static_cast<unsigned>(v & 0xFF);
+    return static_cast<std::uint8_t>((0x100u - (sum & 0xFFu)) & 0xFFu);
+}
+
+std::vector<std::uint8_t> EncodeRequest(Framing framing, std::span<const std::uint8_t> request) {
+    std::vector<std::uint8_t> out;
+    switch (framing) {
+    case Framing::Rtu: {
+        out.assign(request.begin(), request.end());
+        const std::uint16_t crc = Crc16(request);
+        out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(crc >> 8));
+        break;
+    }
+    case Framing::Ascii: {
+        out.reserve(request.size() * 2 + 5);
+        out.push_back(':');
+        for (std::uint8_t b : request) {
+            out.push_back(static_cast<std::uint8_t>(HexDigit(b, true)));
+            out.push_back(static_cast<std::uint8_t>(HexDigit(b, false)));
+        }
+        const std::uint8_t lrc = Lrc(request);
+        out.push_back(static_cast<std::uint8_t>(HexDigit(lrc, true)));
+        out.push_back(static_cast<std::uint8_t>(HexDigit(lrc, false)));
+        out.push_back(0x0D);
+        out.push_back(0x0A);
+        break;
+    }
+    case Framing::Rs232:
+        out.assign(request.begin(), request.end());
+        break;
+    }
+    return out;
+}
+
+bool HasAsciiFrameShape(std::span<const int> values) {
+    const std::size_t n = values.size();
+    return n >= 3 && values[0] == ':' && values[n - 2] == 0x0D && values[n - 1] == 0x0A;
+}
+
+std::vector<int> AsciiUnwrap(std::span<const int> values) {
+    std::vector<int> out;
+    out.reserve(values.size() / 2 + 2);
+    int pendingDigit = -1; // the high nibble waiting for its partner
+    for (int c : values) {
+        if (IsUpperHexDigit(c)) {
+            if (pendingDigit < 0) {
+                pendingDigit = HexValue(c);
+            } else {
+                out.push_back(pendingDigit * 16 + HexValue(c));
+                pendingDigit = -1;
+            }
+        } else {
+            pendingDigit = -1;
+            out.push_back(c);
+        }
+    }
+    // The ':' and CR LF are characters of their own, so they survive the pass at both ends.
+    if (!out.empty() && out.front() == ':')
+        out.erase(out.begin());
+    if (out.size() >= 2 && out[out.size() - 2] == 0x0D && out.back() == 0x0A)
+        out.resize(out.size() - 2);
+    return out;
+}
+
+bool ChecksumOk(Framing framing, std::span<const int> values) {
+    const std::size_t n = values.size();
+    switch (framing) {
+    case Framing::Rs232:
+        return n >= 2;
+    case Framing::Ascii:
+        if (n < 2)
+            return false;
+        return (values[n - 1] & 0xFF) == values[n - 1] && values[n - 1] == Lrc(values.first(n - 1));
+    case Framing::Rtu: {
+        if (n < 3)
+            return false;
+        const int low = values[n - 2];
+        const int high = values[n - 1];
+        if (low < 0 || low > 255 || high < 0 || high > 255)
+            return false;
+        return Crc16(values.first(n - 2)) == low + 256 * high;
+    }
+    }
+    return false;
+}
+
+std::optional<ReplyHeader> ReadReplyHeader(Framing framing, std::span<const int> values) {
+    const std::size_t functionIndex = framing == Framing::Rs232 ? 0 : 1;
+    if (values.size() <= functionIndex)
+        return std::nullopt;
+    ReplyHeader h;
+    h.address = framing == Framing::Rs232 ? 0 : values[0];
+    h.function = values[functionIndex];
+    h.payloadOffset = functionIndex + 1;
+    if (h.function > 0x7F) {
+        h.exception = true;
+        h.refusedFunction = h.function - EXCEPTION_FLAG;
+        if (values.size() > h.payloadOffset)
+            h.exceptionCode = values[h.payloadOffset];
+    }
+    return h;
+}
+
+} // namespace rir

@@ -1,0 +1,88 @@
+// The wire format: the three framings, CRC-16 and LRC, and reading a reply's header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace rir {
+
+// The supplies' own function codes; the letter is the byte's ASCII character.
+inline constexpr int FC_IDENTIFY = 0x41; // 'A'
+inline constexpr int FC_MEASURE = 0x42;  // 'B'
+inline constexpr int FC_CONTROL = 0x43;  // 'C'
+inline constexpr int FC_MODULES = 0x44;  // 'D'
+inline constexpr int FC_EXTENDED = 0x45; // 'E'
+inline constexpr int EXCEPTION_FLAG = 0x80;
+
+inline constexpr std::size_t MAX_REQUEST_BYTES = 255;
+
+// MODBUS-RTU: binary with CRC-16; MODBUS-ASCII: hex text with LRC; RS-232: bare bytes, no address.
+enum class Framing { Rtu, Ascii, Rs232 };
+
+// The station keeps the framing as two flags; RS-232 mode sets the ASCII flag too, so the
+// RS-232 flag is always tested first.
+constexpr Framing FramingOf(bool asciiMode, bool rs232Mode) {
+    if (rs232Mode)
+        return Framing::Rs232;
+    return asciiMode ? Framing::Ascii : Framing::Rtu;
+}
+
+// Standard Modbus CRC-16 (reflected 0xA001, start 0xFFFF, no final inversion), table driven.
+std::uint16_t Crc16(const std::uint8_t* data, std::size_t length);
+std::uint16_t Crc16(std::span<const std::uint8_t> data);
+// The same over reply values (each taken as a byte).
+std::uint16_t Crc16(std::span<const int> values);
+
+// One uppercase hex digit of a byte: its high nibble when `high`, else its low nibble.
+char HexDigit(std::uint8_t byte, bool high);
+
+// Two's complement of the 8-bit sum.
+std::uint8_t Lrc(const std::uint8_t* data, std::size_t length);
+std::uint8_t Lrc(std::span<const std::uint8_t> data);
+std::uint8_t Lrc(std::span<const int> values);
+
+// The bytes that go on the wire for one request (application bytes without framing).
+std::vector<std::uint8_t> EncodeRequest(Framing framing, std::span<const std::uint8_t> request);
+
+// An ASCII reply must start with ':' and end with CR LF; anything else is thrown away whole.
+bool HasAsciiFrameShape(std::span<const int> values);
+
+// Turns an ASCII reply into values: pairs of uppercase hex digits become bytes, any other
+// character stays a value of its own and restarts the pairing (a lone digit before it is lost).
+// The leading ':' and the trailing CR LF are removed; the LRC stays as the last value.
+// The caller checks HasAsciiFrameShape first.
+std::vector<int> AsciiUnwrap(std::span<const int> values);
+
+// Checksum test of a reply of at least two values (after ASCII unwrapping).
+bool ChecksumOk(Framing framing, std::span<const int> values);
+
+// Number of trailing checksum values in a valid reply of this framing.
+constexpr std::size_t ChecksumLength(Framing framing) {
+    switch (framing) {
+    case Framing::Rtu:
+        return 2;
+    case Framing::Ascii:
+        return 1;
+    case Framing::Rs232:
+        return 0;
+    }
+    return 0;
+}
+
+// Address, function and exception of a valid reply without its checksum.
+struct ReplyHeader {
+    int address = 0;        // 0 in RS-232 mode, where replies carry no address
+    int function = 0;       // as received; above 127 for an exception reply
+    std::size_t payloadOffset = 0;
+    bool exception = false;
+    int refusedFunction = 0; // function - 0x80 for an exception reply
+    int exceptionCode = -1;  // the byte after the function code; -1 when the reply stops short
+};
+
+// Nothing when the reply is too short to hold a function code.
+std::optional<ReplyHeader> ReadReplyHeader(Framing framing, std::span<const int> values);
+
+} // namespace rir

@@ -1,0 +1,165 @@
+#include "bus/PollList.h"
+
+#include <algorithm>
+
+namespace rir {
+
+bool AddEntry(PollList& list, int address, int channel) {
+    if (address < 1 || address > 127 || channel < 0 || channel > 1)
+        return false;
+    if (LiveEntryCount(list) >= MAX_LIVE_ENTRIES || list.size() >= MAX_LIST_ENTRIES)
+        return false;
+    PollEntry entry;
+    entry.address = address;
+    entry.channel = channel;
+    list.push_back(entry);
+    return true;
+}
+
+void MarkDeleted(PollList& list, int address, int channel) {
+    for (PollEntry& e : list) {
+        if (e.address == address && e.channel == channel)
+            e = PollEntry{}; // fresh entry, address -1
+    }
+}
+
+int FindEntry(const PollList& list, int address, int channel) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].address == address && list[i].channel == channel)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::size_t LiveEntryCount(const PollList& list) {
+    return static_cast<std::size_t>(
+        std::count_if(list.begin(), list.end(), [](const PollEntry& e) { return e.address != -1; }));
+}
+
+int NextPollFunction(PollEntry& entry) {
+    const int current = entry.nextFunction;
+    if (entry.moduleDataAllowed)
+        entry.nextFunction = current == FC_MEASURE ? FC_MODULES : FC_MEASURE;
+    else
+        entry.nextFunction = FC_MEASURE;
+    return current;
+}
+
+bool CountMiss(PollEntry& entry) {
+    ++entry.missCount;
+    if (entry.missCount >= MISSES_TO_DISCONNECT) {
+        entry.nextFunction = FC_MEASURE;
+        entry.missCount = 0;
+        entry.state = 0;
+        return true;
+    }
+    return false;
+}
+
+void ClearMisses(PollEntry& entry) { entry.missCount = 0; }
+
+bool IsValidCommand(std::span<const int> values) {
+    if (values.empty() || values.size() > MAX_REQUEST_BYTES)
+        return false;
+    return std::all_of(values.begin(), values.end(), [](int v) { return v >= 0 && v <= 255; });
+}
+
+bool AppendCommand(RequestQueue& queue, std::span<const int> values) {
+    if (!IsValidCommand(values))
+        return false;
+    queue.insert(queue.end(), values.begin(), values.end());
+    queue.push_back(QUEUE_SEPARATOR);
+    return true;
+}
+
+bool EnqueueCommand(BusShared& bus, std::span<const int> values) {
+    std::lock_guard<BusLock> hold(bus.lock);
+    return AppendCommand(bus.requestQueue, values);
+}
+
+void RemoveHeadCommand(RequestQueue& queue) {
+    const auto sep = std::find(queue.begin(), queue.end(), QUEUE_SEPARATOR);
+    if (sep == queue.end())
+        queue.clear(); // no complete command: whatever is there is a fragment
+    else
+        queue.erase(queue.begin(), sep + 1);
+}
+
+namespace {
+
+// The head command if the queue begins with a complete one; 0 when it does not.
+std::size_t HeadCommandLength(const RequestQueue& queue) {
+    const auto sep = std::find(queue.begin(), queue.end(), QUEUE_SEPARATOR);
+    if (sep == queue.end())
+        return 0;
+    return static_cast<std::size_t>(sep - queue.begin());
+}
+
+} // namespace
+
+RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode) {
+    RequestChoice choice;
+
+    // A complete command at the head pre-empts the poll. It stays queued until its
+    // acknowledgement removes it, or until it has gone out MAX_COMMAND_SENDS times unanswered.
+    if (const std::size_t s = HeadCommandLength(queue); s > 0) {
+        // Address times function code; the separator stands in for a missing second value.
+        const int key = queue[0] * queue[1];
+        bool dropped = false;
+        if (key == cursor.lastCommandKey) {
+            ++cursor.repeatCount;
+            if (cursor.repeatCount >= MAX_COMMAND_SENDS) {
+                queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(s + 1));
+                dropped = true; // this cycle polls instead
+            }
+        } else {
+            cursor.repeatCount = 0;
+            cursor.lastCommandKey = key;
+        }
+        if (!dropped) {
+            choice.request.reserve(s);
+            for (std::size_t i = 0; i < s; ++i)
+                choice.request.push_back(static_cast<std::uint8_t>(queue[i] & 0xFF));
+            choice.fromQueue = true;
+            return choice;
+        }
+    }
+
+    cursor.lastCommandKey = NO_COMMAND_KEY;
+    if (list.empty()) {
+        choice.pollListEmpty = true;
+        return choice;
+    }
+    if (cursor.position >= list.size()) // a purge shortened the list under us
+        cursor.position = 0;
+    PollEntry& entry = list[cursor.position];
+    ++cursor.position;
+
+    int function = 0;
+    int data = -1;
+    if (entry.address == -1)
+        return choice;
+    if (entry.state == 0) {
+        function = FC_IDENTIFY;
+        data = 1;
+    } else if (entry.channel == 1) {
+        return choice;
+    } else {
+        function = NextPollFunction(entry);
+    }
+    if (!rs232Mode)
+        choice.request.push_back(static_cast<std::uint8_t>(entry.address));
+    choice.request.push_back(static_cast<std::uint8_t>(function));
+    if (data >= 0)
+        choice.request.push_back(static_cast<std::uint8_t>(data));
+    return choice;
+}
+
+void EndOfCycle(PollList& list, PollCursor& cursor) {
+    if (cursor.position < list.size())
+        return;
+    cursor.position = 0;
+    std::erase_if(list, [](const PollEntry& e) { return e.address == -1; });
+}
+
+} // namespace rir

@@ -1,0 +1,97 @@
+// Which request goes on the bus next: the command queue first, else the next poll of the
+// next supply. Shared by the UI thread and the bus thread; see BusShared for the locking rule.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "bus/FrameCodec.h"
+
+namespace rir {
+
+// Ends each command in the request queue; never a byte value.
+inline constexpr int QUEUE_SEPARATOR = 1000;
+// 127 addresses times two channels.
+inline constexpr std::size_t MAX_LIVE_ENTRIES = 254;
+// The bus thread's position is 8 bits wide: the list (deleted entries included) must stay
+// short enough for the position to reach its end, or the purge would never run.
+inline constexpr std::size_t MAX_LIST_ENTRIES = 255;
+// A queued command is dropped after this many sends without an acknowledgement.
+inline constexpr int MAX_COMMAND_SENDS = 3;
+// Consecutive missed replies after which a supply counts as gone.
+inline constexpr int MISSES_TO_DISCONNECT = 5;
+
+struct PollEntry {
+    int address = -1;              // -1: deleted, waiting for the purge at the end of a pass
+    int channel = 0;               // 1: a supply's second channel, never polled on its own
+    int state = 0;                 // 0 unknown, 1 identified, 2 fully known
+    int nextFunction = FC_MEASURE; // FC_MEASURE or FC_MODULES
+    int missCount = 0;
+    bool moduleDataAllowed = true; // false once the supply said it has no modules
+
+    bool operator==(const PollEntry&) const = default;
+};
+
+using PollList = std::vector<PollEntry>;
+// Commands as values 0..255, each followed by QUEUE_SEPARATOR.
+using RequestQueue = std::vector<int>;
+// The raw bytes of one cycle's answer, or the no-reply marker.
+using ReplyBuffer = std::vector<int>;
+using BusLock = std::mutex;
+
+// Everything the two threads share apart from the atomic flags of BusState. Every access
+// holds `lock`; the bus thread never holds it across port i/o, a sleep or a wait.
+struct BusShared {
+    mutable BusLock lock;
+    PollList pollList;
+    RequestQueue requestQueue;
+    ReplyBuffer replyBuffer;
+    std::string sentText;
+};
+
+// lastCommandKey after a poll cycle. A real key is address times function code and can be 0
+// (an RS-232 command addressed to 0), so "no command" must be a value no key can take.
+inline constexpr int NO_COMMAND_KEY = -1;
+
+// The bus thread's own bookkeeping, created once and kept across port reopenings.
+struct PollCursor {
+    std::uint8_t position = 0;
+    int lastCommandKey = NO_COMMAND_KEY;
+    int repeatCount = 0;
+};
+
+// False (and nothing added) when the list is full or the address or channel is out of range.
+bool AddEntry(PollList& list, int address, int channel);
+void MarkDeleted(PollList& list, int address, int channel);
+int FindEntry(const PollList& list, int address, int channel);
+std::size_t LiveEntryCount(const PollList& list);
+
+int NextPollFunction(PollEntry& entry);
+// True on the miss that makes the supply count as gone (the entry is back to identification).
+bool CountMiss(PollEntry& entry);
+void ClearMisses(PollEntry& entry);
+
+// A command must be 1..255 values, each 0..255. False (queue untouched) otherwise.
+bool IsValidCommand(std::span<const int> values);
+// Appends a whole command; the caller holds the lock (or owns the queue alone).
+bool AppendCommand(RequestQueue& queue, std::span<const int> values);
+// Appends a whole command under one hold of the lock.
+bool EnqueueCommand(BusShared& bus, std::span<const int> values);
+void RemoveHeadCommand(RequestQueue& queue);
+
+struct RequestChoice {
+    std::vector<std::uint8_t> request; // empty: nothing to send this cycle
+    bool pollListEmpty = false;        // the poll step found no entries
+    bool fromQueue = false;
+};
+
+// The per-cycle choice; the caller holds the lock for the whole call.
+RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode);
+// After each cycle: wrap the position at the end of a pass and purge deleted entries.
+void EndOfCycle(PollList& list, PollCursor& cursor);
+
+} // namespace rir
