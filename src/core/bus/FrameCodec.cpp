@@ -11,7 +11,8 @@ constexpr std::array<std::uint16_t, 256> MakeCrcTable() {
     for (unsigned i = 0; i < 256; ++i) {
         std::uint16_t crc = static_cast<std::uint16_t>(i);
         for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u) : static_cast<std::uint16_t>(crc >> 1);
+            crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u)
+                             : static_cast<std::uint16_t>(crc >> 1);
         table[i] = crc;
     }
     return table;
@@ -23,9 +24,13 @@ inline std::uint16_t CrcStep(std::uint16_t crc, std::uint8_t byte) {
     return static_cast<std::uint16_t>(CRC_TABLE[(crc ^ byte) & 0xFFu] ^ (crc >> 8));
 }
 
-bool IsUpperHexDigit(int c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+bool IsUpperHexDigit(int c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
 
-int HexValue(int c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
+int HexValue(int c) {
+    return c <= '9' ? c - '0' : c - 'A' + 10;
+}
 
 } // namespace
 
@@ -36,7 +41,9 @@ std::uint16_t Crc16(const std::uint8_t* data, std::size_t length) {
     return crc;
 }
 
-std::uint16_t Crc16(std::span<const std::uint8_t> data) { return Crc16(data.data(), data.size()); }
+std::uint16_t Crc16(std::span<const std::uint8_t> data) {
+    return Crc16(data.data(), data.size());
+}
 
 std::uint16_t Crc16(std::span<const int> values) {
     std::uint16_t crc = 0xFFFF;
@@ -57,7 +64,9 @@ std::uint8_t Lrc(const std::uint8_t* data, std::size_t length) {
     return static_cast<std::uint8_t>((0x100u - (sum & 0xFFu)) & 0xFFu);
 }
 
-std::uint8_t Lrc(std::span<const std::uint8_t> data) { return Lrc(data.data(), data.size()); }
+std::uint8_t Lrc(std::span<const std::uint8_t> data) {
+    return Lrc(data.data(), data.size());
+}
 
 std::uint8_t Lrc(std::span<const int> values) {
     unsigned sum = 0;

@@ -74,8 +74,8 @@ constexpr std::size_t ChecksumLength(Framing framing) {
 
 // Address, function and exception of a valid reply without its checksum.
 struct ReplyHeader {
-    int address = 0;        // 0 in RS-232 mode, where replies carry no address
-    int function = 0;       // as received; above 127 for an exception reply
+    int address = 0;  // 0 in RS-232 mode, where replies carry no address
+    int function = 0; // as received; above 127 for an exception reply
     std::size_t payloadOffset = 0;
     bool exception = false;
     int refusedFunction = 0; // function - 0x80 for an exception reply

@@ -56,7 +56,9 @@ bool CountMiss(PollEntry& entry) {
     return false;
 }
 
-void ClearMisses(PollEntry& entry) { entry.missCount = 0; }
+void ClearMisses(PollEntry& entry) {
+    entry.missCount = 0;
+}
 
 bool IsValidCommand(std::span<const int> values) {
     if (values.empty() || values.size() > MAX_REQUEST_BYTES)

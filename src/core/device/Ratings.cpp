@@ -39,7 +39,9 @@ int VoltMinFor(int voltMax, int voltScale) {
     return voltScale == 10 ? 5 : 50;
 }
 
-int CurrMinFor(int currMax) { return currMax / 100; }
+int CurrMinFor(int currMax) {
+    return currMax / 100;
+}
 
 int RatedValue(int raw, int scale) {
     // A scale of 0 can only come from a broken identification reply; show the raw value rather
@@ -98,7 +100,9 @@ constexpr std::array<int, 1> OFFER_TFT{9};
 
 } // namespace
 
-std::span<const ModuleConfigInfo> ModuleConfigTable() { return CONFIGS; }
+std::span<const ModuleConfigInfo> ModuleConfigTable() {
+    return CONFIGS;
+}
 
 const ModuleConfigInfo* FindModuleConfig(int code) {
     for (const ModuleConfigInfo& c : CONFIGS) {

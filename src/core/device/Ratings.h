@@ -62,7 +62,11 @@ const ModuleConfigInfo* FindModuleConfig(int code);
 std::span<const int> OfferedConfigs(int model, bool reverseCapable);
 
 // Status byte: bit 0 output on; bit 1 set = current regulation.
-constexpr bool StatusOutputOn(int status) { return (status & 0x01) != 0; }
-constexpr bool StatusVoltRegulation(int status) { return (status & 0x02) == 0; }
+constexpr bool StatusOutputOn(int status) {
+    return (status & 0x01) != 0;
+}
+constexpr bool StatusVoltRegulation(int status) {
+    return (status & 0x02) == 0;
+}
 
 } // namespace rir

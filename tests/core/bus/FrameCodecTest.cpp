@@ -10,7 +10,9 @@
 namespace rir {
 namespace {
 
-std::vector<int> Chars(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<int> Chars(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> l) {
     std::vector<std::uint8_t> v;
@@ -35,7 +37,8 @@ std::uint16_t BitwiseCrc(const std::vector<std::uint8_t>& data) {
     for (std::uint8_t b : data) {
         crc ^= b;
         for (int i = 0; i < 8; ++i)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001)
+                            : static_cast<std::uint16_t>(crc >> 1);
     }
     return crc;
 }

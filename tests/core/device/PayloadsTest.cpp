@@ -91,11 +91,11 @@ TEST(ParseModules, CounterFlags) {
 }
 
 TEST(ParseModules, ThermometerAndOtherRecords) {
-    const std::vector<int> p{9,
-                             0x66, 0x07, 0x3A, 0x83, 0x07, 0xD0, 0x0A, // thermo: 1850, mode 0x83, 2000, 10
-                             0x24, 0x01, 0x2C,                         // watt 300
-                             0x93, 0x04, 0, 10, 0, 5, 0, 20, 0, 30,    // reverse
-                             0x95, 0x01, 0xF4, 0x02, 0x58, 0x00, 0x0A, 0x00, 0x14, 0x01}; // channel B
+    const std::vector<int> p{
+        9,    0x66, 0x07, 0x3A, 0x83, 0x07, 0xD0, 0x0A,              // thermo: 1850, mode 0x83, 2000, 10
+        0x24, 0x01, 0x2C,                                            // watt 300
+        0x93, 0x04, 0,    10,   0,    5,    0,    20,   0,    30,    // reverse
+        0x95, 0x01, 0xF4, 0x02, 0x58, 0x00, 0x0A, 0x00, 0x14, 0x01}; // channel B
     const auto r = ParseModules(p);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->config, 9);

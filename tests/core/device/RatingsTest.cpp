@@ -1,5 +1,5 @@
-#include "device/DeviceState.h"
 #include "device/Ratings.h"
+#include "device/DeviceState.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@ TEST(RatedValue, RoundsTo95PercentAndLiftsEightsAndNines) {
     struct Case {
         int raw, scale, rated;
     } cases[] = {
-        {4200, 100, 40}, {3150, 100, 30}, {1575, 100, 15}, {1000, 100, 10}, {1900, 100, 20},
-        {2000, 100, 20}, {3150, 10, 300}, {3900, 100, 37}, {1500, 100, 14}, {0, 100, 0},
+        {4200, 100, 40},   {3150, 100, 30}, {1575, 100, 15}, {1000, 100, 10}, {1900, 100, 20},
+        {2000, 100, 20},   {3150, 10, 300}, {3900, 100, 37}, {1500, 100, 14}, {0, 100, 0},
         {65535, 1, 62260}, {1234, 0, 1172}, // a zero scale shows the raw rating instead of dividing
     };
     for (const auto& c : cases)

@@ -1,0 +1,76 @@
+// The bus settings and counters shared by the UI thread and the bus thread, and the speed table.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace rir {
+
+struct SpeedEntry {
+    int baud;
+    int readTimeoutMs; // how long one byte read may wait; also the gap that ends a reply
+    int menuId;
+    std::string_view menuText;
+};
+
+// The read time-outs are not monotonic in the speed: they are what the supplies were tuned with.
+inline constexpr std::array<SpeedEntry, 11> SpeedTable{{
+    {110, 400, 32777, "110 бод [1]"},
+    {300, 250, 32778, "300 бод [2]"},
+    {600, 60, 32779, "600 бод [3]"},
+    {1200, 40, 32780, "1200 бод [4]"},
+    {2400, 55, 32781, "2400 бод [5]"},
+    {4800, 85, 32782, "4800 бод [6]"},
+    {9600, 50, 32783, "9600 бод [7]"},
+    {14400, 35, 32784, "14400 бод [8]"},
+    {19200, 30, 32785, "19200 бод [9]"},
+    {38400, 25, 32786, "38400 бод [10]"},
+    {56000, 30, 32787, "56000 бод [11]"},
+}};
+
+inline constexpr int DEFAULT_SPEED_INDEX = 6; // 9600 baud
+// Gap between bytes that ends a read, in ms (the port's inter-character time-out).
+inline constexpr int READ_INTERVAL_TIMEOUT_MS = 10;
+
+// The speed row to use for an index that may be unset (-1) or stale.
+constexpr const SpeedEntry& SpeedRow(int speedIndex) {
+    if (speedIndex < 0 || speedIndex >= static_cast<int>(SpeedTable.size()))
+        return SpeedTable[DEFAULT_SPEED_INDEX];
+    return SpeedTable[static_cast<std::size_t>(speedIndex)];
+}
+
+// Protocol names as the protocol menu hands them to the bus thread and as the settings store them.
+inline constexpr std::string_view PROTOCOL_ASCII = "ASCII";
+inline constexpr std::string_view PROTOCOL_RTU = "RTU";
+inline constexpr std::string_view PROTOCOL_RS232 = "RS232";
+
+// Single values read and written whole. The UI writes portIndex, speedIndex and the pending
+// protocol before it sets reopenRequested; the bus thread reads them when a connection starts.
+struct BusState {
+    std::atomic<std::uint8_t> portIndex{0};
+    std::atomic<int> speedIndex{-1};
+    std::atomic<bool> asciiMode{true};
+    std::atomic<bool> rs232Mode{false};
+    std::atomic<bool> reopenRequested{false};
+    std::atomic<int> requestsSent{0};
+    std::atomic<int> timerTicks{0};
+    std::atomic<bool> reidentifyAfterAck{false};
+
+    void SetPendingProtocol(std::string_view protocol);
+    // Returns the pending protocol and empties it.
+    std::string TakePendingProtocol();
+    std::string PendingProtocol() const;
+
+private:
+    mutable std::mutex pendingLock_;
+    std::string pendingProtocol_;
+};
+
+// "ASCII", "RTU" or "RS232" set both flags; any other text changes nothing.
+void ApplyProtocol(BusState& state, std::string_view protocol);
+
+} // namespace rir

@@ -1,0 +1,65 @@
+// The station's only bus worker: one request per cycle, paced by the UI thread through "EStart".
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bus/AutoResetEvent.h"
+#include "bus/BusState.h"
+#include "bus/PollList.h"
+#include "bus/SerialPort.h"
+
+namespace rir {
+
+// The notifications the bus thread posts to the main window (wParam, lParam of WM_BUS_REPLY).
+inline constexpr int WM_BUS_REPLY = 0x0400 + 100;
+inline constexpr int NOTE_THREAD = 1;     // wParam of the bus thread's notes
+inline constexpr int NOTE_STARTED = 1;    // (1, 1) the thread runs
+inline constexpr int NOTE_SENT = 2;       // (1, 2) a request went out; sentText holds it
+inline constexpr int NOTE_EMPTY_LIST = 3; // (1, 3) the poll list was empty
+inline constexpr int NOTE_CYCLE_DONE = 2; // (2, 0) ReplyBuffer holds this cycle's answer
+
+class BusNotifier {
+public:
+    virtual ~BusNotifier() = default;
+    // Called on the bus thread; must only queue the note for the UI thread.
+    virtual void Post(int wParam, int lParam) = 0;
+};
+
+// A pause the bus thread takes after a switch-off or a module change, so the supply settles
+// before the next request.
+inline constexpr int SETTLE_AFTER_SWITCH_MS = 70;
+// After (re)opening the port, before the first request.
+inline constexpr int SETTLE_AFTER_OPEN_MS = 200;
+// Between attempts to open a port that is missing or busy. The station used to retry at once,
+// which spins a core for as long as the port is away.
+inline constexpr int OPEN_RETRY_PAUSE_MS = 500;
+// A line that never falls silent must not keep the bus thread reading for ever.
+inline constexpr std::size_t MAX_REPLY_VALUES = 1024;
+
+inline constexpr const char* SENT_TEXT_PREFIX = "Отправили в порт: ";
+
+// The port path for a port name: COM1..COM9 as they are, higher numbers with the \\.\ prefix
+// that the platform needs for them, any other name unchanged.
+std::string PortPath(const std::string& name);
+
+// Everything the bus thread works with. It outlives the thread.
+struct BusContext {
+    BusState& state;
+    BusShared& shared;
+    AutoResetEvent& eStart; // created signalled: the first cycle starts at once
+    BusNotifier& notifier;
+    SerialPort& port;
+    std::vector<std::string> portList;
+    // Sleeps unless a stop is requested; returns true when stopped. Tests replace it.
+    std::function<bool(int ms)> sleep;
+};
+
+// The thread function. Returns when RequestBusStop was called (process exit, tests).
+int BusThreadProc(BusContext& bus);
+// Asks the bus thread to end: wakes it from its wait on "EStart" and from any pause.
+void RequestBusStop(BusContext& bus);
+
+} // namespace rir
