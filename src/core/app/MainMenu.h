@@ -1,0 +1,87 @@
+// The main window's menu as data: popups of items with their ids, texts, checks and greying.
+// The station changes it; the Qt window mirrors it onto its menu bar.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rir {
+
+inline constexpr int ID_MENU_EXIT = 32771;
+inline constexpr int ID_MENU_ASCII = 32774;
+inline constexpr int ID_MENU_RTU = 32775;
+inline constexpr int ID_MENU_START_STOP = 32776;
+inline constexpr int ID_MENU_SPEED_FIRST = 32777; // "110 бод [1]" .. "56000 бод [11]" = 32787
+inline constexpr int ID_MENU_SPEED_LAST = 32787;
+inline constexpr int ID_MENU_ABOUT = 32788;
+inline constexpr int ID_MENU_ADD = 32789;
+inline constexpr int ID_MENU_DELETE = 32790;
+inline constexpr int ID_MENU_SAVE = 32791;
+inline constexpr int ID_MENU_OPEN = 32792;
+inline constexpr int ID_MENU_RS232 = 32793;
+inline constexpr int ID_MENU_LOG_SCREEN = 32795;
+inline constexpr int ID_MENU_LOG_FILE = 32796;
+inline constexpr int ID_PORT_FIRST = 1000;   // port item k has id 1000 + k
+inline constexpr int ID_DEVICE_FIRST = 2000; // device item: 2000 + channel * 127 + address
+inline constexpr int ID_DEVICE_LAST = 2254;
+inline constexpr int MAX_PORT_ITEMS = 1000; // port ids must stay below the device ids
+
+inline constexpr int ID_SEPARATOR = 0;
+
+constexpr int DeviceMenuId(int address, int channel) {
+    return ID_DEVICE_FIRST + channel * 127 + address;
+}
+
+struct MenuItem {
+    int id = ID_SEPARATOR; // 0: a separator
+    std::string text;
+    bool checked = false;
+    bool enabled = true;
+};
+
+struct MenuPopup {
+    std::string title;
+    std::vector<MenuItem> items;
+};
+
+// Popup positions on the menu bar.
+inline constexpr int POPUP_FILE = 0;
+inline constexpr int POPUP_DEVICES = 1;
+inline constexpr int POPUP_PORT = 2;
+inline constexpr int POPUP_SETTINGS = 3;
+
+class MainMenu {
+public:
+    // The menu bar as the window starts: "Файл", "Устройства", "Com-порт", "Настройки", then
+    // the bar's own item "О программе".
+    MainMenu();
+
+    const std::vector<MenuPopup>& popups() const { return popups_; }
+    const MenuItem& aboutItem() const { return about_; }
+
+    // Nothing when no item has the id.
+    const MenuItem* Find(int id) const;
+    bool Checked(int id) const;
+    bool Enabled(int id) const;
+    void SetChecked(int id, bool checked);
+    void SetEnabled(int id, bool enabled);
+
+    void AppendPortItem(int index, std::string_view name);
+    // Device items go before the last two items of "Устройства" (a separator and "Удалить").
+    void InsertDeviceItem(int id, std::string_view text);
+    void RemoveItem(int id);
+    // Unchecks every item of "Устройства" by position, then checks `id` (if present).
+    void CheckDeviceItem(int id);
+
+    // Bumped on every change, so a view can tell whether to rebuild.
+    unsigned revision() const { return revision_; }
+
+private:
+    MenuItem* FindMutable(int id);
+    std::vector<MenuPopup> popups_;
+    MenuItem about_;
+    unsigned revision_ = 0;
+};
+
+} // namespace rir

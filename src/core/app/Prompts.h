@@ -1,0 +1,20 @@
+// Modal interaction, as the station's logic needs it. Qt answers with real dialogs; tests answer
+// from a script, so no test ever blocks on a window.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace rir {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A message box with only an OK button, no icon, the application's name as caption.
+    virtual void Message(const std::string& text) = 0;
+    // The add-device dialog with `proposed` preselected; nothing on Cancel. The dialog itself
+    // refuses anything but a whole number 1..127.
+    virtual std::optional<int> AskAddress(int proposed) = 0;
+};
+
+} // namespace rir
