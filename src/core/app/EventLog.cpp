@@ -1,0 +1,156 @@
+#include "app/EventLog.h"
+
+#include "app/Cp1251.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace rir {
+namespace {
+
+std::tm CurrentLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
+}
+
+void AppendTwoDigits(std::string& out, int value, int highest) {
+    value = std::clamp(value, 0, highest);
+    out.push_back(static_cast<char>('0' + value / 10));
+    out.push_back(static_cast<char>('0' + value % 10));
+}
+
+} // namespace
+
+std::string FormatLogStamp(const std::tm& local) {
+    std::string stamp;
+    AppendTwoDigits(stamp, local.tm_hour, 23);
+    stamp.push_back(':');
+    AppendTwoDigits(stamp, local.tm_min, 59);
+    stamp.push_back(':');
+    AppendTwoDigits(stamp, local.tm_sec, 60); // 60: a leap second
+    stamp.push_back(' ');
+    return stamp;
+}
+
+int CountCrLfLines(const std::string& text) {
+    int lines = 1;
+    for (std::size_t pos = text.find("\r\n"); pos != std::string::npos; pos = text.find("\r\n", pos + 2))
+        ++lines;
+    return lines;
+}
+
+EventLog::EventLog(std::string filePath)
+    : filePath_(std::move(filePath)), clock_(CurrentLocalTime), lineCounter_(CountCrLfLines),
+      asciiFlag_([] { return false; }) {}
+
+EventLog::~EventLog() {
+    CloseFile();
+}
+
+void EventLog::setClock(LocalClock clock) {
+    clock_ = clock ? std::move(clock) : CurrentLocalTime;
+}
+
+void EventLog::setLineCounter(LineCounter counter) {
+    lineCounter_ = counter ? std::move(counter) : CountCrLfLines;
+}
+
+void EventLog::setAsciiFlag(AsciiFlag flag) {
+    asciiFlag_ = flag ? std::move(flag) : [] { return false; };
+}
+
+void EventLog::setFileProblem(FileProblem report) {
+    fileProblem_ = std::move(report);
+}
+
+void EventLog::LogLine(int index, std::string_view text) {
+    std::string line = FormatLogStamp(clock_());
+    const bool fromTable = index > 0 && index < static_cast<int>(MessageTable.size());
+    line += fromTable ? MessageTable[static_cast<std::size_t>(index)] : text;
+    if (index == MSG_BUS_THREAD_STARTED)
+        line += asciiFlag_() ? "MODBUS-ASCII" : "MODBUS-RTU";
+    line += "\r\n";
+
+    if (logToScreen_) {
+        // The oldest line goes first, so the box never grows much past what it can show.
+        if (lineCounter_(screen_) > LOG_SCREEN_MAX_LINES) {
+            const std::size_t end = screen_.find("\r\n");
+            if (end != std::string::npos)
+                screen_.erase(0, end + 2);
+        }
+        screen_ += line;
+        screenChanged_ = true;
+    }
+    if (logToFile_ && file_ != nullptr)
+        WriteToFile(line);
+}
+
+void EventLog::ToggleLogToScreen() {
+    logToScreen_ = !logToScreen_;
+    // The box shows again whatever it held when it was hidden.
+    screenChanged_ = true;
+}
+
+void EventLog::ToggleLogToFile() {
+    if (logToFile_) {
+        LogLine(0, LOG_FILE_OFF_TEXT);
+        logToFile_ = false;
+        CloseFile();
+    } else {
+        logToFile_ = true;
+        OpenFile();
+        LogLine(0, LOG_FILE_ON_TEXT);
+    }
+}
+
+bool EventLog::OpenFile() {
+    CloseFile();
+    // Binary mode: the lines carry their own CR LF.
+    file_ = std::fopen(filePath_.c_str(), "wb");
+    if (file_ == nullptr) {
+        ReportFileProblem(LOG_FILE_CREATE_FAILED);
+        return false;
+    }
+    return true;
+}
+
+void EventLog::CloseFile() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+bool EventLog::takeScreenChanged() {
+    return std::exchange(screenChanged_, false);
+}
+
+void EventLog::WriteToFile(const std::string& line) {
+    const std::string bytes = Utf8ToCp1251(line);
+    // Flushed line by line, so the file is complete up to the last event if the station dies.
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    if (std::fflush(file_) != 0 || !written) {
+        // A full disk or a vanished medium: stop writing rather than fail on every line; the
+        // next switching on tries afresh.
+        CloseFile();
+        ReportFileProblem(LOG_FILE_WRITE_FAILED);
+    }
+}
+
+void EventLog::ReportFileProblem(std::string_view format) {
+    if (!fileProblem_)
+        return;
+    std::string text(format);
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, filePath_);
+    fileProblem_(text);
+}
+
+} // namespace rir
