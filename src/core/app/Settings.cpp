@@ -1,0 +1,97 @@
+#include "app/Settings.h"
+
+#include "app/ProfileStore.h"
+
+#include <algorithm>
+
+namespace rir {
+namespace {
+
+constexpr int MAX_DEVICE_ADDRESS = 127;
+
+// Cut to at most `limit` bytes without splitting a UTF-8 character.
+std::string LimitedName(std::string_view name, std::size_t limit) {
+    if (name.size() <= limit)
+        return std::string(name);
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(name.substr(0, end));
+}
+
+} // namespace
+
+std::string TabSectionName(int position) {
+    std::string digits = std::to_string(position);
+    if (position >= 0 && digits.size() < 2)
+        digits.insert(0, "0");
+    return "Tab_" + digits;
+}
+
+int ChannelFromTabName(std::string_view name) {
+    return name.find('_', 1) != name.npos ? 1 : 0;
+}
+
+StoredSettings ReadSettings(const ProfileStore& store) {
+    StoredSettings s;
+    const StoredSettings defaults;
+    s.port = store.GetString(SETTINGS_SECTION, "Port", defaults.port);
+    s.protocol = store.GetString(SETTINGS_SECTION, "Protocol", defaults.protocol);
+    s.speed = store.GetInt(SETTINGS_SECTION, "Speed", defaults.speed);
+    s.activeTab = store.GetInt(SETTINGS_SECTION, "ActiveTab", defaults.activeTab);
+    s.logToScreen = store.GetInt(SETTINGS_SECTION, "LogToScreen", defaults.logToScreen);
+    s.logToFile = store.GetInt(SETTINGS_SECTION, "LogToFile", defaults.logToFile);
+
+    // A damaged or hand-edited count must not send the reader through millions of sections.
+    s.tabs = std::clamp(store.GetInt(SETTINGS_SECTION, "Tabs", defaults.tabs), 0, MAX_TAB_SECTIONS);
+    for (int i = 1; i <= s.tabs; ++i) {
+        const std::string section = TabSectionName(i);
+        const int id = store.GetInt(section, "Id", 0);
+        if (id < 1 || id > MAX_DEVICE_ADDRESS)
+            continue;
+        std::string name = LimitedName(store.GetString(section, "Name", ""), MAX_TAB_NAME);
+        const int channel = ChannelFromTabName(name);
+        s.tabSections.push_back({std::move(name), id, channel});
+    }
+
+    const WindowPlacement none;
+    s.window.status = store.GetInt(WINDOW_SECTION, "Status", none.status);
+    s.window.top = store.GetInt(WINDOW_SECTION, "Top", none.top);
+    s.window.bottom = store.GetInt(WINDOW_SECTION, "Bottom", none.bottom);
+    s.window.right = store.GetInt(WINDOW_SECTION, "Right", none.right);
+    s.window.left = store.GetInt(WINDOW_SECTION, "Left", none.left);
+    return s;
+}
+
+bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
+    // Every position, so no section of an earlier run with more tabs survives.
+    for (int i = 1; i <= MAX_TAB_SECTIONS; ++i)
+        store.DeleteSection(TabSectionName(i));
+
+    const int tabCount =
+        static_cast<int>(std::min<std::size_t>(settings.tabSections.size(), MAX_TAB_SECTIONS));
+    bool ok = true;
+    ok &= store.WriteString(SETTINGS_SECTION, "Port", settings.port);
+    ok &= store.WriteString(SETTINGS_SECTION, "Protocol", settings.protocol);
+    ok &= store.WriteInt(SETTINGS_SECTION, "Speed", settings.speed);
+    ok &= store.WriteInt(SETTINGS_SECTION, "Tabs", tabCount);
+    ok &= store.WriteInt(SETTINGS_SECTION, "ActiveTab", settings.activeTab);
+    ok &= store.WriteInt(SETTINGS_SECTION, "LogToScreen", settings.logToScreen);
+    ok &= store.WriteInt(SETTINGS_SECTION, "LogToFile", settings.logToFile);
+
+    ok &= store.WriteInt(WINDOW_SECTION, "Status", settings.window.status);
+    ok &= store.WriteInt(WINDOW_SECTION, "Top", settings.window.top);
+    ok &= store.WriteInt(WINDOW_SECTION, "Left", settings.window.left);
+    ok &= store.WriteInt(WINDOW_SECTION, "Bottom", settings.window.bottom);
+    ok &= store.WriteInt(WINDOW_SECTION, "Right", settings.window.right);
+
+    for (int k = 1; k <= tabCount; ++k) {
+        const auto& tab = settings.tabSections[static_cast<std::size_t>(k - 1)];
+        const std::string section = TabSectionName(k);
+        ok &= store.WriteString(section, "Name", LimitedName(tab.name, MAX_TAB_NAME));
+        ok &= store.WriteInt(section, "Id", tab.id);
+    }
+    return ok;
+}
+
+} // namespace rir

@@ -1,0 +1,56 @@
+// What the station keeps between runs, and the order in which it is read from and written to
+// the settings file. The main window's logic decides what the values mean.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/WindowPlacement.h"
+
+namespace rir {
+
+class ProfileStore;
+
+inline constexpr std::string_view SETTINGS_SECTION = "RIR Control RS485";
+inline constexpr std::string_view WINDOW_SECTION = "Window";
+// 127 addresses, each with a possible second channel: the most tabs the station can hold.
+inline constexpr int MAX_TAB_SECTIONS = 254;
+// A tab's name is kept to this many bytes.
+inline constexpr std::size_t MAX_TAB_NAME = 255;
+
+struct StoredSettings {
+    struct Tab {
+        std::string name; // "#5", "#5_2"
+        int id = 0;       // the device address, 1..127
+        int channel = 0;  // derived from the name when read; not written
+        bool operator==(const Tab&) const = default;
+    };
+
+    std::string port;               // the port's name; "" when none was stored
+    std::string protocol = "ASCII"; // "ASCII", "RTU" or "RS232"; anything else as stored
+    int speed = 9600;               // baud
+    int tabs = 0;                   // "Tabs" as read, within 0..MAX_TAB_SECTIONS
+    int activeTab = 0;              // index of the selected tab + 1
+    int logToScreen = 1;            // exactly 1 means on
+    int logToFile = 0;              // exactly 1 means on
+    std::vector<Tab> tabSections;   // the tabs in order: read, only those with a usable Id
+    WindowPlacement window;
+};
+
+// "Tab_%.2i": Tab_01 .. Tab_09, Tab_10 .. Tab_127.
+std::string TabSectionName(int position);
+
+// Channel 1 (a supply's second output) when the name has '_' after its first character.
+int ChannelFromTabName(std::string_view name);
+
+// Every value with its default when it is missing. Tab sections 1..Tabs are read in order;
+// those whose Id is not a device address (1..127) are skipped.
+StoredSettings ReadSettings(const ProfileStore& store);
+
+// In this order: deletes the tab sections of every position, writes the main section ("Tabs"
+// being the number of tab sections given), the window placement, then one section per tab
+// (Name and Id). False when a value could not be stored; the rest is written all the same.
+bool WriteSettings(ProfileStore& store, const StoredSettings& settings);
+
+} // namespace rir
