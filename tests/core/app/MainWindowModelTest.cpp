@@ -31,16 +31,6 @@ TEST(LayoutMainWindow, EdgesFollowTheWindowBeyondItsTemplateSize) {
               101);
 }
 
-TEST(PageGeometry, RowOffsetAndDelta) {
-    EXPECT_EQ(PAGE_TOP + PageRowOffset(7), 35);
-    EXPECT_EQ(PAGE_TOP + PageRowOffset(10), 55);
-    EXPECT_EQ(PAGE_TOP + PageRowOffset(14), 75);
-    EXPECT_EQ(PageDeltaFor(1000, 600).dx, 195);
-    EXPECT_EQ(PageDeltaFor(1000, 600).dy, 115);
-    EXPECT_EQ(PageDeltaFor(700, 400).dx, 0);
-    EXPECT_EQ(PageDeltaFor(700, 400).dy, 0);
-}
-
 TEST(MainMenu, DeviceItemsGoBeforeSeparatorAndDelete) {
     MainMenu menu;
     menu.InsertDeviceItem(DeviceMenuId(5, 0), "#5");
