@@ -18,8 +18,5 @@ MainLayout LayoutMainWindow(int w, int h, bool logShown) {
     return l;
 }
 
-PageDelta PageDeltaFor(int w, int h) {
-    return {w > 805 ? w - 805 : 0, h > 485 ? h - 485 : 0};
-}
 
 } // namespace rir
