@@ -1,0 +1,109 @@
+#include "SimBus.h"
+
+#include <cstdio>
+
+namespace rir::sim {
+
+std::string HexText(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    char cell[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(cell, sizeof cell, "%02X", b);
+        if (!text.empty())
+            text += ' ';
+        text += cell;
+    }
+    return text;
+}
+
+bool SimBus::AddSupply(int address, SimSupply supply) {
+    if (address < 1 || address > 127 || supplies_.count(address) != 0)
+        return false;
+    if (supplies_.empty())
+        firstAddress_ = address;
+    supplies_.emplace(address, std::move(supply));
+    return true;
+}
+
+SimSupply* SimBus::Supply(int address) {
+    const auto it = supplies_.find(address);
+    return it == supplies_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::uint8_t> SimBus::Receive(std::span<const std::uint8_t> bytes) {
+    std::vector<RequestFrame> frames;
+    parser_.Feed(bytes, nowMs_, frames);
+    std::vector<std::uint8_t> out;
+    Answer(frames, out);
+    return out;
+}
+
+std::vector<std::uint8_t> SimBus::Advance(std::int64_t milliseconds) {
+    std::vector<std::uint8_t> out;
+    if (milliseconds <= 0)
+        return out;
+    nowMs_ += milliseconds;
+    for (auto& [address, supply] : supplies_)
+        supply.Advance(milliseconds);
+    std::vector<RequestFrame> frames;
+    parser_.Expire(nowMs_, frames);
+    Answer(frames, out);
+    return out;
+}
+
+std::optional<std::int64_t> SimBus::MsUntilDeadline() const {
+    const auto deadline = parser_.Deadline();
+    if (!deadline)
+        return std::nullopt;
+    return *deadline > nowMs_ ? *deadline - nowMs_ : 0;
+}
+
+void SimBus::Answer(const std::vector<RequestFrame>& frames, std::vector<std::uint8_t>& out) {
+    LogCounts();
+    for (const RequestFrame& frame : frames) {
+        std::vector<std::uint8_t> request;
+        if (framing_ != Framing::Rs232)
+            request.push_back(static_cast<std::uint8_t>(frame.address));
+        request.push_back(static_cast<std::uint8_t>(frame.function));
+        request.insert(request.end(), frame.data.begin(), frame.data.end());
+        Log("request " + HexText(request));
+
+        const int address = framing_ == Framing::Rs232 ? firstAddress_ : frame.address;
+        SimSupply* supply = Supply(address);
+        if (supply == nullptr) {
+            Log("  no supply at address " + std::to_string(frame.address) + ": silent");
+            continue;
+        }
+        if ((frame.function & EXCEPTION_FLAG) != 0) {
+            Log("  not a request function: silent");
+            continue;
+        }
+        const SimReply reply = supply->Handle(frame.function, frame.data);
+        std::vector<std::uint8_t> bytes;
+        if (framing_ != Framing::Rs232)
+            bytes.push_back(static_cast<std::uint8_t>(frame.address));
+        bytes.push_back(static_cast<std::uint8_t>(reply.function));
+        bytes.insert(bytes.end(), reply.payload.begin(), reply.payload.end());
+        // A reply is framed exactly as a request is: the same checksum, hex text or bare bytes.
+        const std::vector<std::uint8_t> wire = EncodeRequest(framing_, bytes);
+        Log("  reply " + HexText(bytes) + "  wire " + HexText(wire));
+        out.insert(out.end(), wire.begin(), wire.end());
+    }
+}
+
+void SimBus::LogCounts() {
+    const ParserCounts& now = parser_.Counts();
+    if (now.badChecksums != logged_.badChecksums)
+        Log("ignored " + std::to_string(now.badChecksums - logged_.badChecksums) +
+            " frame(s) with a bad checksum");
+    if (now.noiseBytes != logged_.noiseBytes)
+        Log("dropped " + std::to_string(now.noiseBytes - logged_.noiseBytes) + " byte(s) outside any frame");
+    logged_ = now;
+}
+
+void SimBus::Log(const std::string& line) const {
+    if (logger_)
+        logger_(line);
+}
+
+} // namespace rir::sim

@@ -1,0 +1,227 @@
+#include "SimOptions.h"
+
+#include "SimRatings.h"
+#include "SimSupply.h"
+#include "device/Ratings.h"
+
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <string_view>
+
+namespace rir::sim {
+
+namespace {
+
+constexpr double MAX_LOAD_OHMS = 1.0e6;
+
+std::optional<int> ParseInt(std::string_view text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseOhms(std::string_view text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value <= 0.0 ||
+        value > MAX_LOAD_OHMS)
+        return std::nullopt;
+    return value;
+}
+
+std::vector<std::string_view> SplitColons(std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t colon = text.find(':', start);
+        parts.push_back(text.substr(start, colon == std::string_view::npos ? colon : colon - start));
+        if (colon == std::string_view::npos)
+            return parts;
+        start = colon + 1;
+    }
+}
+
+std::string ParseDevice(std::string_view text, DeviceOption& device) {
+    const auto parts = SplitColons(text);
+    const std::string bad = "bad --device '" + std::string(text) + "': ";
+    if (parts.size() < 2 || parts.size() > 3)
+        return bad + "expected ADDR:MODEL[:CONFIG]";
+    const auto address = ParseInt(parts[0]);
+    if (!address || *address < 1 || *address > 127)
+        return bad + "the address must be 1..127";
+    const auto model = ParseInt(parts[1]);
+    if (!model || !SimRatingsFor(*model))
+        return bad + "the model must be 1..6";
+    device.address = *address;
+    device.model = *model;
+    if (parts.size() == 2) {
+        // Model 1 is the plain RS-232 supply, which has no modules; the others start with none set.
+        if (*model != MODEL_RS232)
+            device.config = CONFIG_NONE;
+        return {};
+    }
+    if (parts[2] == "none")
+        return {};
+    const auto config = ParseInt(parts[2]);
+    if (!config || !IsSimConfig(*config))
+        return bad + "the configuration must be 0..6, 9 or none";
+    device.config = *config;
+    return {};
+}
+
+bool TakesValue(std::string_view name) {
+    return name == "--device" || name == "--load" || name == "--framing" || name == "--link";
+}
+
+} // namespace
+
+ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
+    ParsedOptions result;
+    SimOptions& o = result.options;
+    std::map<int, double> loads;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view name = args[i];
+        std::string value;
+        const std::size_t equals = name.find('=');
+        const bool inlineValue = name.starts_with("--") && equals != std::string_view::npos;
+        if (inlineValue) {
+            value = std::string(name.substr(equals + 1));
+            name = name.substr(0, equals);
+        }
+        if (name == "-h" || name == "--help" || name == "-v" || name == "--verbose" ||
+            name == "--wire-time") {
+            if (inlineValue) {
+                result.error = "option " + std::string(name) + " takes no value";
+                return result;
+            }
+            if (name == "--wire-time")
+                o.wireTime = true;
+            else if (name == "-v" || name == "--verbose")
+                o.verbose = true;
+            else
+                o.help = true;
+            continue;
+        }
+        if (!TakesValue(name)) {
+            result.error = "unknown option '" + std::string(name) + "'";
+            return result;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                result.error = "option " + std::string(name) + " needs a value";
+                return result;
+            }
+            value = args[++i];
+        }
+        if (name == "--device") {
+            DeviceOption device;
+            result.error = ParseDevice(value, device);
+            if (!result.error.empty())
+                return result;
+            for (const DeviceOption& d : o.devices) {
+                if (d.address == device.address) {
+                    result.error = "address " + std::to_string(device.address) + " given twice";
+                    return result;
+                }
+            }
+            o.devices.push_back(device);
+        } else if (name == "--load") {
+            const auto parts = SplitColons(value);
+            const auto ohms = ParseOhms(parts.back());
+            const auto address = parts.size() == 2 ? ParseInt(parts[0]) : std::nullopt;
+            if (!ohms || parts.size() > 2 ||
+                (parts.size() == 2 && (!address || *address < 1 || *address > 127))) {
+                result.error = "bad --load '" + value + "': expected OHMS or ADDR:OHMS, ohms above 0";
+                return result;
+            }
+            if (address)
+                loads[*address] = *ohms;
+            else
+                o.defaultLoadOhms = *ohms;
+        } else if (name == "--framing") {
+            if (value == "rtu")
+                o.framing = Framing::Rtu;
+            else if (value == "ascii")
+                o.framing = Framing::Ascii;
+            else if (value == "rs232")
+                o.framing = Framing::Rs232;
+            else {
+                result.error = "bad --framing '" + value + "': expected rtu, ascii or rs232";
+                return result;
+            }
+        } else {
+            if (value.empty()) {
+                result.error = "option --link needs a path";
+                return result;
+            }
+            o.linkPath = value;
+        }
+    }
+    if (o.devices.empty())
+        o.devices.push_back({1, MODEL_TIMER_AMPERE, CONFIG_TIMER_COUNTER, std::nullopt});
+    for (const auto& [address, ohms] : loads) {
+        bool found = false;
+        for (DeviceOption& d : o.devices) {
+            if (d.address == address) {
+                d.loadOhms = ohms;
+                found = true;
+            }
+        }
+        if (!found) {
+            result.error = "--load for address " + std::to_string(address) + ", which no --device has";
+            return result;
+        }
+    }
+    return result;
+}
+
+std::string SimHelpText() {
+    std::string text =
+        "rir-sim: RIR power supplies on a pseudo-terminal, for the RIR Controller station.\n"
+        "\n"
+        "Prints the path of the pseudo-terminal as its first line; point the station's port at it\n"
+        "(or at the --link path). Ends on Ctrl+C or SIGTERM.\n"
+        "\n"
+        "Options:\n"
+        "  --device ADDR:MODEL[:CONFIG]  a supply at bus address ADDR (1..127) of model MODEL, with\n"
+        "                                module configuration CONFIG (0..6 or 9), or 'none' for a\n"
+        "                                supply without modules. Without CONFIG: none for model 1,\n"
+        "                                0 for the others. Repeatable. Default: --device 1:2:1.\n"
+        "  --load OHMS                   resistive load on every supply (default 10).\n"
+        "  --load ADDR:OHMS              load on the supply at ADDR only. Repeatable.\n"
+        "  --framing rtu|ascii|rs232     MODBUS-RTU, MODBUS-ASCII (default) or bare RS-232 bytes;\n"
+        "                                in rs232 the first --device answers and replies carry no\n"
+        "                                address.\n"
+        "  --link PATH                   also make the symbolic link PATH to the pseudo-terminal\n"
+        "                                (an existing link is replaced; removed on exit).\n"
+        "  --wire-time                   send each reply byte after its time on the wire at the\n"
+        "                                speed and character format the station set on the line.\n"
+        "  -v, --verbose                 log requests and replies to stderr.\n"
+        "  -h, --help                    this text.\n"
+        "  Options taking a value also accept --option=value.\n"
+        "\n"
+        "Models:\n";
+    for (const SimRatings& r : SimRatingsTable())
+        text += "  " + std::to_string(r.model) + "  " + std::string(r.description) + "\n";
+    text += "\n"
+            "Configurations:\n"
+            "  0 nothing, 1 timer + ampere-hour counter, 2 timer + reverse, 3 counter with doser,\n"
+            "  4 accumulating counter, 5 wattmeter, 6 two channels, 9 timer + counter + wattmeter +\n"
+            "  thermometer.\n"
+            "\n"
+            "The output regulates voltage while the load draws less than the current limit and\n"
+            "current from there on. Counters count ampere-hours and watt-hours in thousandths\n"
+            "(models 2 and 6) or hundredths (others), ampere-minutes in ampere-seconds.\n"
+            "Module settings (FC_EXTENDED) are acknowledged with one 0 byte.\n"
+            "\n"
+            "Example:\n"
+            "  rir-sim --framing rtu --link /tmp/rir0 --device 15:2:1 --device 20:3:6 --load 15:8.5\n";
+    return text;
+}
+
+} // namespace rir::sim

@@ -1,0 +1,40 @@
+// The command line of rir-sim.
+#pragma once
+
+#include "bus/FrameCodec.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rir::sim {
+
+struct DeviceOption {
+    int address = 0;
+    int model = 0;
+    std::optional<int> config; // nothing: a supply without modules
+    std::optional<double> loadOhms;
+};
+
+struct SimOptions {
+    std::vector<DeviceOption> devices; // in the order given
+    double defaultLoadOhms = 10.0;
+    Framing framing = Framing::Ascii; // the station's default protocol
+    std::string linkPath;
+    bool wireTime = false;
+    bool verbose = false;
+    bool help = false;
+};
+
+struct ParsedOptions {
+    SimOptions options;
+    std::string error; // empty when the command line was good
+};
+
+// The arguments after the program name. Without any --device the bus holds one supply,
+// address 1, model 2, configuration 1.
+ParsedOptions ParseSimOptions(const std::vector<std::string>& args);
+
+std::string SimHelpText();
+
+} // namespace rir::sim

@@ -1,0 +1,185 @@
+// rir-sim: RIR power supplies on a pseudo-terminal, for demonstrations and training without
+// hardware and for the station's end-to-end tests.
+#include "PtyPort.h"
+#include "ReplyWriter.h"
+#include "SimBus.h"
+#include "SimOptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <span>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using rir::sim::ReplyWriter;
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int) {
+    g_stop = 1;
+}
+
+// Longest sleep without anything to do; the model's clock is caught up on every wake-up anyway.
+constexpr std::int64_t IDLE_WAKE_MICROS = 1000000;
+// After the line reports a hang-up, look again this much later rather than spin on it.
+constexpr std::int64_t HANGUP_RETRY_MICROS = 100000;
+
+struct Session {
+    rir::sim::SimBus& bus;
+    rir::sim::PtyPort& pty;
+    ReplyWriter& writer;
+    Clock::time_point start;
+    std::int64_t modelMs = 0;
+
+    std::int64_t ElapsedMs(Clock::time_point now) const {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count();
+    }
+
+    void Send(const std::vector<std::uint8_t>& bytes, Clock::time_point now) {
+        if (bytes.empty())
+            return;
+        std::int64_t characterMicros = 0;
+        if (writer.wireTime()) {
+            const auto line = rir::sim::ReadLineSettings(pty.masterFd());
+            characterMicros = rir::sim::CharacterMicros(line.value_or(rir::sim::LineSettings{}));
+        }
+        writer.Queue(bytes, now, characterMicros);
+        writer.Flush(now);
+    }
+
+    // Brings the model's clock up to the steady clock and sends what the silence completed.
+    void CatchUp(Clock::time_point now) {
+        const std::int64_t elapsed = ElapsedMs(now);
+        if (elapsed > modelMs) {
+            const auto replies = bus.Advance(elapsed - modelMs);
+            modelMs = elapsed;
+            Send(replies, now);
+        }
+    }
+
+    void Log(const std::string& line) const {
+        const double seconds = static_cast<double>(ElapsedMs(Clock::now())) / 1000.0;
+        std::fprintf(stderr, "[%9.3f] %s\n", seconds, line.c_str());
+    }
+};
+
+int Run(const rir::sim::SimOptions& options) {
+    rir::sim::SimBus bus(options.framing);
+    for (const auto& d : options.devices) {
+        const auto ratings = rir::sim::SimRatingsFor(d.model);
+        bus.AddSupply(d.address,
+                      rir::sim::SimSupply(*ratings, d.config, d.loadOhms.value_or(options.defaultLoadOhms)));
+    }
+
+    rir::sim::PtyPort pty;
+    if (const std::string error = pty.Open(); !error.empty()) {
+        std::fprintf(stderr, "rir-sim: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.linkPath.empty()) {
+        if (const std::string error = pty.MakeLink(options.linkPath); !error.empty()) {
+            std::fprintf(stderr, "rir-sim: %s\n", error.c_str());
+            return 1;
+        }
+    }
+
+    // SIGINT and SIGTERM are held back except inside ppoll, so that one arriving between the check
+    // of g_stop and the wait still ends the wait.
+    sigset_t stopSignals;
+    sigset_t waitMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::printf("%s\n", pty.slavePath().c_str());
+    std::fflush(stdout);
+
+    ReplyWriter writer(pty.masterFd(), options.wireTime);
+    Session session{bus, pty, writer, Clock::now(), 0};
+    if (options.verbose)
+        bus.SetLogger([&session](const std::string& line) { session.Log(line); });
+
+    Clock::time_point hangupUntil{};
+    std::vector<std::uint8_t> buffer(512);
+    while (g_stop == 0) {
+        Clock::time_point now = Clock::now();
+        session.CatchUp(now);
+        writer.Flush(now);
+
+        std::int64_t waitMicros = IDLE_WAKE_MICROS;
+        if (const auto ms = bus.MsUntilDeadline())
+            waitMicros = std::min(waitMicros, (*ms + 1) * 1000);
+        if (const auto us = writer.MicrosUntilDue(now))
+            waitMicros = std::min(waitMicros, *us);
+        const bool listen = now >= hangupUntil;
+        if (!listen)
+            waitMicros = std::min<std::int64_t>(
+                waitMicros, std::chrono::duration_cast<std::chrono::microseconds>(hangupUntil - now).count());
+
+        pollfd pfd{pty.masterFd(),
+                   static_cast<short>((listen ? POLLIN : 0) | (writer.blocked() ? POLLOUT : 0)), 0};
+        const timespec timeout{static_cast<time_t>(waitMicros / 1000000),
+                               static_cast<long>((waitMicros % 1000000) * 1000)};
+        const int ready = ppoll(&pfd, 1, &timeout, &waitMask);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            std::fprintf(stderr, "rir-sim: poll: %s\n", std::strerror(errno));
+            return 1;
+        }
+        now = Clock::now();
+        if ((pfd.revents & POLLIN) != 0) {
+            const ssize_t n = read(pty.masterFd(), buffer.data(), buffer.size());
+            if (n > 0) {
+                session.CatchUp(now);
+                const std::span<const std::uint8_t> received(buffer.data(), static_cast<std::size_t>(n));
+                if (options.verbose)
+                    session.Log("received " + rir::sim::HexText(received));
+                session.Send(bus.Receive(received), now);
+            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                hangupUntil = now + std::chrono::microseconds(HANGUP_RETRY_MICROS);
+            }
+        } else if ((pfd.revents & (POLLHUP | POLLERR)) != 0) {
+            hangupUntil = now + std::chrono::microseconds(HANGUP_RETRY_MICROS);
+        }
+        if ((pfd.revents & POLLOUT) != 0)
+            writer.Flush(now);
+    }
+    if (options.verbose)
+        session.Log("stopping");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const rir::sim::ParsedOptions parsed = rir::sim::ParseSimOptions(args);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "rir-sim: %s\nTry 'rir-sim --help'.\n", parsed.error.c_str());
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::fputs(rir::sim::SimHelpText().c_str(), stdout);
+        return 0;
+    }
+    return Run(parsed.options);
+}
