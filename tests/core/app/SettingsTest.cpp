@@ -1,0 +1,178 @@
+#include "app/Settings.h"
+
+#include "app/ProfileStore.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace rir {
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    std::filesystem::path File() const { return dir / "rir-controller.INI"; }
+    void WriteFile(const std::string& text) const { std::ofstream(File(), std::ios::binary) << text; }
+    test::TempDir dir;
+};
+
+TEST(TabSection, NamesHaveAtLeastTwoDigits) {
+    EXPECT_EQ(TabSectionName(1), "Tab_01");
+    EXPECT_EQ(TabSectionName(9), "Tab_09");
+    EXPECT_EQ(TabSectionName(10), "Tab_10");
+    EXPECT_EQ(TabSectionName(127), "Tab_127");
+}
+
+TEST(TabSection, ChannelFromUnderscoreAfterFirstCharacter) {
+    const struct {
+        const char* name;
+        int channel;
+    } cases[] = {{"#5", 0}, {"#5_2", 1}, {"_5", 0}, {"", 0}, {"#_", 1}, {"_5_2", 1}, {"#127_2", 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ChannelFromTabName(c.name), c.channel) << c.name;
+}
+
+TEST_F(SettingsTest, FirstRunGivesTheDefaults) {
+    const StoredSettings s = ReadSettings(ProfileStore(File()));
+    EXPECT_EQ(s.port, "");
+    EXPECT_EQ(s.protocol, "ASCII");
+    EXPECT_EQ(s.speed, 9600);
+    EXPECT_EQ(s.tabs, 0);
+    EXPECT_EQ(s.activeTab, 0);
+    EXPECT_EQ(s.logToScreen, 1);
+    EXPECT_EQ(s.logToFile, 0);
+    EXPECT_TRUE(s.tabSections.empty());
+    EXPECT_EQ(s.window, (WindowPlacement{1, -1, -1, -1, -1}));
+}
+
+TEST_F(SettingsTest, StoredValuesAreRead) {
+    WriteFile("[RIR Control RS485]\r\nPort=COM4\r\nProtocol=RS232\r\nSpeed=19200\r\nTabs=3\r\nActiveTab=2\r\n"
+              "LogToScreen=0\r\nLogToFile=1\r\n[Window]\r\nStatus=3\r\nTop=50\r\nLeft=100\r\nBottom=650\r\n"
+              "Right=900\r\n[Tab_01]\r\nName=#5\r\nId=5\r\n[Tab_02]\r\nName=#5_2\r\nId=5\r\n"
+              "[Tab_03]\r\nName=#9\r\nId=9\r\n");
+    const StoredSettings s = ReadSettings(ProfileStore(File()));
+    EXPECT_EQ(s.port, "COM4");
+    EXPECT_EQ(s.protocol, "RS232");
+    EXPECT_EQ(s.speed, 19200);
+    EXPECT_EQ(s.tabs, 3);
+    EXPECT_EQ(s.activeTab, 2);
+    EXPECT_EQ(s.logToScreen, 0);
+    EXPECT_EQ(s.logToFile, 1);
+    EXPECT_EQ(s.window, (WindowPlacement{3, 50, 100, 650, 900}));
+    const std::vector<StoredSettings::Tab> expected = {{"#5", 5, 0}, {"#5_2", 5, 1}, {"#9", 9, 0}};
+    EXPECT_EQ(s.tabSections, expected);
+}
+
+TEST_F(SettingsTest, TabsCountAndIdsAreBounded) {
+    std::string sections;
+    for (int i = 1; i <= 300; ++i)
+        sections += "[" + TabSectionName(i) + "]\r\nName=#" + std::to_string(i % 127 + 1) +
+                    "\r\nId=" + std::to_string(i % 127 + 1) + "\r\n";
+    const struct {
+        const char* tabs;
+        int count;
+        std::size_t read;
+    } cases[] = {
+        {"300", 254, 254}, {"-5", 0, 0}, {"99999999999999", 254, 254}, {"abc", 0, 0}, {"2", 2, 2},
+    };
+    for (const auto& c : cases) {
+        WriteFile("[RIR Control RS485]\r\nTabs=" + std::string(c.tabs) + "\r\n" + sections);
+        const StoredSettings s = ReadSettings(ProfileStore(File()));
+        EXPECT_EQ(s.tabs, c.count) << c.tabs;
+        EXPECT_EQ(s.tabSections.size(), c.read) << c.tabs;
+    }
+}
+
+TEST_F(SettingsTest, SectionsWithoutADeviceAddressAreSkipped) {
+    WriteFile("[RIR Control RS485]\r\nTabs=7\r\n"
+              "[Tab_01]\r\nName=#0\r\nId=0\r\n"
+              "[Tab_02]\r\nName=#3\r\nId=3\r\n"
+              "[Tab_03]\r\nName=#128\r\nId=128\r\n"
+              "[Tab_04]\r\nName=#-4\r\nId=-4\r\n"
+              "[Tab_05]\r\nName=junk\r\nId=junk\r\n"
+              "[Tab_06]\r\nName=#127_2\r\nId=127\r\n");
+    const StoredSettings s = ReadSettings(ProfileStore(File()));
+    const std::vector<StoredSettings::Tab> expected = {{"#3", 3, 0}, {"#127_2", 127, 1}};
+    EXPECT_EQ(s.tabSections, expected);
+}
+
+TEST_F(SettingsTest, OverlongNameIsCut) {
+    WriteFile("[RIR Control RS485]\r\nTabs=1\r\n[Tab_01]\r\nName=#5" + std::string(400, 'x') +
+              "_2\r\nId=5\r\n");
+    const StoredSettings s = ReadSettings(ProfileStore(File()));
+    ASSERT_EQ(s.tabSections.size(), 1u);
+    EXPECT_EQ(s.tabSections[0].name, "#5" + std::string(253, 'x'));
+    EXPECT_EQ(s.tabSections[0].channel, 0); // the '_' was beyond what is kept
+}
+
+TEST_F(SettingsTest, WritesEverythingInOrder) {
+    ProfileStore store(File());
+    StoredSettings s;
+    s.port = "COM3";
+    s.protocol = "RTU";
+    s.speed = 38400;
+    s.activeTab = 2;
+    s.logToScreen = 1;
+    s.logToFile = 0;
+    s.window = {1, 50, 100, 650, 900};
+    s.tabSections = {{"#15", 15, 0}, {"#15_2", 15, 1}};
+    ASSERT_TRUE(WriteSettings(store, s));
+    ASSERT_TRUE(store.Save()) << store.saveError();
+    std::ifstream in(File(), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(text,
+              "[RIR Control RS485]\r\nPort=COM3\r\nProtocol=RTU\r\nSpeed=38400\r\nTabs=2\r\nActiveTab=2\r\n"
+              "LogToScreen=1\r\nLogToFile=0\r\n\r\n"
+              "[Window]\r\nStatus=1\r\nTop=50\r\nLeft=100\r\nBottom=650\r\nRight=900\r\n\r\n"
+              "[Tab_01]\r\nName=#15\r\nId=15\r\n\r\n[Tab_02]\r\nName=#15_2\r\nId=15\r\n");
+    const StoredSettings back = ReadSettings(ProfileStore(File()));
+    EXPECT_EQ(back.tabSections, s.tabSections);
+    EXPECT_EQ(back.window, s.window);
+}
+
+TEST_F(SettingsTest, FewerTabsThanLastRunLeavesOnlyTheCurrentSections) {
+    StoredSettings s;
+    for (int id : {5, 6, 7, 8, 9})
+        s.tabSections.push_back({"#" + std::to_string(id), id, 0});
+    {
+        ProfileStore store(File());
+        ASSERT_TRUE(WriteSettings(store, s));
+        ASSERT_TRUE(store.Save());
+    }
+    s.tabSections.resize(2);
+    ProfileStore store(File());
+    ASSERT_TRUE(WriteSettings(store, s));
+    ASSERT_TRUE(store.Save());
+
+    const ProfileStore after(File());
+    EXPECT_EQ(after.GetInt("RIR Control RS485", "Tabs", -1), 2);
+    EXPECT_EQ(after.GetInt("Tab_01", "Id", 0), 5);
+    EXPECT_EQ(after.GetInt("Tab_02", "Id", 0), 6);
+    for (int i = 3; i <= 5; ++i)
+        EXPECT_EQ(after.GetString(TabSectionName(i), "Name", "gone"), "gone") << i;
+}
+
+TEST_F(SettingsTest, UnknownSectionsSurviveAndStaleHighTabSectionsGo) {
+    WriteFile(
+        "[Operator notes]\r\nBench=3\r\n[Tab_200]\r\nName=#4\r\nId=4\r\n[RIR Control RS485]\r\nTabs=0\r\n");
+    ProfileStore store(File());
+    ASSERT_TRUE(WriteSettings(store, StoredSettings{}));
+    EXPECT_EQ(store.GetInt("Operator notes", "Bench", 0), 3);
+    EXPECT_EQ(store.GetInt("Tab_200", "Id", 0), 0);
+}
+
+TEST_F(SettingsTest, NameIsWrittenWithAtMost255Bytes) {
+    ProfileStore store(File());
+    StoredSettings s;
+    s.tabSections = {{std::string(300, 'n'), 7, 0}, {"#" + std::string(253, 'x') + "Ж", 8, 0}};
+    ASSERT_TRUE(WriteSettings(store, s));
+    EXPECT_EQ(store.GetString("Tab_01", "Name", ""), std::string(255, 'n'));
+    // A two-byte letter that would straddle the limit is left out whole.
+    EXPECT_EQ(store.GetString("Tab_02", "Name", ""), "#" + std::string(253, 'x'));
+}
+
+} // namespace
+} // namespace rir
