@@ -72,6 +72,8 @@ public:
 
     // Control ids touched since the last call, ascending, each once.
     std::vector<int> takeChanged();
+    // Lists the id among the changed ones without changing it, so the view applies it anew.
+    void MarkChanged(int id) { changed_.insert(id); }
 
     bool SetMenuEnabled(int menuId, bool enabled);
     bool SetMenuChecked(int menuId, bool checked);

@@ -1,0 +1,314 @@
+#include "device/DevicePage.h"
+
+#include "device/PageControls.h"
+#include "device/PageTemplate.h"
+#include "device/PageTexts.h"
+#include "device/Ratings.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace rir {
+
+namespace {
+
+// What a refresh was asked for.
+constexpr int CODE_VALUES = 0;
+constexpr int CODE_MODULES = 1;
+constexpr int CODE_LAYOUT = 2;
+constexpr int CODE_WRITE_ACK = 10;
+
+// The poll state of a supply whose identity and module data are both known.
+constexpr int POLL_STATE_COMPLETE = 2;
+
+constexpr int EDIT_MARK_VOLT = 0x01;
+constexpr int EDIT_MARK_CURR = 0x02;
+
+constexpr int LIMITS_VOLT = 1;
+constexpr int LIMITS_CURR = 2;
+constexpr int LIMITS_BOTH = 3;
+
+constexpr int MODULE_CONTROLS[] = {IDC_LINE1_LABEL, IDC_LINE2_LABEL, IDC_LINE3_LABEL, IDC_LINE4_LABEL,
+                                   IDC_LINE1_VALUE, IDC_LINE2_VALUE, IDC_LINE3_VALUE, IDC_LINE4_VALUE};
+constexpr int SERIES_BOXES[] = {IDC_SERIES_VOLT, IDC_SERIES_VOLT_LIMIT, IDC_SERIES_CURR,
+                                IDC_SERIES_CURR_LIMIT, IDC_SERIES_OUTPUT};
+constexpr int STATE_TEXTS[] = {IDC_OUTPUT_STATE, IDC_REGULATION, IDC_VOLT_READING, IDC_CURR_READING};
+
+// The selection of an edit whose text is about to be replaced. When the user typed a whole
+// number and the station writes it back with its decimals, the point appears in the middle: a
+// caret or selection edge behind it moves one place right, so it stays on the same digits.
+TextSelection ShiftSelection(std::string_view present, std::string_view next, TextSelection sel) {
+    if (present.find('.') == std::string_view::npos) {
+        const std::size_t point = next.find('.');
+        if (point != std::string_view::npos) {
+            const int p = static_cast<int>(point);
+            if (sel.start > p)
+                ++sel.start;
+            if (sel.end > p)
+                ++sel.end;
+        }
+    }
+    const int length = static_cast<int>(next.size());
+    sel.start = std::clamp(sel.start, 0, length);
+    sel.end = std::clamp(sel.end, 0, length);
+    return sel;
+}
+
+} // namespace
+
+DevicePage::DevicePage() {
+    for (const TemplateControl& c : PageTemplate()) {
+        if (c.id == IDC_STATIC)
+            continue;
+        view.SetTextIfChanged(c.id, c.text);
+        view.SetShown(c.id, c.shown);
+        view.SetEnabled(c.id, c.enabled);
+        view.SetChecked(c.id, c.checked);
+        view.MarkChanged(c.id); // the view applies every control once at the start
+    }
+}
+
+void DevicePage::InitDevice(int address, int channel) {
+    state = MakeDeviceState(address, channel);
+    programLoaded = programStarted = programPaused = false;
+    recording = false;
+    secondsRing.clear();
+    UpdateControls();
+    view.SetShown(IDC_DIAGNOSTIC, false);
+}
+
+void DevicePage::AssumeNoModules() {
+    if (state.moduleConfig == -1)
+        state.moduleConfig = CONFIG_NONE;
+}
+
+void DevicePage::SetEditState(int id, std::string_view text, bool hasFocus, TextSelection selection) {
+    EditFocus* focus = id == IDC_VOLT_EDIT ? &voltFocus_ : id == IDC_CURR_EDIT ? &currFocus_ : nullptr;
+    if (focus == nullptr)
+        return;
+    view.NoteWidgetText(id, text);
+    focus->hasFocus = hasFocus;
+    focus->selection = selection;
+}
+
+bool DevicePage::takeChartInvalidated() {
+    return std::exchange(chartInvalidated_, false);
+}
+
+void DevicePage::RefreshView(int code, int pollState) {
+    ShowIdentification();
+    ShowEditMarks();
+    if (code == CODE_VALUES || code == CODE_WRITE_ACK) {
+        if (code == CODE_WRITE_ACK)
+            AcknowledgeLimits();
+        ShowLimitEdits(code);
+        ShowReadings();
+        CountDownFirstSample();
+    }
+    if (code == CODE_MODULES)
+        ShowModuleValues();
+    else if (code == CODE_LAYOUT)
+        LayOutModules();
+    ApplyStatus(pollState);
+    ShowColours();
+}
+
+void DevicePage::ShowIdentification() {
+    const Identification id = IdentificationFor(state);
+    if (id.smallVariant) {
+        state.current3Dec = true;
+        state.currScale = 1000;
+    }
+    if (id.reverseCapable)
+        state.reverseCapable = true;
+    SetTextIfChanged(IDC_DESCRIPTION_GROUP, id.line);
+}
+
+void DevicePage::ShowEditMarks() {
+    if (state.voltEdited != 0 && (state.editMarks & EDIT_MARK_VOLT) == 0) {
+        SetTextIfChanged(IDC_VOLT_UNIT, "В*");
+        state.editMarks |= EDIT_MARK_VOLT;
+    }
+    if (state.currEdited != 0 && (state.editMarks & EDIT_MARK_CURR) == 0) {
+        SetTextIfChanged(IDC_CURR_UNIT, "А*");
+        state.editMarks |= EDIT_MARK_CURR;
+    }
+}
+
+void DevicePage::AcknowledgeLimits() {
+    // Each acknowledged limit clears its own mark bit. Subtracting the bit instead would drive
+    // the marks negative when a limit was sent without having been typed (Enter in an untouched
+    // edit), and a negative value has every bit set: no asterisk would ever show again.
+    if (state.limitsSent == LIMITS_VOLT || state.limitsSent == LIMITS_BOTH) {
+        SetTextIfChanged(IDC_VOLT_UNIT, "В");
+        state.voltEdited = 0;
+        state.editMarks &= ~EDIT_MARK_VOLT;
+    }
+    if (state.limitsSent == LIMITS_CURR || state.limitsSent == LIMITS_BOTH) {
+        SetTextIfChanged(IDC_CURR_UNIT, "А");
+        state.currEdited = 0;
+        state.editMarks &= ~EDIT_MARK_CURR;
+    }
+    if (state.limitsSent == LIMITS_BOTH)
+        state.editMarks = 0;
+}
+
+void DevicePage::ShowLimitEdits(int code) {
+    RewriteEdit(IDC_VOLT_EDIT, state.voltEdited, voltFocus_, VoltEditText(state.voltLimit, state.voltScale),
+                code);
+    RewriteEdit(IDC_CURR_EDIT, state.currEdited, currFocus_, CurrEditText(state.currLimit, state.currScale),
+                code);
+    if (code == CODE_WRITE_ACK)
+        state.limitsSent = 0;
+}
+
+void DevicePage::RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text, int code) {
+    // Typed, unsent text is never overwritten; an edit the user is in is left alone unless the
+    // supply has just confirmed a write, which is the moment to show what it took.
+    if (edited != 0 || (focus.hasFocus && code != CODE_WRITE_ACK))
+        return;
+    if (!focus.hasFocus) {
+        SetTextIfChanged(id, text);
+        return;
+    }
+    const TextSelection restored = ShiftSelection(view.text(id), text, focus.selection);
+    if (SetTextIfChanged(id, text))
+        view.SetSelection(id, restored);
+}
+
+void DevicePage::ShowReadings() {
+    SetTextIfChanged(IDC_VOLT_READING, VoltReadingText(state.voltMeas, state.voltLimit, state.voltScale));
+    SetTextIfChanged(IDC_CURR_READING, CurrReadingText(state.currMeas, state.currLimit, state.currScale));
+}
+
+void DevicePage::CountDownFirstSample() {
+    if (state.firstSampleCountdown <= 0)
+        return;
+    --state.firstSampleCountdown;
+    if (state.firstSampleCountdown == 0 && !secondsRing.empty()) {
+        secondsRing.front().voltMeas = state.voltMeas;
+        secondsRing.front().currMeas = state.currMeas;
+    }
+}
+
+void DevicePage::ApplyStatus(int pollState) {
+    if (state.status == -1 || pollState != POLL_STATE_COMPLETE)
+        return;
+    const bool on = StatusOutputOn(state.status);
+    const bool voltRegulation = StatusVoltRegulation(state.status);
+    if (!state.online && state.moduleConfig != -1) {
+        state.online = true;
+        UpdateControls();
+        RefreshView(CODE_LAYOUT, 0);
+    }
+    state.outputOn = on;
+    if (on) {
+        view.SetFont(IDC_OUTPUT_STATE, FontKind::Bold);
+        SetTextIfChanged(IDC_OUTPUT_STATE, "Включен");
+        view.SetFont(IDC_REGULATION, FontKind::Bold);
+        SetTextIfChanged(IDC_OUTPUT_BUTTON, "Выключить");
+        SetTextIfChanged(IDC_REGULATION, voltRegulation ? "Напряжения" : "Тока");
+        view.SetFont(IDC_VOLT_READING, voltRegulation ? FontKind::Bold : FontKind::Normal);
+        view.SetFont(IDC_CURR_READING, voltRegulation ? FontKind::Normal : FontKind::Bold);
+        view.SetEnabled(IDC_MODULE_SETUP, false);
+        view.SetEnabled(IDC_CLEAR_CHART, false);
+    } else {
+        for (int id : STATE_TEXTS)
+            view.SetFont(id, FontKind::Normal);
+        SetTextIfChanged(IDC_OUTPUT_STATE, "Выключен");
+        SetTextIfChanged(IDC_OUTPUT_BUTTON, "Включить");
+        SetTextIfChanged(IDC_REGULATION, "-");
+        view.SetEnabled(IDC_MODULE_SETUP, state.channel == 0);
+        view.SetEnabled(IDC_CLEAR_CHART, recording && !secondsRing.empty());
+    }
+    state.voltRegulation = voltRegulation;
+    state.status = -1;
+}
+
+void DevicePage::UpdateControls() {
+    if (!state.online) {
+        for (int id : {IDC_OUTPUT_STATE, IDC_REGULATION, IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM,
+                       IDC_PROGRAM_START, IDC_PROGRAM_PAUSE, IDC_PROGRAM_CANCEL})
+            view.SetEnabled(id, false);
+        view.SetMenuEnabled(ID_MENU_FILE_OPEN, false);
+        // The dosing restart belongs to the module lines: it goes with them while the supply is
+        // away, and the layout brings it back.
+        for (int id : {IDC_MODULE_SETUP, IDC_READOUT_LIMITS, IDC_READOUT_VALUES, IDC_DOSER_RESTART})
+            view.SetShown(id, false);
+        for (int id : MODULE_CONTROLS)
+            view.SetShown(id, false);
+        for (int id : STATE_TEXTS)
+            SetTextIfChanged(id, "-");
+        view.SetEnabled(IDC_VOLT_READING, false);
+        view.SetEnabled(IDC_CURR_READING, false);
+        for (int id : {IDC_SET_LIMITS, IDC_OUTPUT_BUTTON}) {
+            view.SetShown(id, true);
+            view.SetEnabled(id, false);
+        }
+        state.voltLimit = state.currLimit = state.voltMeas = state.currMeas = 0;
+        state.outputOn = false;
+        state.status = -1;
+        ShowColours();
+        return;
+    }
+
+    if (programLoaded) {
+        for (int id : {IDC_CLEAR_CHART, IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM})
+            view.SetEnabled(id, false);
+        view.SetShown(IDC_READOUT_LIMITS, true);
+        view.SetShown(IDC_READOUT_VALUES, true);
+        for (int id : {IDC_SET_LIMITS, IDC_OUTPUT_BUTTON}) {
+            view.SetShown(id, true);
+            view.SetEnabled(id, false);
+        }
+        const bool running = programStarted && !programPaused;
+        view.SetEnabled(IDC_PROGRAM_START, !running);
+        view.SetEnabled(IDC_PROGRAM_PAUSE, running);
+        view.SetEnabled(IDC_PROGRAM_CANCEL, !running);
+        // A program loaded but not yet started keeps the start button's caption.
+        if (programStarted)
+            SetTextIfChanged(IDC_PROGRAM_START, programPaused ? "Продолжить" : "Старт");
+    } else {
+        for (int id : {IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM})
+            view.SetEnabled(id, true);
+        for (int id : {IDC_SET_LIMITS, IDC_OUTPUT_BUTTON}) {
+            view.SetShown(id, true);
+            view.SetEnabled(id, true);
+        }
+        for (int id : {IDC_PROGRAM_START, IDC_PROGRAM_PAUSE, IDC_PROGRAM_CANCEL})
+            view.SetEnabled(id, false);
+        SetTextIfChanged(IDC_PROGRAM_CAPTION, "Протокол работы:");
+        SetTextIfChanged(IDC_PROGRAM_START, "Старт");
+        view.SetShown(IDC_READOUT_LIMITS, recording);
+        view.SetShown(IDC_READOUT_VALUES, recording);
+        if (!recording) {
+            series.SetAll(true);
+            for (int id : SERIES_BOXES)
+                view.SetChecked(id, true);
+            chartInvalidated_ = true;
+        }
+    }
+
+    view.SetMenuEnabled(ID_MENU_FILE_OPEN, !programLoaded);
+    view.SetMenuEnabled(ID_MENU_FILE_SAVE, recording);
+    for (int id : STATE_TEXTS)
+        view.SetEnabled(id, true);
+    const bool moduleSetup = state.channel == 0 && state.model != MODEL_RS232;
+    view.SetShown(IDC_MODULE_SETUP, moduleSetup);
+    view.SetEnabled(IDC_MODULE_SETUP, moduleSetup);
+    ShowColours();
+}
+
+void DevicePage::ShowColours() {
+    // The regulated quantity is green for voltage and red for current while the output is on;
+    // the two readings keep their colours while there is something to read.
+    std::optional<Rgb> regulation;
+    if (state.outputOn)
+        regulation = state.voltRegulation ? COLOUR_GREEN : COLOUR_RED;
+    view.SetColour(IDC_REGULATION, regulation);
+    const bool live = state.online || programLoaded;
+    view.SetColour(IDC_VOLT_READING, live ? std::optional<Rgb>(COLOUR_GREEN) : std::nullopt);
+    view.SetColour(IDC_CURR_READING, live ? std::optional<Rgb>(COLOUR_RED) : std::nullopt);
+}
+
+} // namespace rir

@@ -1,0 +1,85 @@
+// The logic of one device page: turns the supply's record into the page's texts, fonts, colours
+// and control states, kept in a ViewState that the Qt page copies onto its widgets.
+#pragma once
+
+#include "app/ViewState.h"
+#include "chart/ChartSample.h"
+#include "chart/SeriesSwitches.h"
+#include "device/DeviceState.h"
+
+#include <string_view>
+#include <vector>
+
+namespace rir {
+
+class DevicePage {
+public:
+    // The view starts with the template's texts and states, all marked changed.
+    DevicePage();
+
+    // Binds the page to a supply's address and channel and shows it offline.
+    void InitDevice(int address, int channel);
+    // Rewrites the page from the record after a reply. Codes: 0 identity, limits and
+    // measurements changed; 1 module values; 2 module configuration; 10 a write was
+    // acknowledged. The status byte is applied only at poll state 2 (the supply is complete).
+    void RefreshView(int code, int pollState);
+    // Shows and enables controls for the page's online, program and recording state.
+    void UpdateControls();
+    bool SetTextIfChanged(int id, std::string_view text) { return view.SetTextIfChanged(id, text); }
+
+    // For a page that never learns a module configuration of its own (a channel-B page; a
+    // supply that has no modules): take configuration 0, so that the page comes online at its
+    // next applied status, with no module lines.
+    void AssumeNoModules();
+
+    // The Qt page reports what only its limit edits know: the text the user typed, whether the
+    // edit has the keyboard focus and its selection. It calls this on every change, so the
+    // logic always sees the present state. Ids other than the two limit edits are ignored.
+    void SetEditState(int id, std::string_view text, bool hasFocus, TextSelection selection);
+
+    // True once after the logic asked for the chart to be drawn again.
+    bool takeChartInvalidated();
+
+    DeviceState state;
+    ViewState view;
+
+    // Chart history as far as the page's refresh touches it: entry 0 takes the first
+    // measurements after a recording or program starts.
+    std::vector<ChartSample> secondsRing;
+    SeriesSwitches series;
+
+    // Program runner and recording, set by the commands that own them.
+    bool programLoaded = false;
+    bool programStarted = false; // stays set while paused
+    bool programPaused = false;
+    bool recording = false;
+
+private:
+    struct EditFocus {
+        bool hasFocus = false;
+        TextSelection selection;
+    };
+
+    void ShowIdentification();
+    void ShowEditMarks();
+    void AcknowledgeLimits();
+    void ShowLimitEdits(int code);
+    void RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text, int code);
+    void ShowReadings();
+    void CountDownFirstSample();
+    void ShowModuleValues();
+    void ShowTimer();
+    void ShowCounters();
+    void ShowReverse();
+    void ShowThermometer();
+    void LayOutModules();
+    void ApplyStatus(int pollState);
+    void ShowColours();
+    void SetLine(int line, bool shown);
+
+    EditFocus voltFocus_;
+    EditFocus currFocus_;
+    bool chartInvalidated_ = false;
+};
+
+} // namespace rir
