@@ -7,6 +7,12 @@
 
 namespace rir::sim {
 
+namespace {
+
+constexpr double WHOLE_TOLERANCE = 1e-9;
+
+} // namespace
+
 double CounterRawUnit(int model, int units) {
     if (units == UNITS_AMPERE_MINUTES)
         return 1.0;
@@ -55,12 +61,13 @@ ModuleAction SimCounter::Step(int milliseconds, double volts, double amps) {
         return ModuleAction::None;
 
     totalFraction_ += counts;
-    const double wholeTotal = std::floor(totalFraction_);
+    // Counts that are whole up to rounding are whole: 360 steps of 1/36 make 10, not 9.999.
+    const double wholeTotal = std::floor(totalFraction_ + WHOLE_TOLERANCE);
     totalFraction_ -= wholeTotal;
     total_ += static_cast<std::uint32_t>(std::fmod(wholeTotal, 4294967296.0)); // wraps like the register
 
     dailyFraction_ += counts;
-    const double wholeDaily = std::floor(dailyFraction_);
+    const double wholeDaily = std::floor(dailyFraction_ + WHOLE_TOLERANCE);
     dailyFraction_ -= wholeDaily;
     if (!Dosing()) {
         daily_ = (daily_ + static_cast<std::uint32_t>(std::fmod(wholeDaily, 16777216.0))) & DAILY_LIMIT;
@@ -86,9 +93,17 @@ ModuleAction SimCounter::Step(int milliseconds, double volts, double amps) {
     }
 }
 
+void SimCounter::OnSwitchOn() {
+    // A completed dose starts over with the next run, so that a switch-off doser does not
+    // switch the output straight off again.
+    if (doseComplete_)
+        StartOver();
+}
+
 void SimCounter::OnSwitchOff() {
     reduced_ = false;
-    if ((mode_ & COUNTER_KEEP_ON_SWITCH_OFF) == 0)
+    // A completed dose stays on show (and can be restarted) until the output comes back on.
+    if ((mode_ & COUNTER_KEEP_ON_SWITCH_OFF) == 0 && !doseComplete_)
         StartOver();
 }
 

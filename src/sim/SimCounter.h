@@ -2,6 +2,8 @@
 // counter (24 bits) that integrate the output current, or the output power when the units are
 // watt-hours. In a dosing mode the daily counter holds the dose still to go and counts down; at
 // zero the output is switched off, drops to a tenth of the current, or runs on, as the mode says.
+// Switching the output off starts the daily counter over (from zero, or from the full dose)
+// unless mode bit 6 says to keep it; a completed dose stays on show until the next switch-on.
 //
 // Raw resolution, chosen so that the station's displays read true for each model:
 //   models 2 and 6: ampere-hours and watt-hours in thousandths, ampere-minutes in ampere-seconds
@@ -45,6 +47,7 @@ public:
 
     // Output-on time passing at the measured output.
     ModuleAction Step(int milliseconds, double volts, double amps);
+    void OnSwitchOn();
     void OnSwitchOff();
 
     // Header 0x92: flags (counter kind, units, bit 6 dose complete), mode, total (4), daily (3).

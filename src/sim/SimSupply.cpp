@@ -221,6 +221,7 @@ void SimSupply::SetMainOutput(bool on) {
     main_.on = on;
     if (on) {
         timer_.OnSwitchOn();
+        counter_.OnSwitchOn();
     } else {
         timer_.OnSwitchOff();
         counter_.OnSwitchOff();

@@ -68,10 +68,10 @@ void SimTimer::OnSwitchOn() {
 void SimTimer::OnSwitchOff() {
     reduced_ = false;
     msIntoSecond_ = 0;
-    if (keepOnSwitchOff_)
+    // A timer that ran out keeps showing where it ended until the output comes back on.
+    if (keepOnSwitchOff_ || expired_)
         return;
     value_ = mode_ == TIMER_STOPWATCH ? 0 : preset_;
-    expired_ = false;
 }
 
 void SimTimer::AppendRecord(std::vector<std::uint8_t>& out) const {

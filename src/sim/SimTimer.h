@@ -1,6 +1,9 @@
 // The timer/stopwatch module (record type 1). As a stopwatch it counts the seconds the output is
 // on; as a timer it counts down from its preset and at zero switches the output off, drops to a
 // tenth of the current, or goes on counting the overtime (shown negative), as its mode says.
+// Switching the output off resets the value (the stopwatch to zero, the timer to its preset)
+// unless the settings say to keep it; a timer that ran out keeps its end value until the output
+// is switched on again, and then starts over from the preset.
 #pragma once
 
 #include "ModuleAction.h"

@@ -1,0 +1,160 @@
+#include "SimBus.h"
+
+#include "SimTestBytes.h"
+
+#include <gtest/gtest.h>
+
+namespace rir::sim {
+namespace {
+
+using test::Hex;
+using test::Text;
+
+// Address 15: model 2 in configuration 1; address 20: model 1 without modules.
+SimBus MakeBus(Framing framing) {
+    SimBus bus(framing);
+    if (framing == Framing::Rs232) {
+        EXPECT_TRUE(bus.AddSupply(20, SimSupply(*SimRatingsFor(1), std::nullopt)));
+        EXPECT_TRUE(bus.AddSupply(15, SimSupply(*SimRatingsFor(2), 1)));
+    } else {
+        EXPECT_TRUE(bus.AddSupply(15, SimSupply(*SimRatingsFor(2), 1)));
+        EXPECT_TRUE(bus.AddSupply(20, SimSupply(*SimRatingsFor(1), std::nullopt)));
+    }
+    return bus;
+}
+
+// The whole answer to one request: what comes at once plus what the silence after it brings.
+std::vector<std::uint8_t> Exchange(SimBus& bus, const std::vector<std::uint8_t>& request) {
+    std::vector<std::uint8_t> reply = bus.Receive(request);
+    const auto late = bus.Advance(FRAME_GAP_MS);
+    reply.insert(reply.end(), late.begin(), late.end());
+    return reply;
+}
+
+struct WireCase {
+    const char* name;
+    std::vector<std::uint8_t> request;
+    std::vector<std::uint8_t> reply;
+};
+
+// RTU CRCs and ASCII LRCs of the expected frames come from a bit-by-bit CRC-16 and a plain sum in
+// Python, not from the project's codec.
+TEST(SimBus, RtuRepliesByteForByte) {
+    const WireCase cases[] = {
+        {"identify", Hex("0F 41 01 B0 53"), Hex("0F 41 02 0F 3C 05 DC 00 05 DC 03 E8 00 45 F3")},
+        {"measure", Hex("0F 42 84 71"), Hex("0F 42 00 00 05 DC 00 00 03 E8 00 6D B2")},
+        {"modules", Hex("0F 44 04 73"), Hex("0F 44 01 41 00 00 00 00 92 00 00 00 00 00 00 00 00 00 D6 F1")},
+        {"extended", Hex("0F 45 86 F2 F1"), Hex("0F 45 00 73 53")},
+        {"no modules", Hex("14 44 0E 83"), Hex("14 C4 01 A2 C4")},
+        {"unknown function", Hex("0F 50 04 7C"), Hex("0F D0 01 DD C3")},
+        {"short control", Hex("0F 43 02 05 33 87"), Hex("0F C3 03 51 32")},
+    };
+    for (const WireCase& c : cases) {
+        SimBus bus = MakeBus(Framing::Rtu);
+        EXPECT_EQ(Exchange(bus, c.request), c.reply) << c.name;
+    }
+}
+
+TEST(SimBus, RtuControlIsAnsweredAtOnceAndActs) {
+    SimBus bus = MakeBus(Framing::Rtu);
+    EXPECT_EQ(bus.Receive(Hex("0F 43 0F 03 E8 00 64 3F 69")), Hex("0F 43 03 E8 00 64 03 F1 92"));
+    EXPECT_EQ(bus.Supply(15)->main().Status(), 0x03);
+}
+
+TEST(SimBus, AsciiRepliesByteForByte) {
+    const WireCase cases[] = {
+        {"identify", Text(":0F4101AF\r\n"), Text(":0F41020F3C05DC0005DC03E800B6\r\n")},
+        {"measure", Text(":0F42AF\r\n"), Text(":0F42000005DC000003E800E3\r\n")},
+        {"control", Text(":0F430F03E8006450\r\n"), Text(":0F4303E80064035C\r\n")},
+        {"modules", Text(":0F44AD\r\n"), Text(":0F4401410000000092000000000000000000D9\r\n")},
+        {"extended", Text(":0F458626\r\n"), Text(":0F4500AC\r\n")},
+        {"no modules", Text(":1444A8\r\n"), Text(":14C40127\r\n")},
+        {"no modules either", Text(":144500A7\r\n"), Text(":14C50126\r\n")},
+        {"unknown function", Text(":0F50A1\r\n"), Text(":0FD00120\r\n")},
+    };
+    for (const WireCase& c : cases) {
+        SimBus bus = MakeBus(Framing::Ascii);
+        EXPECT_EQ(bus.Receive(c.request), c.reply) << c.name;
+    }
+}
+
+TEST(SimBus, Rs232AnswersAsTheFirstSupplyWithoutAddress) {
+    const WireCase cases[] = {
+        {"identify", Hex("41 01"), Hex("41 01 0C 4E 04 B0 00 02 0D 00 64 00")},
+        {"re-identify led by 0", Hex("00 41 01"), Hex("41 01 0C 4E 04 B0 00 02 0D 00 64 00")},
+        {"measure", Hex("42"), Hex("42 00 00 04 B0 00 00 00 64 00")},
+        {"control", Hex("43 0F 03 E8 00 64"), Hex("43 03 E8 00 64 03")},
+        {"no modules", Hex("44"), Hex("C4 01")},
+        {"short control", Hex("43 0F 03"), Hex("C3 03")},
+        {"unknown function", Hex("50"), Hex("D0 01")},
+    };
+    for (const WireCase& c : cases) {
+        SimBus bus = MakeBus(Framing::Rs232);
+        EXPECT_EQ(Exchange(bus, c.request), c.reply) << c.name;
+    }
+}
+
+TEST(SimBus, Rs232ExtendedAcknowledgementIsTwoBytes) {
+    SimBus bus(Framing::Rs232);
+    bus.AddSupply(3, SimSupply(*SimRatingsFor(2), 0));
+    EXPECT_EQ(Exchange(bus, Hex("45 81")), Hex("45 00"));
+    EXPECT_EQ(bus.Supply(3)->config(), 1);
+}
+
+TEST(SimBus, StaysSilentForBadFramesAndOtherAddresses) {
+    struct Case {
+        Framing framing;
+        std::vector<std::uint8_t> request;
+    };
+    const Case cases[] = {
+        {Framing::Rtu, Hex("0F 42 84 72")},    // bad CRC
+        {Framing::Rtu, Hex("10 42 8C 41")},    // address 16: nobody here
+        {Framing::Ascii, Text(":0F42AE\r\n")}, // bad LRC
+        {Framing::Ascii, Text(":1042AE\r\n")}, // address 16
+        {Framing::Ascii, Text(":0F42AF\r")},   // never ended
+        {Framing::Rs232, Hex("C2")},           // not a request function
+    };
+    for (const Case& c : cases) {
+        SimBus bus = MakeBus(c.framing);
+        EXPECT_TRUE(Exchange(bus, c.request).empty());
+        EXPECT_TRUE(bus.Advance(STALE_FRAME_MS).empty());
+        // The line is usable again afterwards.
+        const auto next = c.framing == Framing::Rtu     ? Hex("0F 42 84 71")
+                          : c.framing == Framing::Ascii ? Text(":0F42AF\r\n")
+                                                        : Hex("42");
+        EXPECT_FALSE(Exchange(bus, next).empty());
+    }
+}
+
+TEST(SimBus, SplitAndNoisyInputStillGetsOneReplyPerRequest) {
+    SimBus bus = MakeBus(Framing::Rtu);
+    EXPECT_TRUE(bus.Receive(Hex("00 FF 0F 42")).empty());
+    bus.Advance(5);
+    const auto reply = bus.Receive(Hex("84 71 14 42 8E 81"));
+    const auto first = Hex("0F 42 00 00 05 DC 00 00 03 E8 00 6D B2");
+    ASSERT_GT(reply.size(), first.size());
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), reply.begin()));
+    EXPECT_EQ(reply[first.size()], 0x14); // then address 20 answers its own poll
+    EXPECT_EQ(bus.Counts().noiseBytes, 2);
+}
+
+TEST(SimBus, ModulesRunOnTheBusClock) {
+    SimBus bus = MakeBus(Framing::Ascii);
+    bus.Receive(Text(":0F430B03E80000B8\r\n")); // 10 V on 10 ohms: 1 A
+    EXPECT_FALSE(bus.MsUntilDeadline().has_value());
+    bus.Advance(36000);
+    EXPECT_EQ(bus.Supply(15)->counter().total(), 10u);
+    EXPECT_EQ(bus.Supply(15)->timer().value(), 36);
+}
+
+TEST(SimBus, RefusesBadAndDuplicateAddresses) {
+    SimBus bus(Framing::Rtu);
+    EXPECT_FALSE(bus.AddSupply(0, SimSupply(*SimRatingsFor(2), 0)));
+    EXPECT_FALSE(bus.AddSupply(128, SimSupply(*SimRatingsFor(2), 0)));
+    EXPECT_TRUE(bus.AddSupply(127, SimSupply(*SimRatingsFor(2), 0)));
+    EXPECT_FALSE(bus.AddSupply(127, SimSupply(*SimRatingsFor(3), 0)));
+    EXPECT_EQ(bus.Supply(127)->ratings().model, 2);
+}
+
+} // namespace
+} // namespace rir::sim

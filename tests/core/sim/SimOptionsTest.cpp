@@ -1,0 +1,98 @@
+#include "SimOptions.h"
+
+#include "WireTiming.h"
+
+#include <gtest/gtest.h>
+
+namespace rir::sim {
+namespace {
+
+TEST(SimOptions, GoodCommandLines) {
+    const auto p = ParseSimOptions({"--framing", "rtu", "--device", "15:2:1", "--device=20:3:6", "--device",
+                                    "7:1", "--device", "8:4", "--device", "9:2:none", "--load", "15:8.5",
+                                    "--load=2.5", "--link", "/tmp/rir0", "--wire-time", "-v"});
+    ASSERT_EQ(p.error, "");
+    const SimOptions& o = p.options;
+    EXPECT_EQ(o.framing, Framing::Rtu);
+    ASSERT_EQ(o.devices.size(), 5u);
+    EXPECT_EQ(o.devices[0].address, 15);
+    EXPECT_EQ(o.devices[0].model, 2);
+    EXPECT_EQ(o.devices[0].config, 1);
+    EXPECT_EQ(o.devices[0].loadOhms, 8.5);
+    EXPECT_EQ(o.devices[1].config, 6);
+    EXPECT_FALSE(o.devices[1].loadOhms.has_value());
+    EXPECT_FALSE(o.devices[2].config.has_value()); // model 1: no modules
+    EXPECT_EQ(o.devices[3].config, 0);             // others: configuration 0
+    EXPECT_FALSE(o.devices[4].config.has_value()); // "none"
+    EXPECT_EQ(o.defaultLoadOhms, 2.5);
+    EXPECT_EQ(o.linkPath, "/tmp/rir0");
+    EXPECT_TRUE(o.wireTime);
+    EXPECT_TRUE(o.verbose);
+    EXPECT_FALSE(o.help);
+}
+
+TEST(SimOptions, DefaultsAreOneTimerAmpereSupplyInAscii) {
+    const auto p = ParseSimOptions({});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.framing, Framing::Ascii);
+    ASSERT_EQ(p.options.devices.size(), 1u);
+    EXPECT_EQ(p.options.devices[0].address, 1);
+    EXPECT_EQ(p.options.devices[0].model, 2);
+    EXPECT_EQ(p.options.devices[0].config, 1);
+    EXPECT_EQ(p.options.defaultLoadOhms, 10.0);
+    EXPECT_TRUE(ParseSimOptions({"-h"}).options.help);
+}
+
+TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* errorPart;
+    };
+    const Case cases[] = {
+        {{"--device", "0:2"}, "1..127"},
+        {{"--device", "128:2"}, "1..127"},
+        {{"--device", "15:7"}, "model"},
+        {{"--device", "15:2:7"}, "configuration"},
+        {{"--device", "15:2:1:4"}, "ADDR:MODEL"},
+        {{"--device", "15"}, "ADDR:MODEL"},
+        {{"--device", "x:2"}, "1..127"},
+        {{"--device", "15:2", "--device", "15:3"}, "twice"},
+        {{"--device"}, "needs a value"},
+        {{"--load", "0"}, "ohms"},
+        {{"--load", "-3"}, "ohms"},
+        {{"--load", "nan"}, "ohms"},
+        {{"--load", "10x"}, "ohms"},
+        {{"--load", "15:"}, "ohms"},
+        {{"--device", "15:2", "--load", "16:5"}, "address 16"},
+        {{"--framing", "RTU2"}, "framing"},
+        {{"--link="}, "path"},
+        {{"--verbose=1"}, "no value"},
+        {{"--speed", "9600"}, "unknown option"},
+        {{"15:2"}, "unknown option"},
+    };
+    for (const Case& c : cases) {
+        const auto p = ParseSimOptions(c.args);
+        EXPECT_NE(p.error.find(c.errorPart), std::string::npos) << c.args[0] << ": " << p.error;
+    }
+}
+
+TEST(WireTiming, CharacterTimeFollowsSpeedAndFormat) {
+    struct Case {
+        LineSettings line;
+        int bits;
+        std::int64_t micros;
+    };
+    const Case cases[] = {
+        {{9600, 8, false, 1}, 10, 1042}, // RTU
+        {{14400, 7, false, 2}, 10, 695}, // ASCII at a custom speed
+        {{56000, 8, true, 1}, 11, 197},  // RS-232 mode at the other custom speed
+        {{110, 8, false, 1}, 10, 90910}, {{0, 8, false, 1}, 10, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BitsPerCharacter(c.line), c.bits) << c.line.baud;
+        EXPECT_EQ(CharacterMicros(c.line), c.micros) << c.line.baud;
+    }
+}
+
+} // namespace
+} // namespace rir::sim
