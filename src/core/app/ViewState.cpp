@@ -67,6 +67,10 @@ void ViewState::NoteWidgetText(int id, std::string_view text) {
     slot(id).text.assign(text);
 }
 
+void ViewState::NoteWidgetChecked(int id, bool checked) {
+    slot(id).checked = checked;
+}
+
 void ViewState::SetSelection(int id, TextSelection selection) {
     selections_[id] = selection;
     changed_.insert(id);

@@ -56,6 +56,9 @@ public:
     // The text a widget holds because the user typed it. Stored without marking the id changed:
     // the widget already shows it, and the logic compares its next text against it.
     void NoteWidgetText(int id, std::string_view text);
+    // The same for a check box the user clicked: a later SetChecked then compares with what the
+    // box really shows.
+    void NoteWidgetChecked(int id, bool checked);
 
     // A selection the view is to put back into an edit after it has applied the edit's new text.
     // Marks the id changed; takeSelection hands it over once.

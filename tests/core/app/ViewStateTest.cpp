@@ -88,6 +88,16 @@ TEST(ViewState, WidgetTextIsStoredWithoutMarking) {
     EXPECT_TRUE(v.SetTextIfChanged(1009, "15.00"));
 }
 
+TEST(ViewState, WidgetCheckIsStoredWithoutMarking) {
+    ViewState v;
+    v.SetChecked(1043, true);
+    v.takeChanged();
+    v.NoteWidgetChecked(1043, false); // the user unchecked the box
+    EXPECT_FALSE(v.checked(1043));
+    EXPECT_TRUE(v.takeChanged().empty());
+    EXPECT_TRUE(v.SetChecked(1043, true)); // so checking it again from the logic reaches the box
+}
+
 TEST(ViewState, SelectionIsHandedOverOnce) {
     ViewState v;
     EXPECT_FALSE(v.takeSelection(1009).has_value());

@@ -1,0 +1,221 @@
+#include "CDevicePage.h"
+
+#include "app/PageLayout.h"
+#include "device/DevicePage.h"
+#include "device/PageControls.h"
+#include "device/PageTemplate.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace rir {
+
+namespace {
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect ToQRect(const PixelRect& r) {
+    return QRect(r.x, r.y, r.width, r.height);
+}
+
+// The station's page font is "MS Sans Serif" at a cell height of 14, which Windows draws with its
+// narrow 13-pixel face. The nearest on any desktop is the application's sans family at an
+// 11-pixel em (the same 13-pixel line), semi-condensed so the template's texts keep their room.
+QFont PageFont(int weight, bool underline) {
+    QFont f = QApplication::font();
+    f.setPixelSize(11);
+    f.setStretch(QFont::SemiCondensed);
+    f.setWeight(static_cast<QFont::Weight>(weight));
+    f.setUnderline(underline);
+    return f;
+}
+
+} // namespace
+
+CDevicePage::CDevicePage(DevicePage& page, QWidget* parent)
+    : QWidget(parent), page_(page), normalFont_(PageFont(400, false)), boldFont_(PageFont(700, false)),
+      underlinedFont_(PageFont(400, true)) {
+    setFont(normalFont_);
+    resize(PAGE_TEMPLATE_WIDTH, PAGE_TEMPLATE_HEIGHT);
+    buildControls();
+}
+
+void CDevicePage::buildControls() {
+    for (const TemplateControl& t : PageTemplate()) {
+        QWidget* w = nullptr;
+        const QString text = FromUtf8(t.text);
+        switch (t.kind) {
+        case ControlKind::GroupBox:
+            w = new QGroupBox(text, this);
+            break;
+        case ControlKind::Label: {
+            auto* label = new QLabel(text, this);
+            label->setTextFormat(Qt::PlainText); // file names and titles are shown as typed
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            w = label;
+            break;
+        }
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(text, this);
+            connect(edit, &QLineEdit::textEdited, this,
+                    [this, edit] { forwardEdit(edit, edit->hasFocus()); });
+            connect(edit, &QLineEdit::cursorPositionChanged, this,
+                    [this, edit] { forwardEdit(edit, edit->hasFocus()); });
+            connect(edit, &QLineEdit::selectionChanged, this,
+                    [this, edit] { forwardEdit(edit, edit->hasFocus()); });
+            edit->installEventFilter(this);
+            w = edit;
+            break;
+        }
+        case ControlKind::Button: {
+            auto* button = new QPushButton(text, this);
+            button->setAutoDefault(false); // Enter belongs to the limit edits, never to a button
+            const int id = t.id;
+            connect(button, &QPushButton::clicked, this, [this, id] { emit controlClicked(id); });
+            w = button;
+            break;
+        }
+        case ControlKind::CheckBox: {
+            auto* box = new QCheckBox(text, this);
+            box->setChecked(t.checked);
+            const int id = t.id;
+            connect(box, &QCheckBox::clicked, this, [this, id](bool checked) {
+                page_.view.NoteWidgetChecked(id, checked);
+                emit checkBoxClicked(id, checked);
+            });
+            w = box;
+            break;
+        }
+        case ControlKind::ChartArea: {
+            // The chart is painted into this area; until then it shows as an empty white frame.
+            auto* frame = new QFrame(this);
+            frame->setFrameShape(QFrame::Box);
+            frame->setAutoFillBackground(true);
+            QPalette p = frame->palette();
+            p.setColor(QPalette::Window, Qt::white);
+            frame->setPalette(p);
+            w = frame;
+            break;
+        }
+        }
+        w->setGeometry(ToQRect(t.rect));
+        w->setHidden(!t.shown);
+        w->setEnabled(t.enabled);
+        if (t.id != IDC_STATIC)
+            controls_[t.id] = w;
+    }
+}
+
+QWidget* CDevicePage::controlById(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+const QFont& CDevicePage::fontFor(FontKind kind) const {
+    switch (kind) {
+    case FontKind::Bold:
+        return boldFont_;
+    case FontKind::Underlined:
+        return underlinedFont_;
+    case FontKind::Normal:
+        break;
+    }
+    return normalFont_;
+}
+
+void CDevicePage::applyView() {
+    for (int id : page_.view.takeChanged())
+        applyControl(id);
+    if (page_.takeChartInvalidated()) {
+        if (QWidget* chart = controlById(IDC_CHART))
+            chart->update();
+    }
+}
+
+void CDevicePage::applyControl(int id) {
+    QWidget* w = controlById(id);
+    if (w == nullptr)
+        return;
+    const ControlState& c = page_.view.at(id);
+    const QString text = FromUtf8(c.text);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        if (edit->text() != text)
+            edit->setText(text);
+        if (const std::optional<TextSelection> sel = page_.view.takeSelection(id)) {
+            const int length = static_cast<int>(edit->text().size());
+            const int start = std::clamp(sel->start, 0, length);
+            const int end = std::clamp(sel->end, 0, length);
+            if (start == end)
+                edit->setCursorPosition(start);
+            else
+                edit->setSelection(start, end - start);
+        }
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (label->text() != text)
+            label->setText(text);
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        if (group->title() != text)
+            group->setTitle(text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        if (button->text() != text)
+            button->setText(text);
+        if (button->isCheckable())
+            button->setChecked(c.checked);
+    }
+    w->setHidden(!c.shown);
+    w->setEnabled(c.enabled);
+    w->setFont(fontFor(c.font));
+
+    // A text colour holds while the control is enabled; a disabled control draws grayed, as
+    // static texts always have.
+    // Without a colour of its own the control inherits the page's palette.
+    QPalette p;
+    if (c.colour) {
+        const QColor colour(c.colour->r, c.colour->g, c.colour->b);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            p.setColor(group, QPalette::WindowText, colour);
+    }
+    w->setPalette(p);
+}
+
+void CDevicePage::applyLayout(int dx, int dy, int rowOffset) {
+    const PagePlacement g = PlacePageControls(dx, dy, rowOffset);
+    resize(g.page.width, g.page.height);
+    for (const ControlPlacement& c : g.controls) {
+        if (QWidget* w = controlById(c.id))
+            w->setGeometry(ToQRect(c.rect));
+    }
+}
+
+void CDevicePage::forwardEdit(QLineEdit* edit, bool hasFocus) {
+    const int id = edit == controlById(IDC_VOLT_EDIT) ? IDC_VOLT_EDIT : IDC_CURR_EDIT;
+    int start = edit->cursorPosition();
+    int end = start;
+    if (edit->hasSelectedText()) {
+        start = edit->selectionStart();
+        end = start + static_cast<int>(edit->selectedText().size());
+    }
+    page_.SetEditState(id, edit->text().toStdString(), hasFocus, {start, end});
+}
+
+bool CDevicePage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        if (auto* edit = qobject_cast<QLineEdit*>(watched))
+            forwardEdit(edit, event->type() == QEvent::FocusIn);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace rir
