@@ -1,0 +1,82 @@
+// What the station restores at start-up and saves at close.
+#include "app/Station.h"
+
+namespace rir {
+
+void Station::RestoreSettings(const StoredSettings& s) {
+    // Port: the last port of that name wins; a port that is gone leaves the first one.
+    for (std::size_t i = 0; i < portList_.size(); ++i) {
+        if (portList_[i] == s.port)
+            bus_.portIndex = static_cast<std::uint8_t>(i);
+    }
+    menu_.SetChecked(ID_PORT_FIRST + bus_.portIndex, true);
+
+    ApplyProtocol(bus_, s.protocol);
+    const bool rs232 = bus_.rs232Mode;
+    if (rs232) {
+        menu_.SetChecked(ID_MENU_RS232, true);
+    } else {
+        menu_.SetChecked(ID_MENU_ASCII, bus_.asciiMode);
+        menu_.SetChecked(ID_MENU_RTU, !bus_.asciiMode);
+    }
+
+    // A point-to-point line always runs at 9600 baud.
+    const int speed = rs232 ? SpeedTable[DEFAULT_SPEED_INDEX].baud : s.speed;
+    bool matched = false;
+    for (std::size_t i = 0; i < SpeedTable.size(); ++i) {
+        if (SpeedTable[i].baud == speed) {
+            bus_.speedIndex = static_cast<int>(i);
+            menu_.SetChecked(SpeedTable[i].menuId, true);
+            matched = true;
+        } else if (rs232) {
+            menu_.SetEnabled(SpeedTable[i].menuId, false);
+        }
+    }
+    if (!matched) {
+        bus_.speedIndex = DEFAULT_SPEED_INDEX;
+        menu_.SetChecked(SpeedTable[DEFAULT_SPEED_INDEX].menuId, true);
+    }
+
+    log_.setLogToScreen(s.logToScreen == 1);
+    menu_.SetChecked(ID_MENU_LOG_SCREEN, s.logToScreen == 1);
+    log_.setLogToFile(s.logToFile == 1);
+    menu_.SetChecked(ID_MENU_LOG_FILE, s.logToFile == 1);
+    listener_.LogChanged();
+
+    for (const StoredSettings::Tab& tab : s.tabSections) {
+        if (tab.id != 0)
+            AddDevice(tab.id, tab.channel);
+    }
+    if (pages_.empty()) {
+        AddDevice(FIRST_RUN_ADDRESS, 0); // a first run shows one supply at the usual address
+    } else if (s.activeTab >= 1 && s.activeTab <= static_cast<int>(pages_.size())) {
+        SelectTab(s.activeTab - 1);
+    }
+    listener_.TabsChanged();
+    listener_.MenuChanged();
+}
+
+StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
+    StoredSettings s;
+    const std::size_t index = bus_.portIndex;
+    s.port = index < portList_.size() ? portList_[index] : std::string();
+    // A protocol chosen while the bus waits (polling stopped) is not applied yet; it is still
+    // the operator's choice and is what the next start should use.
+    const std::string pending = bus_.PendingProtocol();
+    if (!pending.empty())
+        s.protocol = pending;
+    else
+        s.protocol = bus_.rs232Mode ? PROTOCOL_RS232 : bus_.asciiMode ? PROTOCOL_ASCII : PROTOCOL_RTU;
+    s.speed = SpeedRow(bus_.speedIndex).baud;
+    s.tabs = static_cast<int>(pages_.size());
+    s.activeTab = selected_ + 1;
+    s.logToScreen = log_.logToScreen() ? 1 : 0;
+    s.logToFile = log_.logToFile() ? 1 : 0;
+    s.window = placement;
+    for (const auto& page : pages_)
+        s.tabSections.push_back(
+            {TabCaption(page->state.address, page->state.channel), page->state.address, page->state.channel});
+    return s;
+}
+
+} // namespace rir

@@ -1,0 +1,240 @@
+// Device tabs, their menu items and poll entries, and the port, speed and protocol commands.
+#include "app/Station.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace rir {
+
+std::string Station::TabCaption(int address, int channel) {
+    std::string caption = "#" + std::to_string(address);
+    if (channel == 1)
+        caption += "_2";
+    return caption;
+}
+
+int Station::TabIndexOf(int address, int channel) const {
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        const DeviceState& s = pages_[i]->state;
+        if (s.address == address && s.channel == channel)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+DevicePage* Station::FindPage(int address, int channel) const {
+    const int i = TabIndexOf(address, channel);
+    return i < 0 ? nullptr : pages_[static_cast<std::size_t>(i)].get();
+}
+
+DevicePage* Station::SelectedPage() const {
+    if (selected_ < 0 || selected_ >= static_cast<int>(pages_.size()))
+        return nullptr;
+    return pages_[static_cast<std::size_t>(selected_)].get();
+}
+
+void Station::AddDevice(int address, int channel) {
+    if (address == 0) {
+        int highest = 0;
+        {
+            std::lock_guard<BusLock> hold(shared_.lock);
+            for (const PollEntry& e : shared_.pollList)
+                highest = std::max(highest, e.address);
+        }
+        const std::optional<int> asked = prompts_.AskAddress(std::min(highest + 1, 127));
+        if (!asked) {
+            LayoutPages();
+            return;
+        }
+        address = *asked;
+        channel = 0;
+    }
+    if (address < 1 || address > 127 || channel < 0 || channel > 1)
+        return;
+    bool duplicate = false;
+    {
+        std::lock_guard<BusLock> hold(shared_.lock);
+        duplicate = FindEntry(shared_.pollList, address, channel) >= 0;
+    }
+    if (duplicate) {
+        prompts_.Message(MSG_DUPLICATE_DEVICE);
+        LayoutPages();
+        return;
+    }
+    {
+        std::lock_guard<BusLock> hold(shared_.lock);
+        if (!AddEntry(shared_.pollList, address, channel))
+            return; // the poll list is full: 127 addresses on two channels
+    }
+    pages_.push_back(std::make_unique<DevicePage>());
+    DevicePage& page = *pages_.back();
+    page.InitDevice(address, channel);
+    listener_.PageAdded(page);
+    PageUpdated(page);
+    if (channel == 0) {
+        selected_ = static_cast<int>(pages_.size()) - 1;
+        listener_.TabsChanged();
+    } else if (selected_ < 0) {
+        selected_ = 0;
+        listener_.TabsChanged();
+    }
+    menu_.InsertDeviceItem(DeviceMenuId(address, channel), TabCaption(address, channel));
+    RenewDeviceChecks();
+    LayoutPages();
+}
+
+void Station::DeleteDevice(int address, int channel) {
+    if (pages_.size() < 2)
+        return;
+    {
+        std::lock_guard<BusLock> hold(shared_.lock);
+        if (channel == 0) {
+            // The last supply on the bus cannot go: count the runs of addresses in the list.
+            int runs = 0;
+            int previous = 0;
+            for (const PollEntry& e : shared_.pollList) {
+                if (runs == 0 || e.address != previous)
+                    ++runs;
+                previous = e.address;
+            }
+            if (runs < 2)
+                return;
+        }
+        MarkDeleted(shared_.pollList, address, channel);
+    }
+    const int index = TabIndexOf(address, channel);
+    if (index >= 0) {
+        listener_.PageRemoved(*pages_[static_cast<std::size_t>(index)]);
+        pages_.erase(pages_.begin() + index);
+        // The tab before the deleted one comes forward (the first, when the first went).
+        selected_ = std::max(0, index - 1);
+        listener_.TabsChanged();
+    }
+    menu_.RemoveItem(DeviceMenuId(address, channel));
+    RenewDeviceChecks();
+    listener_.MenuChanged();
+}
+
+void Station::SelectTab(int index) {
+    if (index < 0 || index >= static_cast<int>(pages_.size()) || index == selected_)
+        return;
+    selected_ = index;
+    listener_.TabsChanged();
+    RenewDeviceChecks();
+}
+
+void Station::RenewDeviceChecks() {
+    const DevicePage* page = SelectedPage();
+    menu_.CheckDeviceItem(page ? DeviceMenuId(page->state.address, page->state.channel) : ID_SEPARATOR);
+    listener_.MenuChanged();
+}
+
+void Station::LayoutPages() {
+    listener_.LayoutChanged();
+}
+
+void Station::SelectPort(int index) {
+    if (index < 0 || index >= static_cast<int>(portList_.size()))
+        return;
+    for (std::size_t i = 0; i < portList_.size(); ++i)
+        menu_.SetChecked(ID_PORT_FIRST + static_cast<int>(i), static_cast<int>(i) == index);
+    bus_.portIndex = static_cast<std::uint8_t>(index);
+    LogLine(0, "Смена активного порта на: " + portList_[static_cast<std::size_t>(index)]);
+    bus_.reopenRequested = true;
+    listener_.MenuChanged();
+}
+
+void Station::SelectSpeed(int menuId) {
+    int row = -1;
+    for (std::size_t i = 0; i < SpeedTable.size(); ++i) {
+        if (SpeedTable[i].menuId == menuId)
+            row = static_cast<int>(i);
+    }
+    if (row < 0)
+        return;
+    const bool wasChecked = menu_.Checked(menuId);
+    for (const SpeedEntry& s : SpeedTable)
+        menu_.SetChecked(s.menuId, s.menuId == menuId);
+    listener_.MenuChanged();
+    if (wasChecked)
+        return;
+    bus_.speedIndex = row;
+    bus_.reopenRequested = true;
+    LogLine(0, "Смена скорости порта на " + std::to_string(SpeedTable[static_cast<std::size_t>(row)].baud) +
+                   " бод");
+}
+
+void Station::SelectProtocol(int menuId) {
+    const bool wasChecked = menu_.Checked(menuId);
+    for (int id : {ID_MENU_RTU, ID_MENU_ASCII, ID_MENU_RS232})
+        menu_.SetChecked(id, id == menuId);
+    listener_.MenuChanged();
+    std::string displayName;
+    std::string_view protocol;
+    switch (menuId) {
+    case ID_MENU_RTU:
+        displayName = "MODBUS-RTU";
+        protocol = PROTOCOL_RTU;
+        break;
+    case ID_MENU_ASCII:
+        displayName = "MODBUS-ASCII";
+        protocol = PROTOCOL_ASCII;
+        break;
+    default:
+        displayName = "RS232";
+        protocol = PROTOCOL_RS232;
+        break;
+    }
+    if (wasChecked)
+        return;
+    bus_.SetPendingProtocol(protocol);
+    bus_.reopenRequested = true;
+    LogLine(0, "Смена протокола работы на " + displayName);
+
+    if (menuId == ID_MENU_RS232) {
+        // One supply on a point-to-point line: keep the page that was selected, drop the rest.
+        const DevicePage* keep = SelectedPage();
+        const int keepAddress = keep ? keep->state.address : -1;
+        const int keepChannel = keep ? keep->state.channel : -1;
+        bool deleted = true;
+        while (deleted) {
+            deleted = false;
+            const std::size_t before = pages_.size();
+            for (std::size_t i = 0; i < pages_.size();) {
+                const DeviceState& s = pages_[i]->state;
+                if (s.address == keepAddress && s.channel == keepChannel) {
+                    ++i;
+                    continue;
+                }
+                const std::size_t count = pages_.size();
+                DeleteDevice(s.address, s.channel);
+                if (pages_.size() == count)
+                    ++i;
+            }
+            deleted = pages_.size() != before;
+        }
+        const int keepIndex = TabIndexOf(keepAddress, keepChannel);
+        if (keepIndex >= 0 && keepIndex != selected_) {
+            selected_ = keepIndex;
+            listener_.TabsChanged();
+            RenewDeviceChecks();
+        }
+        const int row9600 = DEFAULT_SPEED_INDEX;
+        for (std::size_t i = 0; i < SpeedTable.size(); ++i) {
+            menu_.SetChecked(SpeedTable[i].menuId, static_cast<int>(i) == row9600);
+            menu_.SetEnabled(SpeedTable[i].menuId, static_cast<int>(i) == row9600);
+        }
+        bus_.speedIndex = row9600;
+    } else {
+        for (const SpeedEntry& s : SpeedTable)
+            menu_.SetEnabled(s.menuId, true);
+    }
+    {
+        std::lock_guard<BusLock> hold(shared_.lock);
+        for (PollEntry& e : shared_.pollList)
+            e.state = 0; // every supply is identified afresh in the new framing
+    }
+    listener_.MenuChanged();
+}
+
+} // namespace rir

@@ -1,0 +1,118 @@
+// A station with scripted prompts and a listener that counts, for tests of the main window logic.
+#pragma once
+
+#include "app/EventLog.h"
+#include "app/Station.h"
+#include "bus/FrameCodec.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rir::test {
+
+class ScriptedPrompts : public Prompts {
+public:
+    std::vector<std::string> messages;
+    std::deque<std::optional<int>> addresses; // answers to AskAddress, in order
+    std::vector<int> proposed;
+
+    void Message(const std::string& text) override { messages.push_back(text); }
+    std::optional<int> AskAddress(int p) override {
+        proposed.push_back(p);
+        if (addresses.empty())
+            return std::nullopt;
+        auto a = addresses.front();
+        addresses.pop_front();
+        return a;
+    }
+};
+
+class CountingListener : public StationListener {
+public:
+    int added = 0, removed = 0, changed = 0, tabs = 0, menus = 0, logs = 0, layouts = 0;
+    void PageAdded(DevicePage&) override { ++added; }
+    void PageRemoved(DevicePage&) override { ++removed; }
+    void PageChanged(DevicePage&) override { ++changed; }
+    void TabsChanged() override { ++tabs; }
+    void MenuChanged() override { ++menus; }
+    void LogChanged() override { ++logs; }
+    void LayoutChanged() override { ++layouts; }
+};
+
+struct StationRig {
+    ScriptedPrompts prompts;
+    CountingListener listener;
+    EventLog log{"/nonexistent-dir/zadida.txt"};
+    Station station;
+
+    explicit StationRig(std::vector<std::string> ports = {"COM1", "COM4"})
+        : station(std::move(ports), prompts, listener, log) {
+        log.setClock([] {
+            std::tm t{};
+            t.tm_hour = 9;
+            t.tm_min = 5;
+            t.tm_sec = 3;
+            return t;
+        });
+    }
+
+    // The log's lines without their time stamps.
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        const std::string& text = log.screenText();
+        std::size_t start = 0;
+        while (start < text.size()) {
+            const std::size_t end = text.find("\r\n", start);
+            const std::string line = text.substr(start, end - start);
+            lines.push_back(line.size() >= 9 ? line.substr(9) : line);
+            if (end == std::string::npos)
+                break;
+            start = end + 2;
+        }
+        return lines;
+    }
+    std::string LastLine() const {
+        const auto l = Lines();
+        return l.empty() ? std::string() : l.back();
+    }
+    std::vector<std::string> Captions() const {
+        std::vector<std::string> c;
+        for (const auto& p : station.pages())
+            c.push_back(Station::TabCaption(p->state.address, p->state.channel));
+        return c;
+    }
+    PollEntry Entry(int address, int channel) {
+        std::lock_guard<BusLock> hold(station.shared().lock);
+        const int i = FindEntry(station.shared().pollList, address, channel);
+        return i < 0 ? PollEntry{} : station.shared().pollList[static_cast<std::size_t>(i)];
+    }
+    void SetEntryState(int address, int channel, int state) {
+        std::lock_guard<BusLock> hold(station.shared().lock);
+        const int i = FindEntry(station.shared().pollList, address, channel);
+        station.shared().pollList[static_cast<std::size_t>(i)].state = state;
+    }
+    RequestQueue Queue() {
+        std::lock_guard<BusLock> hold(station.shared().lock);
+        return station.shared().requestQueue;
+    }
+
+    // One finished bus cycle whose answer is `raw` (as read from the wire).
+    void Reply(const std::vector<int>& raw) {
+        {
+            std::lock_guard<BusLock> hold(station.shared().lock);
+            station.shared().replyBuffer = raw;
+        }
+        station.OnBusReply(2, 0);
+    }
+    // An RTU reply: application bytes plus their CRC.
+    void ReplyRtu(std::vector<int> app) {
+        const std::uint16_t crc = Crc16(std::span<const int>(app));
+        app.push_back(crc & 0xFF);
+        app.push_back(crc >> 8);
+        Reply(app);
+    }
+};
+
+} // namespace rir::test
