@@ -105,17 +105,19 @@ void Station::DigestReply() {
             if (!page) {
                 LogLine(0, "Нету панельки для устройства #" + std::to_string(values[0]));
             } else {
-                {
-                    std::lock_guard<BusLock> hold(shared_.lock);
-                    auto& list = shared_.pollList;
-                    const int i =
-                        framing == Framing::Rs232 ? (list.empty() ? -1 : 0) : FindEntry(list, values[0], 0);
-                    if (i >= 0)
-                        ClearMisses(list[static_cast<std::size_t>(i)]);
-                }
                 DecodeContext context{bus_, shared_, *this, framing};
                 const int address = page->state.address;
                 const DecodeResult result = DecodeReply(context, *page, values);
+                if (result != DecodeResult::Malformed) {
+                    // Only a reply that could be read proves the supply is there: a run of short
+                    // replies must still add up to a disconnection.
+                    std::lock_guard<BusLock> hold(shared_.lock);
+                    auto& list = shared_.pollList;
+                    const int i =
+                        framing == Framing::Rs232 ? (list.empty() ? -1 : 0) : FindEntry(list, address, 0);
+                    if (i >= 0)
+                        ClearMisses(list[static_cast<std::size_t>(i)]);
+                }
                 // Decoding may have removed pages; look the page up again before touching it.
                 DevicePage* after = framing == Framing::Rs232 ? SelectedPage() : FindPage(address, 0);
                 if (after)

@@ -1,0 +1,242 @@
+#include "StationRig.h"
+
+#include "device/PageControls.h"
+
+#include <gtest/gtest.h>
+
+namespace rir {
+namespace {
+
+using test::StationRig;
+using Values = std::vector<int>;
+
+// A model-2 supply at address 15: 39 V, 15 A, scale codes 0.
+const Values IDENTIFY_15{15, 0x41, 0x02, 0x0F, 0x3C, 0x05, 0xDC, 0x00, 0x05, 0xDC, 0x03, 0xE8, 0x00};
+const Values MEASURE_15{15, 0x42, 0x05, 0xDC, 0x07, 0xD0, 0x00, 0x64, 0x01, 0xF4, 0x01};
+
+std::string Joined(const std::string& head, const Values& values) {
+    std::string s = head;
+    for (int v : values)
+        s += " " + std::to_string(v);
+    return s;
+}
+
+struct RtuRig : StationRig {
+    RtuRig() {
+        StoredSettings s;
+        s.protocol = "RTU";
+        station.Start(&s);
+        station.eStart().Wait(); // take the initial go-ahead
+    }
+    DevicePage& Page15() { return *station.FindPage(15, 0); }
+};
+
+TEST(ReplyIntake, ValidRtuReplyIsLoggedDecodedAndClearsMisses) {
+    RtuRig rig;
+    rig.SetEntryState(15, 0, 2);
+    rig.Reply({15, 0x42}); // one miss first
+    EXPECT_EQ(rig.LastLine(), "Устройство 15 не ответило (ф. 66)");
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 1);
+    rig.ReplyRtu(MEASURE_15);
+    Values logged = MEASURE_15;
+    EXPECT_EQ(rig.LastLine(), Joined("Считали 11 байт от устройства #15 (ф. 66): ", logged));
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 0);
+    EXPECT_EQ(rig.Page15().state.voltMeas, 1500);
+    EXPECT_EQ(rig.Page15().state.currLimit, 500);
+    EXPECT_TRUE(rig.station.eStart().IsSet());
+}
+
+TEST(ReplyIntake, AlteredCrcIsLoggedWithAllValuesAndCountsAMiss) {
+    RtuRig rig;
+    Values raw = MEASURE_15;
+    const std::uint16_t crc = Crc16(std::span<const int>(raw));
+    raw.push_back(crc & 0xFF);
+    raw.push_back((crc >> 8) ^ 0x01);
+    rig.Reply(raw);
+    EXPECT_EQ(rig.LastLine(), Joined("Считали данные от устройства, но неверная контрольная сумма!", raw));
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 1);
+    EXPECT_EQ(rig.Page15().state.voltMeas, 0) << "nothing decoded";
+}
+
+TEST(ReplyIntake, FifthSilentCycleTakesThePageOffline) {
+    RtuRig rig;
+    rig.ReplyRtu(IDENTIFY_15);
+    rig.ReplyRtu({15, 0x44, 1, 0x41, 0x00, 0x00, 0x00, 0x05});
+    rig.ReplyRtu(MEASURE_15);
+    ASSERT_TRUE(rig.Page15().state.online);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(rig.Page15().state.online) << i;
+        rig.Reply({15, 0x42});
+        EXPECT_EQ(rig.LastLine(), "Устройство 15 не ответило (ф. 66)");
+    }
+    EXPECT_FALSE(rig.Page15().state.online);
+    EXPECT_EQ(rig.Entry(15, 0).state, 0);
+    EXPECT_EQ(rig.Page15().view.text(IDC_OUTPUT_STATE), "-");
+    EXPECT_FALSE(rig.Page15().view.enabled(IDC_VOLT_EDIT));
+}
+
+TEST(ReplyIntake, AcknowledgementRemovesOnlyAHeadOfItsOwnFunction) {
+    RtuRig rig;
+    EnqueueCommand(rig.station.shared(), Values{15, FC_EXTENDED, 0, 5, 0, 0, 0, 0, 0});
+    rig.ReplyRtu({15, FC_CONTROL, 0x05, 0xDC, 0x01, 0xF4, 0x01});
+    EXPECT_EQ(rig.Queue().size(), 10u) << "a write-output acknowledgement leaves the module write queued";
+    rig.ReplyRtu({15, FC_EXTENDED});
+    EXPECT_TRUE(rig.Queue().empty());
+    EnqueueCommand(rig.station.shared(), Values{15, FC_CONTROL, 2, 0x05, 0xDC, 0, 0});
+    rig.ReplyRtu({15, FC_CONTROL, 0x05, 0xDC, 0x01, 0xF4, 0x01});
+    EXPECT_TRUE(rig.Queue().empty());
+    EXPECT_EQ(rig.Page15().state.voltLimit, 1500);
+}
+
+TEST(ReplyIntake, ExceptionOneToModulesIsLoggedAndStopsModulePolls) {
+    RtuRig rig;
+    rig.SetEntryState(15, 0, 1);
+    rig.ReplyRtu({15, 0xC4, 0x01});
+    EXPECT_EQ(rig.LastLine(), "Считали 3 байт от устройства #15 (ф. !68!):  15 196 1");
+    EXPECT_FALSE(rig.Entry(15, 0).moduleDataAllowed);
+    EXPECT_EQ(rig.Entry(15, 0).state, 2);
+    EXPECT_EQ(rig.Page15().state.moduleConfig, 0)
+        << "a supply without modules is brought online without them";
+}
+
+TEST(ReplyIntake, ExceptionFiveAndModuleChangeQueueReidentification) {
+    RtuRig rig;
+    rig.ReplyRtu({15, 0xC2, 0x05});
+    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR}));
+    RemoveHeadCommand(rig.station.shared().requestQueue);
+    rig.station.bus().reidentifyAfterAck = true;
+    rig.ReplyRtu({15, FC_EXTENDED});
+    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 2, QUEUE_SEPARATOR}));
+    EXPECT_FALSE(rig.station.bus().reidentifyAfterAck.load());
+}
+
+TEST(ReplyIntake, ModelTwoStatusWaitsForModuleData) {
+    RtuRig rig;
+    rig.ReplyRtu(IDENTIFY_15);
+    EXPECT_EQ(rig.Entry(15, 0).state, 1);
+    rig.ReplyRtu(MEASURE_15);
+    EXPECT_EQ(rig.Entry(15, 0).state, 1);
+    EXPECT_FALSE(rig.Page15().state.online);
+    EXPECT_NE(rig.Page15().state.status, -1) << "the status waits";
+    rig.ReplyRtu({15, 0x44, 1, 0x41, 0x00, 0x00, 0x0E, 0x8D});
+    EXPECT_EQ(rig.Entry(15, 0).state, 2);
+    EXPECT_TRUE(rig.Page15().state.online);
+    EXPECT_TRUE(rig.Page15().state.outputOn);
+    EXPECT_EQ(rig.Page15().state.timerValue, 3725);
+    EXPECT_EQ(rig.Page15().view.text(IDC_OUTPUT_STATE), "Включен");
+}
+
+TEST(ReplyIntake, ChannelBIsCreatedUpdatedAndRemoved) {
+    RtuRig rig;
+    rig.ReplyRtu({15, 0x41, 0x03, 0x10, 0x68, 0x05, 0xDC, 0x00, 0x0C, 0x4E, 0x03, 0xE8, 0x01});
+    const Values withB{15, 0x44, 6, 0x95, 0x01, 0xF4, 0x02, 0x58, 0x00, 0x0A, 0x00, 0x14, 0x01};
+    rig.ReplyRtu(withB);
+    ASSERT_NE(rig.station.FindPage(15, 1), nullptr);
+    EXPECT_EQ(rig.Captions(), (std::vector<std::string>{"#15", "#15_2"}));
+    EXPECT_EQ(rig.station.selectedTab(), 0);
+    DevicePage& b = *rig.station.FindPage(15, 1);
+    EXPECT_EQ(b.state.voltMeas, 500);
+    EXPECT_EQ(b.state.voltMax, 4200) << "ratings copied from the main page";
+    EXPECT_EQ(b.state.voltScale, 100);
+    EXPECT_TRUE(b.state.online) << "channel B comes online at its first status";
+    EXPECT_TRUE(rig.Page15().state.channelBActive);
+    EXPECT_EQ(rig.Entry(15, 1).state, 2);
+
+    Values update = withB;
+    update[4] = 0x02; // voltage measured 0x0258 = 600
+    update[5] = 0x58;
+    rig.ReplyRtu(update);
+    EXPECT_EQ(rig.Captions().size(), 2u);
+    EXPECT_EQ(rig.station.FindPage(15, 1)->state.voltMeas, 600);
+
+    rig.ReplyRtu({15, 0x44, 6});
+    EXPECT_EQ(rig.station.FindPage(15, 1), nullptr);
+    EXPECT_EQ(rig.Captions(), std::vector<std::string>{"#15"});
+}
+
+TEST(ReplyIntake, PollingStoppedStillHandlesTheRunningCycle) {
+    RtuRig rig;
+    rig.station.OnCommand(ID_MENU_START_STOP);
+    rig.ReplyRtu(MEASURE_15);
+    EXPECT_EQ(rig.LastLine().rfind("Считали 11 байт", 0), 0u);
+    EXPECT_FALSE(rig.station.eStart().IsSet());
+}
+
+TEST(ReplyIntake, ShortPayloadIsNotDecodedAndCountsAMiss) {
+    RtuRig rig;
+    rig.ReplyRtu({15, 0x42, 0x05, 0xDC, 0x07});
+    EXPECT_EQ(rig.LastLine(), "Считали неполные данные от устройства #15 (ф. 66), игнорируем: 15 66 5 220 7");
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 1);
+    EXPECT_EQ(rig.Page15().state.voltMeas, 0);
+    rig.ReplyRtu({15, 0x41, 1, 2});
+    EXPECT_EQ(rig.Page15().state.model, 0);
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 2);
+}
+
+TEST(ReplyIntake, UnknownAddressAndUnknownFunction) {
+    RtuRig rig;
+    rig.ReplyRtu({7, 0x42, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    EXPECT_EQ(rig.LastLine(), "Нету панельки для устройства #7");
+    rig.ReplyRtu({15, 0x30, 1});
+    EXPECT_EQ(rig.LastLine(), "Считали 3 байт от устройства #15 (ф. 48):  15 48 1");
+}
+
+TEST(ReplyIntake, RateLineAfterTheFirstTick) {
+    RtuRig rig;
+    rig.station.bus().requestsSent = 25;
+    rig.ReplyRtu(MEASURE_15);
+    EXPECT_EQ(rig.Page15().view.text(IDC_DIAGNOSTIC), "Test") << "no tick yet: no rate";
+    for (int i = 0; i < 10; ++i)
+        rig.station.OnTimer();
+    rig.ReplyRtu(MEASURE_15);
+    EXPECT_EQ(rig.Page15().view.text(IDC_DIAGNOSTIC), "Скорость: 25 пакетов в секунду");
+}
+
+TEST(ReplyIntake, AsciiFramesAreUnwrappedOrRejectedWhole) {
+    StationRig rig;
+    rig.station.Start(nullptr); // ASCII
+    auto chars = [](std::string s) { return Values(s.begin(), s.end()); };
+    // A valid frame without the measurement payload: checked, but too short to decode.
+    rig.Reply(chars(":0F42AF\r\n"));
+    EXPECT_EQ(rig.LastLine(), "Считали неполные данные от устройства #15 (ф. 66), игнорируем: 15 66");
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 1);
+    rig.Reply(chars("0F42AF\r\n"));
+    EXPECT_EQ(rig.LastLine(), "ASCII, считали неправильные данные (8 байт), игнорируем");
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 1) << "a malformed frame is dropped without a miss";
+    rig.Reply(chars(":0F4205DC07D0006401F4019D\r\n"));
+    EXPECT_EQ(rig.LastLine(), "Считали 11 байт от устройства #15 (ф. 66):  15 66 5 220 7 208 0 100 1 244 1");
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 0);
+    rig.Reply(chars(":0F42\r\n")); // LRC missing: the marker's shape
+    EXPECT_EQ(rig.LastLine(), "Устройство 15 не ответило (ф. 66)");
+    rig.Reply(chars(":0f42af\r\n"));
+    EXPECT_EQ(rig.LastLine().rfind("Считали данные от устройства, но неверная контрольная сумма!", 0), 0u);
+}
+
+TEST(ReplyIntake, Rs232RepliesUseTheSelectedPage) {
+    StationRig rig;
+    StoredSettings s;
+    s.protocol = "RS232";
+    rig.station.Start(&s);
+    rig.Reply({0x42, 0x05, 0xDC, 0x07, 0xD0, 0x00, 0x64, 0x01, 0xF4, 0x01});
+    EXPECT_EQ(rig.LastLine(), "Считали 10 байт от устройства #0 (ф. 66):  66 5 220 7 208 0 100 1 244 1");
+    EXPECT_EQ(rig.station.FindPage(15, 0)->state.voltMeas, 1500);
+    rig.Reply({0x42});
+    EXPECT_EQ(rig.LastLine(), "Устройство 0 не ответило (ф. 66)");
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 1);
+}
+
+TEST(ReplyIntake, BusThreadNotesAreLogged) {
+    RtuRig rig;
+    {
+        std::lock_guard<BusLock> hold(rig.station.shared().lock);
+        rig.station.shared().sentText = "Отправили в порт:  15 66 132 113";
+    }
+    rig.station.OnBusReply(1, 2);
+    EXPECT_EQ(rig.LastLine(), "Отправили в порт:  15 66 132 113");
+    EXPECT_TRUE(rig.station.shared().sentText.empty());
+    rig.station.OnBusReply(1, 3);
+    EXPECT_EQ(rig.LastLine(), "Нету ни одного устройства в списке");
+}
+
+} // namespace
+} // namespace rir
