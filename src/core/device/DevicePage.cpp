@@ -149,8 +149,6 @@ void DevicePage::AcknowledgeLimits() {
         state.currEdited = 0;
         state.editMarks &= ~EDIT_MARK_CURR;
     }
-    if (state.limitsSent == LIMITS_BOTH)
-        state.editMarks = 0;
 }
 
 void DevicePage::ShowLimitEdits(int code) {

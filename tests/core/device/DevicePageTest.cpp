@@ -79,6 +79,15 @@ TEST_F(DevicePageTest, IdentificationFillsLineAndEdits) {
 }
 
 TEST_F(DevicePageTest, SmallModel2SwitchesToThousandths) {
+    // Rated 1 A at the scale it reported: the page takes it for the 1.5 A variant.
+    page.state.model = 2;
+    page.state.currMax = 150;
+    page.state.currScale = 100;
+    page.RefreshView(0, 1);
+    EXPECT_TRUE(page.state.current3Dec);
+    EXPECT_EQ(page.state.currScale, 1000);
+    EXPECT_EQ(page.view.text(IDC_DESCRIPTION_GROUP), "#15  RIR 0V 1,5A timer/ampere");
+
     page.state.model = 2;
     page.state.voltMax = 3150;
     page.state.voltScale = 100;
