@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace rir::sim {
 namespace {
 
@@ -136,6 +138,43 @@ TEST(SimBus, SplitAndNoisyInputStillGetsOneReplyPerRequest) {
     EXPECT_TRUE(std::equal(first.begin(), first.end(), reply.begin()));
     EXPECT_EQ(reply[first.size()], 0x14); // then address 20 answers its own poll
     EXPECT_EQ(bus.Counts().noiseBytes, 2);
+}
+
+// Whatever the noise did to the supply's settings, the answer to a measurement poll is one whole
+// measurement reply that the station accepts.
+bool IsOneMeasureReply(Framing framing, const std::vector<std::uint8_t>& wire) {
+    std::vector<int> values(wire.begin(), wire.end());
+    if (framing == Framing::Ascii) {
+        if (!HasAsciiFrameShape(values))
+            return false;
+        values = AsciiUnwrap(values);
+    }
+    const std::size_t expected = (framing == Framing::Rs232 ? 1 : 2) + 9 + ChecksumLength(framing);
+    if (values.size() != expected || !ChecksumOk(framing, values))
+        return false;
+    const auto header = ReadReplyHeader(framing, values);
+    return header && header->function == FC_MEASURE && (framing == Framing::Rs232 || header->address == 15);
+}
+
+TEST(SimBus, LineRecoversAfterRandomGarbage) {
+    const std::pair<Framing, std::vector<std::uint8_t>> cases[] = {
+        {Framing::Rtu, Hex("0F 42 84 71")},
+        {Framing::Ascii, Text(":0F42AF\r\n")},
+        {Framing::Rs232, Hex("42")},
+    };
+    std::mt19937 rng(2024);
+    for (const auto& [framing, request] : cases) {
+        SimBus bus = MakeBus(framing);
+        for (int chunk = 0; chunk < 400; ++chunk) {
+            std::vector<std::uint8_t> noise(rng() % 40);
+            for (auto& b : noise)
+                b = static_cast<std::uint8_t>(rng());
+            bus.Receive(noise);
+            bus.Advance(static_cast<std::int64_t>(rng() % 30));
+        }
+        bus.Advance(STALE_FRAME_MS);
+        EXPECT_TRUE(IsOneMeasureReply(framing, Exchange(bus, request))) << static_cast<int>(framing);
+    }
 }
 
 TEST(SimBus, ModulesRunOnTheBusClock) {
