@@ -168,7 +168,9 @@ SimReply SimSupply::Extended(std::span<const std::uint8_t> data) {
     }
 
     if (change && newConfig != config_) {
-        if (config_ == CONFIG_TWO_CHANNELS)
+        // Channel B starts off whenever the two-channel configuration is entered or left, so that
+        // an output write made while it was not in force cannot switch it on unseen.
+        if (config_ == CONFIG_TWO_CHANNELS || newConfig == CONFIG_TWO_CHANNELS)
             channelB_.on = false;
         config_ = newConfig;
     }

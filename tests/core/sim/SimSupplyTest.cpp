@@ -191,6 +191,11 @@ TEST(SimSupply, ChannelBIsWrittenThroughBlock5AndReportedInItsRecord) {
     Ask(s, FC_EXTENDED, Hex("82"));
     Ask(s, FC_EXTENDED, Hex("86"));
     EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 06 95 0000 1068 0000 0002 00"));
+    // Nor does a write made outside the two-channel configuration switch it on later.
+    Ask(s, FC_EXTENDED, Hex("82"));
+    EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("00 05 09 0000 0000")), Hex("45 00"));
+    Ask(s, FC_EXTENDED, Hex("86"));
+    EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 06 95 0000 1068 0000 0002 00"));
 }
 
 } // namespace
