@@ -92,8 +92,9 @@ int Run(const rir::sim::SimOptions& options) {
         }
     }
 
-    // SIGINT and SIGTERM are held back except inside ppoll, so that one arriving between the check
-    // of g_stop and the wait still ends the wait.
+    // The stop signals are held back except inside ppoll, so that one arriving between the check
+    // of g_stop and the wait still ends the wait. Inside the wait they are let through even when
+    // whoever started us had them blocked.
     sigset_t stopSignals;
     sigset_t waitMask;
     sigemptyset(&stopSignals);
@@ -101,6 +102,9 @@ int Run(const rir::sim::SimOptions& options) {
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
     sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGHUP);
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -154,7 +158,7 @@ int Run(const rir::sim::SimOptions& options) {
                 if (options.verbose)
                     session.Log("received " + rir::sim::HexText(received));
                 session.Send(bus.Receive(received), now);
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 hangupUntil = now + std::chrono::microseconds(HANGUP_RETRY_MICROS);
             }
         } else if ((pfd.revents & (POLLHUP | POLLERR)) != 0) {
