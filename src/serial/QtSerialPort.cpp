@@ -12,7 +12,9 @@ constexpr int WRITE_GUARD_MS = 2000;
 
 QtSerialPort::QtSerialPort() = default;
 
-QtSerialPort::~QtSerialPort() { Close(); }
+QtSerialPort::~QtSerialPort() {
+    Close();
+}
 
 bool QtSerialPort::Open(const std::string& path) {
     Close();
@@ -39,7 +41,9 @@ void QtSerialPort::Configure(const LineSettings& s) {
     port_->clearError();
 }
 
-void QtSerialPort::SetReadTimeout(int totalMs, int /*intervalMs*/) { readTimeoutMs_ = totalMs; }
+void QtSerialPort::SetReadTimeout(int totalMs, int /*intervalMs*/) {
+    readTimeoutMs_ = totalMs;
+}
 
 std::optional<std::uint8_t> QtSerialPort::ReadByte() {
     if (!port_)

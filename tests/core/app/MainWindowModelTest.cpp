@@ -31,6 +31,16 @@ TEST(LayoutMainWindow, EdgesFollowTheWindowBeyondItsTemplateSize) {
               101);
 }
 
+TEST(PageGeometry, RowOffsetAndDelta) {
+    EXPECT_EQ(PageRowOffset(7), 0);
+    EXPECT_EQ(PageRowOffset(10), 20); // pages at y = 55
+    EXPECT_EQ(PageRowOffset(14), 40); // pages at y = 75
+    EXPECT_EQ(PageDeltaFor(1000, 600).dx, 195);
+    EXPECT_EQ(PageDeltaFor(1000, 600).dy, 115);
+    EXPECT_EQ(PageDeltaFor(700, 400).dx, 0);
+    EXPECT_EQ(PageDeltaFor(700, 400).dy, 0);
+}
+
 TEST(MainMenu, DeviceItemsGoBeforeSeparatorAndDelete) {
     MainMenu menu;
     menu.InsertDeviceItem(DeviceMenuId(5, 0), "#5");

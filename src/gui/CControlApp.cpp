@@ -1,0 +1,25 @@
+#include "CControlApp.h"
+
+#include <QFileInfo>
+
+#include "CMainDlg.h"
+#include "PortDiscovery.h"
+#include "QtSerialPort.h"
+
+namespace rir {
+
+CControlApp::CControlApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // The application's name is the executable's file name: message-box caption and settings file.
+    setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+}
+
+int CControlApp::Run() {
+    CMainDlg window(DiscoverPorts(), DefaultProfilePath(applicationName().toStdString()),
+                    [] { return std::make_unique<QtSerialPort>(); });
+    if (!window.Initialise())
+        return 0; // no serial port: the operator has been told
+    window.ShowRestored();
+    return exec();
+}
+
+} // namespace rir

@@ -1,0 +1,288 @@
+#include "CMainDlg.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "CAboutDlg.h"
+#include "CAddDeviceDlg.h"
+#include "CDevicePage.h"
+#include "LogLineCounter.h"
+#include "MessageBox.h"
+#include "TabControl.h"
+#include "app/PageLayout.h"
+#include "app/Settings.h"
+
+namespace rir {
+
+namespace {
+constexpr int STATS_TIMER_MS = 100;
+constexpr const char* WINDOW_TITLE = "RIR Controller";
+} // namespace
+
+CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path settingsFile,
+                   QtBusThread::PortFactory portFactory, QWidget* parent)
+    : QMainWindow(parent), settingsFile_(std::move(settingsFile)), portFactory_(std::move(portFactory)),
+      notifier_(this), statsTimer_(new QTimer(this)), client_(new QWidget(this)),
+      tabs_(new TabControl(client_)), log_(new QPlainTextEdit(client_)) {
+    setWindowTitle(QString::fromUtf8(WINDOW_TITLE));
+    setMinimumSize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
+    setCentralWidget(client_);
+    log_->setObjectName(QStringLiteral("edit%1").arg(IDC_LOG_EDIT));
+    log_->setReadOnly(true);
+    log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    eventLog_.setLineCounter([this](const std::string& text) { return LogDisplayedLines(text); });
+    eventLog_.setFileProblem([this](const std::string& text) { Message(text); });
+    station_ = std::make_unique<Station>(std::move(portList), *this, *this, eventLog_);
+
+    for (const MenuPopup& popup : station_->menu().popups()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.title));
+        popups_.push_back(menu);
+        RebuildPopup(menu, popup);
+    }
+    const MenuItem& about = station_->menu().aboutItem();
+    QAction* aboutAction = menuBar()->addAction(QString::fromStdString(about.text));
+    actions_[about.id] = aboutAction;
+    connect(aboutAction, &QAction::triggered, this, [this, id = about.id] { OnMenu(id); });
+
+    connect(tabs_, &TabControl::tabClicked, this, [this](int index) { station_->SelectTab(index); });
+    connect(statsTimer_, &QTimer::timeout, this, [this] { station_->OnTimer(); });
+    resize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
+}
+
+CMainDlg::~CMainDlg() {
+    // The bus thread posts to this window: stop it before anything it uses goes away.
+    busThread_.Stop();
+}
+
+bool CMainDlg::Initialise() {
+    ProfileStore store(settingsFile_);
+    restored_ = ReadSettings(store);
+    const bool ok = station_->Start(&restored_);
+    if (ok) {
+        busThread_.Start(station_->bus(), station_->shared(), station_->eStart(), notifier_,
+                         station_->portList(), portFactory_);
+    }
+    statsTimer_->start(STATS_TIMER_MS);
+    return ok;
+}
+
+void CMainDlg::ShowRestored() {
+    ScreenMetrics metrics;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect work = screen->availableGeometry();
+        metrics.workAreaLeft = work.left();
+        metrics.workAreaTop = work.top();
+        metrics.screenWidth = screen->geometry().width();
+        metrics.screenHeight = screen->geometry().height();
+    }
+    if (const auto rect = PlaceWindow(restored_.window, metrics))
+        setGeometry(rect->left, rect->top, std::max(rect->width, minimumWidth()),
+                    std::max(rect->height, minimumHeight()));
+    switch (StartShowState(restored_.window.status)) {
+    case SHOW_MINIMIZED:
+        showMinimized();
+        break;
+    case SHOW_MAXIMIZED:
+        showMaximized();
+        break;
+    default:
+        showNormal();
+        break;
+    }
+}
+
+QAction* CMainDlg::action(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+CDevicePage* CMainDlg::viewOf(const DevicePage* page) const {
+    const auto it = pageViews_.find(page);
+    return it == pageViews_.end() ? nullptr : it->second;
+}
+
+void CMainDlg::RebuildPopup(QMenu* menu, const MenuPopup& popup) {
+    for (QAction* a : menu->actions()) {
+        for (auto it = actions_.begin(); it != actions_.end();) {
+            it = it->second == a ? actions_.erase(it) : std::next(it);
+        }
+    }
+    menu->clear();
+    for (const MenuItem& item : popup.items) {
+        if (item.id == ID_SEPARATOR) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* a = menu->addAction(QString::fromStdString(item.text));
+        a->setCheckable(true);
+        a->setChecked(item.checked);
+        a->setEnabled(item.enabled);
+        actions_[item.id] = a;
+        connect(a, &QAction::triggered, this, [this, id = item.id] { OnMenu(id); });
+    }
+}
+
+void CMainDlg::MenuChanged() {
+    const auto& popups = station_->menu().popups();
+    for (std::size_t p = 0; p < popups.size() && p < popups_.size(); ++p) {
+        QMenu* menu = popups_[p];
+        const auto& items = popups[p].items;
+        const auto present = menu->actions();
+        bool same = present.size() == static_cast<qsizetype>(items.size());
+        for (qsizetype i = 0; same && i < present.size(); ++i) {
+            const MenuItem& item = items[static_cast<std::size_t>(i)];
+            same = item.id == ID_SEPARATOR ? present[i]->isSeparator() : action(item.id) == present[i];
+        }
+        if (!same) {
+            RebuildPopup(menu, popups[p]);
+            continue;
+        }
+        for (const MenuItem& item : items) {
+            if (QAction* a = action(item.id)) {
+                a->setChecked(item.checked);
+                a->setEnabled(item.enabled);
+            }
+        }
+    }
+}
+
+void CMainDlg::OnMenu(int id) {
+    if (QAction* a = action(id))
+        a->setChecked(station_->menu().Checked(id)); // checks follow the station, not the click
+    if (id == ID_MENU_ABOUT) {
+        CAboutDlg about(this);
+        about.exec();
+        return;
+    }
+    if (id == ID_MENU_EXIT) {
+        SaveAndLeave();
+        close();
+        return;
+    }
+    station_->OnCommand(id);
+    MenuChanged();
+}
+
+void CMainDlg::PageAdded(DevicePage& page) {
+    auto* view = new CDevicePage(page, client_);
+    pageViews_[&page] = view;
+    view->hide();
+    PageChanged(page);
+}
+
+void CMainDlg::PageRemoved(DevicePage& page) {
+    if (CDevicePage* view = viewOf(&page)) {
+        pageViews_.erase(&page);
+        delete view;
+    }
+}
+
+void CMainDlg::PageChanged(DevicePage& page) {
+    if (CDevicePage* view = viewOf(&page))
+        view->applyView();
+}
+
+void CMainDlg::TabsChanged() {
+    QStringList captions;
+    for (const auto& page : station_->pages())
+        captions << QString::fromStdString(Station::TabCaption(page->state.address, page->state.channel));
+    tabs_->setTabs(captions, station_->selectedTab());
+    const DevicePage* selected = station_->SelectedPage();
+    for (auto& [page, view] : pageViews_) {
+        view->setVisible(page == selected);
+        if (page == selected)
+            view->raise();
+    }
+    LayoutChanged();
+}
+
+void CMainDlg::LogChanged() {
+    log_->setVisible(eventLog_.logToScreen());
+    if (!eventLog_.logToScreen())
+        return;
+    log_->setPlainText(QString::fromStdString(eventLog_.screenText()));
+    log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
+}
+
+void CMainDlg::LayoutChanged() {
+    const MainLayout& l = station_->layout();
+    tabs_->setGeometry(l.tabControl.left, l.tabControl.top, l.tabControl.width(), l.tabControl.height());
+    log_->setGeometry(l.logBox.left, l.logBox.top, l.logBox.width(), l.logBox.height());
+    const PageDelta delta = PageDeltaFor(client_->width(), client_->height());
+    const int rowOffset = PageRowOffset(static_cast<int>(station_->pages().size()));
+    const PagePlacement placement = PlacePageControls(delta.dx, delta.dy, rowOffset);
+    for (auto& [page, view] : pageViews_) {
+        view->move(placement.page.x, placement.page.y);
+        view->applyLayout(delta.dx, delta.dy, rowOffset);
+    }
+    client_->update();
+}
+
+void CMainDlg::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    station_->OnResize(client_->width(), client_->height());
+}
+
+int CMainDlg::LogDisplayedLines(const std::string& text) const {
+    return CountWrappedLines(text, log_->font(), log_->viewport()->width());
+}
+
+bool CMainDlg::event(QEvent* event) {
+    if (event->type() == BusReplyEvent::TYPE) {
+        const auto* reply = static_cast<BusReplyEvent*>(event);
+        station_->OnBusReply(reply->wParam, reply->lParam);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+WindowPlacement CMainDlg::CurrentPlacement() const {
+    WindowPlacement p;
+    p.status = isMaximized() ? SHOW_MAXIMIZED : isMinimized() ? SHOW_MINIMIZED : SHOW_NORMAL;
+    const QRect normal = (isMaximized() || isMinimized()) ? normalGeometry() : geometry();
+    QPoint origin;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        origin = screen->availableGeometry().topLeft();
+    p.left = normal.left() - origin.x();
+    p.top = normal.top() - origin.y();
+    p.right = p.left + normal.width();
+    p.bottom = p.top + normal.height();
+    return p;
+}
+
+void CMainDlg::SaveAndLeave() {
+    if (closed_)
+        return;
+    closed_ = true;
+    ProfileStore store(settingsFile_);
+    WriteSettings(store, station_->SettingsToSave(CurrentPlacement()));
+    if (!store.Save())
+        Message("Не удалось сохранить настройки в файл " + store.path().string() + "!");
+    station_->Shutdown();
+    busThread_.Stop();
+}
+
+void CMainDlg::closeEvent(QCloseEvent* event) {
+    SaveAndLeave();
+    event->accept();
+}
+
+void CMainDlg::Message(const std::string& text) {
+    ShowMessage(isVisible() ? this : nullptr, text);
+}
+
+std::optional<int> CMainDlg::AskAddress(int proposed) {
+    CAddDeviceDlg dialog(proposed, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.address();
+}
+
+} // namespace rir

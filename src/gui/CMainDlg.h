@@ -1,0 +1,95 @@
+// The main window: menu, tab control with one page per supply, log box. It shows what the
+// station decides and forwards what the operator does; it decides nothing itself.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QtBusNotifier.h"
+#include "QtBusThread.h"
+#include "app/EventLog.h"
+#include "app/ProfileStore.h"
+#include "app/Station.h"
+
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+class QTimer;
+
+namespace rir {
+
+class CDevicePage;
+class TabControl;
+
+inline constexpr int IDC_LOG_EDIT = 1000;
+inline constexpr int IDC_TAB_CONTROL = 1002;
+
+class CMainDlg : public QMainWindow, public StationListener, public Prompts {
+    Q_OBJECT
+public:
+    // `portFactory` makes the bus thread's port; tests may hand in their own.
+    CMainDlg(std::vector<std::string> portList, std::filesystem::path settingsFile,
+             QtBusThread::PortFactory portFactory, QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // Start-up: restores the settings, starts the bus thread and the statistics timer.
+    // False when there is no serial port (the operator has been told); the window is then not
+    // to be shown.
+    bool Initialise();
+    // Shows the window at its restored place and in its restored state.
+    void ShowRestored();
+
+    Station& station() { return *station_; }
+    CDevicePage* viewOf(const DevicePage* page) const;
+    TabControl* tabControl() const { return tabs_; }
+    QPlainTextEdit* logEdit() const { return log_; }
+    QAction* action(int id) const;
+
+    // StationListener
+    void PageAdded(DevicePage& page) override;
+    void PageRemoved(DevicePage& page) override;
+    void PageChanged(DevicePage& page) override;
+    void TabsChanged() override;
+    void MenuChanged() override;
+    void LogChanged() override;
+    void LayoutChanged() override;
+
+    // Prompts
+    void Message(const std::string& text) override;
+    std::optional<int> AskAddress(int proposed) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnMenu(int id);
+    void RebuildPopup(QMenu* menu, const MenuPopup& popup);
+    void SaveAndLeave();
+    WindowPlacement CurrentPlacement() const;
+    int LogDisplayedLines(const std::string& text) const;
+
+    std::filesystem::path settingsFile_;
+    QtBusThread::PortFactory portFactory_;
+    EventLog eventLog_;
+    std::unique_ptr<Station> station_;
+    QtBusNotifier notifier_;
+    QtBusThread busThread_;
+    QTimer* statsTimer_;
+    QWidget* client_;
+    TabControl* tabs_;
+    QPlainTextEdit* log_;
+    std::vector<QMenu*> popups_;
+    std::map<int, QAction*> actions_;
+    std::map<const DevicePage*, CDevicePage*> pageViews_;
+    StoredSettings restored_;
+    bool closed_ = false;
+};
+
+} // namespace rir

@@ -1,0 +1,82 @@
+#include "TabControl.h"
+
+#include <QMouseEvent>
+#include <QStyleOptionTab>
+#include <QStyleOptionTabWidgetFrame>
+#include <QStylePainter>
+
+#include "app/MainLayout.h"
+
+namespace rir {
+
+namespace {
+constexpr int TAB_HEIGHT = 20;
+constexpr int TAB_PADDING = 16;
+} // namespace
+
+TabControl::TabControl(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tab1002"));
+}
+
+void TabControl::setTabs(const QStringList& captions, int current) {
+    captions_ = captions;
+    current_ = current;
+    update();
+}
+
+int TabControl::tabWidth(int index) const {
+    // As wide as the style draws a tab of this caption, so the text is never cut.
+    QStyleOptionTab tab;
+    tab.initFrom(this);
+    tab.text = captions_.value(index);
+    tab.shape = QTabBar::RoundedNorth;
+    const int space = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &tab, this);
+    const QSize text(fontMetrics().horizontalAdvance(tab.text) + space + TAB_PADDING / 2, TAB_HEIGHT);
+    return style()->sizeFromContents(QStyle::CT_TabBarTab, &tab, text, this).width();
+}
+
+int TabControl::rows() const {
+    return 1 + PageRowOffset(count()) / TAB_HEIGHT;
+}
+
+QRect TabControl::tabRect(int index) const {
+    if (index < 0 || index >= count())
+        return {};
+    const int perRow = (count() + rows() - 1) / rows();
+    const int row = index / perRow;
+    int x = 2;
+    for (int i = row * perRow; i < index; ++i)
+        x += tabWidth(i);
+    return {x, row * TAB_HEIGHT, tabWidth(index), TAB_HEIGHT};
+}
+
+void TabControl::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(0, rows() * TAB_HEIGHT - 1, 0, 0);
+    painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+    for (int i = 0; i < count(); ++i) {
+        QStyleOptionTab tab;
+        tab.initFrom(this);
+        tab.rect = tabRect(i);
+        tab.text = captions_[i];
+        tab.shape = QTabBar::RoundedNorth;
+        tab.position = QStyleOptionTab::Middle;
+        if (i == current_)
+            tab.state |= QStyle::State_Selected;
+        painter.drawControl(QStyle::CE_TabBarTab, tab);
+    }
+}
+
+void TabControl::mousePressEvent(QMouseEvent* event) {
+    for (int i = 0; i < count(); ++i) {
+        if (tabRect(i).contains(event->position().toPoint())) {
+            emit tabClicked(i);
+            return;
+        }
+    }
+    QWidget::mousePressEvent(event);
+}
+
+} // namespace rir

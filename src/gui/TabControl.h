@@ -1,0 +1,36 @@
+// Tab control 1002: a row (or rows) of tabs over a pane. The pages are not its children: the
+// main window places them over the pane, as the station always did.
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+namespace rir {
+
+class TabControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit TabControl(QWidget* parent = nullptr);
+
+    void setTabs(const QStringList& captions, int current);
+    int count() const { return static_cast<int>(captions_.size()); }
+    int currentIndex() const { return current_; }
+    QString tabText(int index) const { return captions_.value(index); }
+    // Where tab `index` is drawn, in this widget's coordinates.
+    QRect tabRect(int index) const;
+
+signals:
+    void tabClicked(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    int rows() const;
+    int tabWidth(int index) const;
+    QStringList captions_;
+    int current_ = -1;
+};
+
+} // namespace rir

@@ -1,0 +1,38 @@
+// Runs the bus thread as a QThread: QSerialPort wants a thread that Qt started itself (its
+// blocking waits use socket notifiers, which a foreign thread may not create).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bus/BusThread.h"
+
+class QThread;
+
+namespace rir {
+
+class QtBusThread {
+public:
+    // Makes the port on the bus thread itself: a port belongs to the thread that made it.
+    using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
+
+    QtBusThread();
+    ~QtBusThread();
+    QtBusThread(const QtBusThread&) = delete;
+    QtBusThread& operator=(const QtBusThread&) = delete;
+
+    // Starts BusThreadProc once; later calls do nothing.
+    void Start(BusState& state, BusShared& shared, AutoResetEvent& eStart, BusNotifier& notifier,
+               std::vector<std::string> portList, PortFactory makePort);
+    // Asks the thread to end and waits for it; used at process exit and by tests.
+    void Stop();
+    bool Running() const;
+
+private:
+    AutoResetEvent* eStart_ = nullptr;
+    std::unique_ptr<QThread> thread_;
+};
+
+} // namespace rir
