@@ -1,0 +1,236 @@
+// The real bus thread and Qt serial adapter against rir-sim, with the station's reply intake
+// playing the window's part.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <sstream>
+
+#include "QtBusThread.h"
+#include "QtSerialPort.h"
+#include "SimProcess.h"
+#include "app/EventLog.h"
+#include "app/Station.h"
+#include "device/PageControls.h"
+
+namespace rir {
+namespace {
+
+using namespace std::chrono_literals;
+
+class NoteQueue : public BusNotifier {
+public:
+    void Post(int wParam, int lParam) override {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            notes_.emplace_back(wParam, lParam);
+        }
+        changed_.notify_all();
+    }
+    bool Pop(std::pair<int, int>& note, std::chrono::milliseconds wait) {
+        std::unique_lock<std::mutex> hold(lock_);
+        if (!changed_.wait_for(hold, wait, [this] { return !notes_.empty(); }))
+            return false;
+        note = notes_.front();
+        notes_.pop_front();
+        return true;
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<std::pair<int, int>> notes_;
+};
+
+class Silent : public Prompts, public StationListener {
+public:
+    explicit Silent(EventLog& log) : log_(log) {}
+    std::vector<std::string> lines;
+    void Message(const std::string& text) override { lines.push_back("message: " + text); }
+    std::optional<int> AskAddress(int) override { return std::nullopt; }
+    void PageAdded(DevicePage&) override {}
+    void PageRemoved(DevicePage&) override {}
+    void PageChanged(DevicePage&) override {}
+    void TabsChanged() override {}
+    void MenuChanged() override {}
+    void LayoutChanged() override {}
+    void LogChanged() override {
+        const std::string& t = log_.screenText();
+        const std::size_t end = t.size() >= 2 ? t.size() - 2 : 0;
+        const std::size_t start = t.rfind("\r\n", end > 0 ? end - 1 : 0);
+        const std::string line = t.substr(start == std::string::npos ? 0 : start + 2,
+                                          end - (start == std::string::npos ? 0 : start + 2));
+        lines.push_back(line.size() > 9 ? line.substr(9) : line);
+    }
+
+private:
+    EventLog& log_;
+};
+
+// A station without a window, its bus thread on a simulator's line.
+struct LiveBus {
+    test::SimProcess sim;
+    EventLog log{"/nonexistent-dir/zadida.txt"};
+    Silent ui{log};
+    NoteQueue notes;
+    std::unique_ptr<Station> station;
+    QtBusThread thread;
+    std::vector<std::vector<int>> sent; // requests as logged, the RTU checksum bytes left out
+    bool rtu = false;
+
+    LiveBus(std::vector<std::string> simArgs, const std::string& protocol, std::vector<int> addresses)
+        : sim(std::move(simArgs)), rtu(protocol == "RTU") {
+        station = std::make_unique<Station>(std::vector<std::string>{sim.path()}, ui, ui, log);
+        StoredSettings s;
+        s.port = sim.path();
+        s.protocol = protocol;
+        for (int a : addresses)
+            s.tabSections.push_back({"#" + std::to_string(a), a, 0});
+        station->Start(&s);
+        thread.Start(station->bus(), station->shared(), station->eStart(), notes, station->portList(),
+                     [] { return std::make_unique<QtSerialPort>(); });
+    }
+    ~LiveBus() { thread.Stop(); }
+
+    // Hands notes to the station until `done` holds; false after the deadline.
+    template <typename Pred> bool PumpUntil(Pred done, std::chrono::seconds deadline = 30s) {
+        const auto end = std::chrono::steady_clock::now() + deadline;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::pair<int, int> note;
+            if (!notes.Pop(note, 100ms))
+                continue;
+            if (note == std::make_pair(NOTE_THREAD, NOTE_SENT)) {
+                std::lock_guard<BusLock> hold(station->shared().lock);
+                std::vector<int> request = Numbers(station->shared().sentText);
+                if (rtu && request.size() >= 2)
+                    request.resize(request.size() - 2);
+                sent.push_back(request);
+            }
+            station->OnBusReply(note.first, note.second);
+        }
+        return true;
+    }
+    bool HasLine(const std::string& line) const {
+        return std::find(ui.lines.begin(), ui.lines.end(), line) != ui.lines.end();
+    }
+    bool Online(int address, int channel = 0) const {
+        const DevicePage* p = station->FindPage(address, channel);
+        return p && p->state.online;
+    }
+    static std::vector<int> Numbers(const std::string& text) {
+        std::istringstream in(text.substr(text.find(':') + 1));
+        std::vector<int> v;
+        int x = 0;
+        while (in >> x)
+            v.push_back(x);
+        return v;
+    }
+    // The function codes polled at an address, in order (RTU/ASCII requests: address first).
+    std::vector<int> FunctionsTo(int address) const {
+        std::vector<int> f;
+        for (const auto& r : sent)
+            if (r.size() >= 2 && r[0] == address)
+                f.push_back(r[1]);
+        return f;
+    }
+};
+
+bool Alternates(const std::vector<int>& functions) {
+    // From the first measurement on: measurement and module data in turn.
+    auto it = std::find(functions.begin(), functions.end(), FC_MEASURE);
+    if (std::distance(it, functions.end()) < 4)
+        return false;
+    for (int expected = FC_MEASURE; it != functions.end(); ++it) {
+        if (*it != expected)
+            return false;
+        expected = expected == FC_MEASURE ? FC_MODULES : FC_MEASURE;
+    }
+    return true;
+}
+
+struct FramingCase {
+    const char* simFraming;
+    const char* protocol;
+};
+
+class ThreeSupplies : public ::testing::TestWithParam<FramingCase> {};
+
+TEST_P(ThreeSupplies, IdentifiedThenMeasuredAndModulePolledInTurn) {
+    LiveBus bus(
+        {"--framing", GetParam().simFraming, "--device", "1:2:1", "--device", "2:4:1", "--device", "3:6:9"},
+        GetParam().protocol, {1, 2, 3});
+    ASSERT_FALSE(bus.sim.path().empty());
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(1) && bus.Online(2) && bus.Online(3); }));
+    ASSERT_TRUE(bus.PumpUntil([&] {
+        return bus.FunctionsTo(1).size() >= 8 && bus.FunctionsTo(2).size() >= 8 &&
+               bus.FunctionsTo(3).size() >= 8;
+    }));
+    for (int a : {1, 2, 3}) {
+        const auto f = bus.FunctionsTo(a);
+        EXPECT_EQ(f.front(), FC_IDENTIFY) << a;
+        EXPECT_TRUE(Alternates(f)) << a;
+    }
+    EXPECT_EQ(bus.sent.front(), (std::vector<int>{1, FC_IDENTIFY, 1}));
+    const DevicePage& p = *bus.station->FindPage(1, 0);
+    EXPECT_EQ(p.view.text(IDC_DESCRIPTION_GROUP), "#1  RIR 37V 14A timer/ampere");
+    EXPECT_TRUE(bus.HasLine(std::string("Поток работы с com-портами запущен. Протокол: ") +
+                            (std::string(GetParam().protocol) == "RTU" ? "MODBUS-RTU" : "MODBUS-ASCII")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Framings, ThreeSupplies,
+                         ::testing::Values(FramingCase{"rtu", "RTU"}, FramingCase{"ascii", "ASCII"}));
+
+TEST(BusE2E, Rs232LineCarriesOneSupplyWithoutAddresses) {
+    LiveBus bus({"--framing", "rs232", "--device", "15:2:1"}, "RS232", {15});
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(15) && bus.sent.size() >= 6; }));
+    EXPECT_EQ(bus.sent.front(), (std::vector<int>{FC_IDENTIFY, 1}));
+    // The identification reply: function code and 11 payload bytes, no address.
+    EXPECT_TRUE(std::any_of(bus.ui.lines.begin(), bus.ui.lines.end(), [](const std::string& l) {
+        return l.rfind("Считали 12 байт от устройства #0 (ф. 65):  65 2 ", 0) == 0;
+    }));
+}
+
+TEST(BusE2E, QueuedCommandGoesBeforeTheNextPollAndLeavesOnItsAcknowledgement) {
+    LiveBus bus({"--framing", "rtu", "--device", "1:2:1"}, "RTU", {1});
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(1); }));
+    const std::size_t before = bus.sent.size();
+    // Switch the output on at 12.00 V and 1.00 A. A cycle may be under way already: the command
+    // goes out no later than the one after it.
+    const std::vector<int> command{1, FC_CONTROL, 0x0F, 0x04, 0xB0, 0x00, 0x64};
+    EnqueueCommand(bus.station->shared(), command);
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.sent.size() > before + 3; }));
+    const auto first = std::find(bus.sent.begin() + static_cast<long>(before), bus.sent.end(), command);
+    ASSERT_NE(first, bus.sent.end());
+    EXPECT_LE(first - bus.sent.begin(), static_cast<long>(before) + 1);
+    EXPECT_EQ(std::count(bus.sent.begin(), bus.sent.end(), command), 1) << "acknowledged: not sent again";
+    {
+        std::lock_guard<BusLock> hold(bus.station->shared().lock);
+        EXPECT_TRUE(bus.station->shared().requestQueue.empty());
+    }
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.station->FindPage(1, 0)->state.outputOn; }));
+    EXPECT_EQ(bus.station->FindPage(1, 0)->state.voltLimit, 1200);
+}
+
+TEST(BusE2E, SilentAddressGivesTheNoReplyLine) {
+    LiveBus bus({"--framing", "rtu", "--device", "1:2:1"}, "RTU", {1, 99});
+    ASSERT_TRUE(
+        bus.PumpUntil([&] { return bus.HasLine("Устройство 99 не ответило (ф. 65)") && bus.Online(1); }));
+    EXPECT_FALSE(bus.Online(99));
+}
+
+TEST(BusE2E, ProtocolChangeReopensThePort) {
+    LiveBus bus({"--framing", "rtu", "--device", "1:2:1"}, "ASCII", {1});
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.HasLine("Устройство 1 не ответило (ф. 65)"); }));
+    EXPECT_FALSE(bus.Online(1)) << "the supplies speak RTU";
+    bus.station->OnCommand(ID_MENU_RTU);
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(1); }));
+    EXPECT_FALSE(bus.station->bus().asciiMode.load());
+    EXPECT_TRUE(bus.HasLine("Смена протокола работы на MODBUS-RTU"));
+}
+
+} // namespace
+} // namespace rir
