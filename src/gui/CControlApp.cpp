@@ -5,6 +5,7 @@
 #include "CMainDlg.h"
 #include "PortDiscovery.h"
 #include "QtSerialPort.h"
+#include "StopSignals.h"
 
 namespace rir {
 
@@ -18,6 +19,8 @@ int CControlApp::Run() {
                     [] { return std::make_unique<QtSerialPort>(); });
     if (!window.Initialise())
         return 0; // no serial port: the operator has been told
+    StopSignals stopSignals;
+    connect(&stopSignals, &StopSignals::stopRequested, &window, &QWidget::close);
     window.ShowRestored();
     return exec();
 }

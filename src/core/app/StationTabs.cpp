@@ -71,13 +71,10 @@ void Station::AddDevice(int address, int channel) {
     page.InitDevice(address, channel);
     listener_.PageAdded(page);
     PageUpdated(page);
-    if (channel == 0) {
-        selected_ = static_cast<int>(pages_.size()) - 1;
-        listener_.TabsChanged();
-    } else if (selected_ < 0) {
-        selected_ = 0;
-        listener_.TabsChanged();
-    }
+    // A main page comes to the front; a second channel's page joins the row quietly.
+    if (channel == 0 || selected_ < 0)
+        selected_ = channel == 0 ? static_cast<int>(pages_.size()) - 1 : 0;
+    listener_.TabsChanged();
     menu_.InsertDeviceItem(DeviceMenuId(address, channel), TabCaption(address, channel));
     RenewDeviceChecks();
     LayoutPages();

@@ -129,7 +129,9 @@ TEST(StationTabs, ChannelBTabAndMenuItemWithoutChangingTheSelection) {
     rig.station.Start(nullptr);
     rig.station.AddDevice(5, 0);
     EXPECT_EQ(rig.station.selectedTab(), 1);
+    const int tabNotes = rig.listener.tabs;
     rig.station.AddDevice(5, 1);
+    EXPECT_GT(rig.listener.tabs, tabNotes) << "the window must redraw its tab row";
     EXPECT_EQ(rig.Captions(), (Strings{"#15", "#5", "#5_2"}));
     EXPECT_EQ(rig.station.selectedTab(), 1);
     ASSERT_NE(rig.station.menu().Find(2132), nullptr);

@@ -1,0 +1,156 @@
+// The whole station, window included, offscreen against rir-sim.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "CDevicePage.h"
+#include "CMainDlg.h"
+#include "QtSerialPort.h"
+#include "SimProcess.h"
+#include "TabControl.h"
+#include "app/Cp1251.h"
+#include "device/PageControls.h"
+
+namespace rir {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch folder that is also the current directory, where the log file goes.
+struct ScratchDir {
+    fs::path dir;
+    fs::path previous = fs::current_path();
+    ScratchDir() {
+        dir = fs::temp_directory_path() / ("rir-e2e-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::current_path(dir);
+    }
+    ~ScratchDir() {
+        fs::current_path(previous);
+        fs::remove_all(dir);
+    }
+};
+
+template <typename Pred> bool WaitFor(Pred done, int ms = 30000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+std::string ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::unique_ptr<CMainDlg> OpenStation(const std::string& port, const fs::path& settings) {
+    auto window = std::make_unique<CMainDlg>(std::vector<std::string>{port}, settings,
+                                             [] { return std::make_unique<QtSerialPort>(); });
+    return window;
+}
+
+bool LogHas(CMainDlg& w, const QString& text) {
+    return w.logEdit()->toPlainText().contains(text);
+}
+
+TEST(StationE2E, FirstRunPollsAddress15AndSavesOnClose) {
+    ScratchDir scratch;
+    test::SimProcess sim({"--device", "15:2:1"});
+    const fs::path settings = scratch.dir / "rir-controller.INI";
+    {
+        auto window = OpenStation(sim.path(), settings);
+        ASSERT_TRUE(window->Initialise());
+        window->show();
+        ASSERT_TRUE(WaitFor([&] { return LogHas(*window, QStringLiteral("Отправили в порт:  15 65 1")); }));
+        ASSERT_TRUE(WaitFor([&] { return window->station().FindPage(15, 0)->state.online; }));
+        EXPECT_EQ(window->tabControl()->tabText(0), QStringLiteral("#15"));
+        window->close();
+    }
+    const std::string ini = ReadFile(settings);
+    EXPECT_NE(ini.find("[RIR Control RS485]"), std::string::npos);
+    EXPECT_NE(ini.find("Port=" + sim.path()), std::string::npos);
+    EXPECT_NE(ini.find("Protocol=ASCII"), std::string::npos);
+    EXPECT_NE(ini.find("Tabs=1"), std::string::npos);
+    EXPECT_NE(ini.find("[Tab_01]"), std::string::npos);
+    EXPECT_NE(ini.find("Name=#15"), std::string::npos);
+    EXPECT_FALSE(fs::exists(scratch.dir / "zadida.txt")) << "logging to file is off on a first run";
+
+    // Switch logging to file on in the settings: the next run writes the log file.
+    {
+        std::string edited = ini;
+        edited.replace(edited.find("LogToFile=0"), 11, "LogToFile=1");
+        std::ofstream(settings, std::ios::binary) << edited;
+    }
+    {
+        auto window = OpenStation(sim.path(), settings);
+        ASSERT_TRUE(window->Initialise());
+        window->show();
+        ASSERT_TRUE(WaitFor([&] { return window->station().FindPage(15, 0)->state.online; }));
+        window->close();
+    }
+    const std::string log = Cp1251ToUtf8(ReadFile(scratch.dir / "zadida.txt"));
+    ASSERT_GE(log.size(), 20u);
+    EXPECT_EQ(log.substr(9, log.find("\r\n") - 9), "Старт программы");
+    const std::size_t lastStart = log.rfind("\r\n", log.size() - 3) + 2;
+    EXPECT_EQ(log.substr(lastStart + 9), "Выход из программы\r\n");
+    EXPECT_NE(log.find("Считали 13 байт от устройства #15 (ф. 65)"), std::string::npos);
+}
+
+TEST(StationE2E, PagesShowTheirSuppliesAndGreyWhenTheyFallSilent) {
+    ScratchDir scratch;
+    auto sim = std::make_unique<test::SimProcess>(
+        std::vector<std::string>{"--framing", "rtu", "--device", "15:2:1", "--device", "20:3:6"});
+    const fs::path settings = scratch.dir / "rir-controller.INI";
+    std::ofstream(settings) << "[RIR Control RS485]\r\nProtocol=RTU\r\nTabs=3\r\nActiveTab=1\r\n"
+                            << "[Tab_01]\r\nName=#15\r\nId=15\r\n[Tab_02]\r\nName=#20\r\nId=20\r\n"
+                            << "[Tab_03]\r\nName=#33\r\nId=33\r\n";
+    auto window = OpenStation(sim->path(), settings);
+    ASSERT_TRUE(window->Initialise());
+    window->show();
+    Station& station = window->station();
+    ASSERT_TRUE(WaitFor([&] {
+        return station.FindPage(15, 0)->state.online && station.FindPage(20, 0)->state.online &&
+               station.FindPage(20, 1) != nullptr && station.FindPage(20, 1)->state.online;
+    }));
+    const DevicePage& p15 = *station.FindPage(15, 0);
+    EXPECT_EQ(p15.view.text(IDC_DESCRIPTION_GROUP), "#15  RIR 37V 14A timer/ampere");
+    EXPECT_EQ(p15.view.text(IDC_VOLT_READING).find(" вольт") != std::string::npos, true);
+    EXPECT_EQ(p15.view.text(IDC_LINE1_LABEL), "Секундомер:");
+    EXPECT_TRUE(p15.view.shown(IDC_LINE1_LABEL));
+    EXPECT_EQ(p15.view.text(IDC_LINE2_VALUE).find("А*час") != std::string::npos, true);
+    const DevicePage& p20 = *station.FindPage(20, 0);
+    EXPECT_EQ(p20.view.text(IDC_DESCRIPTION_GROUP), "#20  RIR Prof 40V 300A Reverse(канал А)");
+    EXPECT_EQ(window->tabControl()->count(), 4);
+    EXPECT_EQ(window->tabControl()->tabText(3), QStringLiteral("#20_2"));
+    EXPECT_FALSE(station.FindPage(33, 0)->state.online);
+    // The widgets show what the page's view state says.
+    CDevicePage* view15 = window->viewOf(&p15);
+    ASSERT_NE(view15, nullptr);
+    EXPECT_TRUE(view15->isVisible());
+
+    sim.reset(); // every supply falls silent
+    ASSERT_TRUE(WaitFor(
+        [&] { return !station.FindPage(15, 0)->state.online && !station.FindPage(20, 0)->state.online; }));
+    EXPECT_EQ(p15.view.text(IDC_OUTPUT_STATE), "-");
+    EXPECT_FALSE(p15.view.shown(IDC_LINE1_LABEL));
+    EXPECT_TRUE(LogHas(*window, QStringLiteral("Устройство 15 не ответило (ф. 66)")) ||
+                LogHas(*window, QStringLiteral("Устройство 15 не ответило (ф. 68)")));
+    window->close();
+}
+
+} // namespace
+} // namespace rir
