@@ -23,6 +23,15 @@ namespace rir {
 namespace {
 constexpr int STATS_TIMER_MS = 100;
 constexpr const char* WINDOW_TITLE = "RIR Controller";
+
+// A menu draws a box beside every checkable item, ticked or empty; the station's menus show a
+// tick beside a checked item and nothing beside the others. So an item is checkable only while
+// it is checked (made checkable first, so that the state sticks either way).
+void ShowCheck(QAction* a, bool checked) {
+    a->setCheckable(true);
+    a->setChecked(checked);
+    a->setCheckable(checked);
+}
 } // namespace
 
 CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path settingsFile,
@@ -121,8 +130,7 @@ void CMainDlg::RebuildPopup(QMenu* menu, const MenuPopup& popup) {
             continue;
         }
         QAction* a = menu->addAction(QString::fromStdString(item.text));
-        a->setCheckable(true);
-        a->setChecked(item.checked);
+        ShowCheck(a, item.checked);
         a->setEnabled(item.enabled);
         actions_[item.id] = a;
         connect(a, &QAction::triggered, this, [this, id = item.id] { OnMenu(id); });
@@ -146,7 +154,7 @@ void CMainDlg::MenuChanged() {
         }
         for (const MenuItem& item : items) {
             if (QAction* a = action(item.id)) {
-                a->setChecked(item.checked);
+                ShowCheck(a, item.checked);
                 a->setEnabled(item.enabled);
             }
         }
