@@ -118,12 +118,13 @@ CDevicePage* CMainDlg::viewOf(const DevicePage* page) const {
 }
 
 void CMainDlg::RebuildPopup(QMenu* menu, const MenuPopup& popup) {
+    // The action being triggered may be among the old ones (adding a device from this very
+    // menu): let them go when control is back in the event loop, never under their own signal.
     for (QAction* a : menu->actions()) {
-        for (auto it = actions_.begin(); it != actions_.end();) {
-            it = it->second == a ? actions_.erase(it) : std::next(it);
-        }
+        std::erase_if(actions_, [a](const auto& entry) { return entry.second == a; });
+        menu->removeAction(a);
+        a->deleteLater();
     }
-    menu->clear();
     for (const MenuItem& item : popup.items) {
         if (item.id == ID_SEPARATOR) {
             menu->addSeparator();
@@ -188,7 +189,8 @@ void CMainDlg::PageAdded(DevicePage& page) {
 void CMainDlg::PageRemoved(DevicePage& page) {
     if (CDevicePage* view = viewOf(&page)) {
         pageViews_.erase(&page);
-        delete view;
+        view->hide();
+        view->deleteLater(); // a page may be removed from inside one of its own signals
     }
 }
 

@@ -17,7 +17,9 @@ SimSupply Make(int model, int config, double load = 10.0) {
 
 std::vector<std::uint8_t> Ask(SimSupply& s, int function, const char* data = "") {
     const SimReply r = s.Handle(function, Hex(data));
-    std::vector<std::uint8_t> out{static_cast<std::uint8_t>(r.function)};
+    std::vector<std::uint8_t> out;
+    out.reserve(1 + r.payload.size());
+    out.push_back(static_cast<std::uint8_t>(r.function));
     out.insert(out.end(), r.payload.begin(), r.payload.end());
     return out;
 }

@@ -19,7 +19,9 @@ SimSupply Make(int model, std::optional<int> config, double load = 10.0) {
 // Function byte then payload, as one run of bytes.
 std::vector<std::uint8_t> Ask(SimSupply& s, int function, const std::vector<std::uint8_t>& data = {}) {
     const SimReply r = s.Handle(function, data);
-    std::vector<std::uint8_t> out{static_cast<std::uint8_t>(r.function)};
+    std::vector<std::uint8_t> out;
+    out.reserve(1 + r.payload.size());
+    out.push_back(static_cast<std::uint8_t>(r.function));
     out.insert(out.end(), r.payload.begin(), r.payload.end());
     return out;
 }
