@@ -182,7 +182,10 @@ TEST_P(ThreeSupplies, IdentifiedThenMeasuredAndModulePolledInTurn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Framings, ThreeSupplies,
-                         ::testing::Values(FramingCase{"rtu", "RTU"}, FramingCase{"ascii", "ASCII"}));
+                         ::testing::Values(FramingCase{"rtu", "RTU"}, FramingCase{"ascii", "ASCII"}),
+                         [](const ::testing::TestParamInfo<FramingCase>& info) {
+                             return std::string(info.param.protocol);
+                         });
 
 TEST(BusE2E, Rs232LineCarriesOneSupplyWithoutAddresses) {
     LiveBus bus({"--framing", "rs232", "--device", "15:2:1"}, "RS232", {15});
