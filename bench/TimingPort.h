@@ -1,0 +1,48 @@
+// The Qt serial adapter with a stopwatch around it: every request and every byte read is
+// time-stamped, so a slow bus cycle can be taken apart into its pieces afterwards.
+#pragma once
+
+#include "QtSerialPort.h"
+
+#include <chrono>
+#include <vector>
+
+namespace rir {
+
+// One request and its answer as the bus thread saw them on the port.
+struct PortCycle {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point writeStart; // before the request's first write
+    Clock::time_point writeEnd;   // after its last write had drained
+    Clock::time_point firstByte;  // the first reply byte was handed over (unset: no reply)
+    Clock::time_point lastByte;   // the last reply byte was handed over
+    Clock::time_point readEnd;    // the read that found the line silent returned
+    int requestBytes = 0;         // written
+    int bytes = 0;                // read
+};
+
+// Forwards everything to a QtSerialPort. The cycles are written on the bus thread only; read
+// them after the thread has ended.
+class TimingPort : public SerialPort {
+public:
+    explicit TimingPort(std::vector<PortCycle>& cycles) : cycles_(cycles) {}
+    ~TimingPort() override;
+
+    bool Open(const std::string& path) override { return port_.Open(path); }
+    void Configure(const LineSettings& settings) override { port_.Configure(settings); }
+    void SetReadTimeout(int totalMs, int intervalMs) override { port_.SetReadTimeout(totalMs, intervalMs); }
+    std::optional<std::uint8_t> ReadByte() override;
+    void WriteBytes(std::uint32_t value, int count) override;
+    void Close() override;
+
+private:
+    enum class Phase { Idle, Writing, Reading };
+    void Finish();
+
+    QtSerialPort port_;
+    std::vector<PortCycle>& cycles_;
+    Phase phase_ = Phase::Idle;
+    PortCycle current_;
+};
+
+} // namespace rir
