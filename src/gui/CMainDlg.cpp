@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QTimer>
 
 #include "CAboutDlg.h"
@@ -217,7 +218,39 @@ void CMainDlg::LogChanged() {
     log_->setVisible(eventLog_.logToScreen());
     if (!eventLog_.logToScreen())
         return;
-    log_->setPlainText(QString::fromStdString(eventLog_.screenText()));
+    const std::string& text = eventLog_.screenText();
+    if (text == shownLog_)
+        return;
+    // The log only drops its oldest lines and adds new ones at the end: do the same to the box
+    // instead of handing it the whole text for every line.
+    std::size_t keepFrom = 0;
+    int dropped = 0;
+    while (text.compare(0, shownLog_.size() - keepFrom, shownLog_, keepFrom) != 0) {
+        const std::size_t end = shownLog_.find("\r\n", keepFrom);
+        if (end == std::string::npos) {
+            keepFrom = std::string::npos;
+            break;
+        }
+        keepFrom = end + 2;
+        ++dropped;
+    }
+    auto toBox = [](std::string_view s) {
+        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()))
+            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    };
+    if (keepFrom == std::string::npos || shownLog_.empty()) {
+        log_->setPlainText(toBox(text));
+    } else {
+        QTextCursor cursor(log_->document());
+        if (dropped > 0) {
+            cursor.movePosition(QTextCursor::Start);
+            cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, dropped);
+            cursor.removeSelectedText();
+        }
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(toBox(std::string_view(text).substr(shownLog_.size() - keepFrom)));
+    }
+    shownLog_ = text;
     log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
 }
 
@@ -240,8 +273,8 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
     station_->OnResize(client_->width(), client_->height());
 }
 
-int CMainDlg::LogDisplayedLines(const std::string& text) const {
-    return CountWrappedLines(text, log_->font(), log_->viewport()->width());
+int CMainDlg::LogDisplayedLines(const std::string& text) {
+    return logLineCounter_.Count(text, log_->font(), log_->viewport()->width());
 }
 
 bool CMainDlg::event(QEvent* event) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "LogLineCounter.h"
 #include "QtBusNotifier.h"
 #include "QtBusThread.h"
 #include "app/EventLog.h"
@@ -73,7 +74,7 @@ private:
     void RebuildPopup(QMenu* menu, const MenuPopup& popup);
     void SaveAndLeave();
     WindowPlacement CurrentPlacement() const;
-    int LogDisplayedLines(const std::string& text) const;
+    int LogDisplayedLines(const std::string& text);
 
     std::filesystem::path settingsFile_;
     QtBusThread::PortFactory portFactory_;
@@ -89,6 +90,8 @@ private:
     std::map<int, QAction*> actions_;
     std::map<const DevicePage*, CDevicePage*> pageViews_;
     StoredSettings restored_;
+    std::string shownLog_; // what the log box holds, as the event log wrote it
+    WrappedLineCounter logLineCounter_;
     bool closed_ = false;
 };
 

@@ -44,4 +44,31 @@ int CountWrappedLines(const std::string& text, const QFont& font, int width) {
     }
 }
 
+int WrappedLineCounter::Count(const std::string& text, const QFont& font, int width) {
+    width = std::max(width, 1);
+    if (width != width_ || font != font_) {
+        known_.clear();
+        width_ = width;
+        font_ = font;
+    }
+    // Lines leave the box as fast as they come, so a few hundred remembered lines suffice.
+    constexpr std::size_t MAX_REMEMBERED = 1000;
+    if (known_.size() > MAX_REMEMBERED)
+        known_.clear();
+    const std::string_view all(text);
+    int lines = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = all.find("\r\n", start);
+        const std::string piece(all.substr(start, end == all.npos ? all.npos : end - start));
+        auto it = known_.find(piece);
+        if (it == known_.end())
+            it = known_.emplace(piece, LinesOfPiece(piece, font, width)).first;
+        lines += it->second;
+        if (end == all.npos)
+            return lines;
+        start = end + 2;
+    }
+}
+
 } // namespace rir

@@ -5,6 +5,11 @@
 #include <QFont>
 
 #include <string>
+#include <unordered_map>
+
+#include <QFont>
+
+#include <string>
 
 namespace rir {
 
@@ -12,5 +17,17 @@ namespace rir {
 // word boundaries and inside words too long for a line, as a multi-line edit box does. Each
 // CR LF-separated piece counts at least once, the empty piece after the last CR LF included.
 int CountWrappedLines(const std::string& text, const QFont& font, int width);
+
+// The same count for the log box, which asks it for every new line: each line's count is kept
+// until the font or the width changes, so only new lines are laid out.
+class WrappedLineCounter {
+public:
+    int Count(const std::string& text, const QFont& font, int width);
+
+private:
+    QFont font_;
+    int width_ = -1;
+    std::unordered_map<std::string, int> known_;
+};
 
 } // namespace rir

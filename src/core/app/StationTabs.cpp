@@ -7,7 +7,8 @@
 namespace rir {
 
 std::string Station::TabCaption(int address, int channel) {
-    std::string caption = "#" + std::to_string(address);
+    std::string caption = "#";
+    caption += std::to_string(address);
     if (channel == 1)
         caption += "_2";
     return caption;

@@ -1,0 +1,49 @@
+// The log box follows the event log line by line, trim included, without being handed the whole
+// text each time.
+#include "MainWindowFixture.h"
+
+#include "LogLineCounter.h"
+
+#include <QPlainTextEdit>
+
+namespace rir {
+namespace {
+
+using LogBoxTest = MainWindowTest;
+
+QString Expected(const std::string& screen) {
+    QString s = QString::fromStdString(screen);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+TEST_F(LogBoxTest, BoxHoldsExactlyTheLogThroughTheTrim) {
+    ASSERT_TRUE(Start());
+    Station& station = window->station();
+    for (int i = 0; i < 250; ++i) {
+        station.LogLine(0, "строка " + std::to_string(i));
+        ASSERT_EQ(window->logEdit()->toPlainText(), Expected(station.log().screenText())) << i;
+    }
+    EXPECT_LE(window->logEdit()->document()->blockCount(), 102);
+    EXPECT_TRUE(window->logEdit()->toPlainText().endsWith(QStringLiteral("строка 249\n")));
+    // Hidden and shown again: the box picks up what came meanwhile.
+    station.OnCommand(ID_MENU_LOG_SCREEN);
+    station.LogLine(0, "пока скрыт");
+    station.OnCommand(ID_MENU_LOG_SCREEN);
+    station.LogLine(0, "снова видно");
+    EXPECT_EQ(window->logEdit()->toPlainText(), Expected(station.log().screenText()));
+}
+
+TEST(WrappedLineCounter, AgreesWithAFreshLayoutAndFollowsTheWidth) {
+    QFont font;
+    WrappedLineCounter counter;
+    const std::string text = "коротко\r\n" + std::string(300, 'x') + "\r\nещё одна строка с пробелами " +
+                             std::string(40, 'y') + "\r\n";
+    for (int width : {400, 120, 400, 37}) {
+        EXPECT_EQ(counter.Count(text, font, width), CountWrappedLines(text, font, width)) << width;
+    }
+    EXPECT_GT(counter.Count(text, font, 120), counter.Count(text, font, 400));
+}
+
+} // namespace
+} // namespace rir
