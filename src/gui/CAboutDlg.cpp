@@ -1,5 +1,6 @@
 #include "CAboutDlg.h"
 
+#include "Resources.h"
 #include "app/AboutText.h"
 
 #include <QDialogButtonBox>
@@ -7,12 +8,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-// The resources live in the static GUI library; naming their initialiser keeps the linker from
-// dropping them. Outside any namespace, as the macro requires.
-static void InitStationResources() {
-    Q_INIT_RESOURCE(rir);
-}
 
 namespace rir {
 namespace {

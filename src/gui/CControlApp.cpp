@@ -1,10 +1,12 @@
 #include "CControlApp.h"
 
 #include <QFileInfo>
+#include <QIcon>
 
 #include "CMainDlg.h"
 #include "PortDiscovery.h"
 #include "QtSerialPort.h"
+#include "Resources.h"
 #include "StopSignals.h"
 
 namespace rir {
@@ -12,6 +14,8 @@ namespace rir {
 CControlApp::CControlApp(int& argc, char** argv) : QApplication(argc, argv) {
     // The application's name is the executable's file name: message-box caption and settings file.
     setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+    InitStationResources();
+    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
 }
 
 int CControlApp::Run() {
