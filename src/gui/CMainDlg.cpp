@@ -305,9 +305,8 @@ void CMainDlg::SaveAndLeave() {
         return;
     closed_ = true;
     ProfileStore store(settingsFile_);
-    WriteSettings(store, station_->SettingsToSave(CurrentPlacement()));
-    if (!store.Save())
-        Message("Не удалось сохранить настройки в файл " + store.path().string() + "!");
+    if (const auto problem = SaveSettingsFile(store, station_->SettingsToSave(CurrentPlacement())))
+        Message(*problem);
     station_->Shutdown();
     busThread_.Stop();
 }

@@ -94,4 +94,11 @@ bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
     return ok;
 }
 
+std::optional<std::string> SaveSettingsFile(ProfileStore& store, const StoredSettings& settings) {
+    WriteSettings(store, settings);
+    if (store.Save())
+        return std::nullopt;
+    return "Не удалось сохранить настройки в файл " + store.path().string() + "!";
+}
+
 } // namespace rir

@@ -2,6 +2,7 @@
 // the settings file. The main window's logic decides what the values mean.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,5 +53,9 @@ StoredSettings ReadSettings(const ProfileStore& store);
 // being the number of tab sections given), the window placement, then one section per tab
 // (Name and Id). False when a value could not be stored; the rest is written all the same.
 bool WriteSettings(ProfileStore& store, const StoredSettings& settings);
+
+// Writes the settings and saves the file. Nothing when all went well; otherwise the message for
+// the operator (the old file is then left as it was).
+std::optional<std::string> SaveSettingsFile(ProfileStore& store, const StoredSettings& settings);
 
 } // namespace rir

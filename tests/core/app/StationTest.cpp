@@ -282,3 +282,28 @@ TEST(StationLog, ThreadStartLineNamesTheFraming) {
 
 } // namespace
 } // namespace rir
+
+namespace rir {
+namespace {
+
+TEST(StationSettings, UnwritableFileGivesTheOperatorAMessage) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("rir-unwritable-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "rir-controller.INI"); // a folder where the file should be
+    ProfileStore store(dir / "rir-controller.INI");
+    StationRig rig;
+    rig.station.Start(nullptr);
+    const auto problem = SaveSettingsFile(store, rig.station.SettingsToSave({}));
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_EQ(*problem,
+              "Не удалось сохранить настройки в файл " + (dir / "rir-controller.INI").string() + "!");
+    std::filesystem::remove_all(dir);
+
+    const auto good = std::filesystem::temp_directory_path() / ("rir-writable-" + std::to_string(::getpid()));
+    ProfileStore fine(good / "rir-controller.INI");
+    EXPECT_FALSE(SaveSettingsFile(fine, rig.station.SettingsToSave({})).has_value());
+    std::filesystem::remove_all(good);
+}
+
+} // namespace
+} // namespace rir
