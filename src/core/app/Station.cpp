@@ -108,8 +108,6 @@ bool Station::OnCommand(int id) {
 }
 
 void Station::OnResize(int clientWidth, int clientHeight) {
-    clientWidth_ = clientWidth;
-    clientHeight_ = clientHeight;
     layout_ = LayoutMainWindow(clientWidth, clientHeight, log_.logToScreen());
     LayoutPages();
 }

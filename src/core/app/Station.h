@@ -111,8 +111,6 @@ private:
     EventLog& log_;
     MainMenu menu_;
     MainLayout layout_;
-    int clientWidth_ = 0;
-    int clientHeight_ = 0;
 
     BusState bus_;
     BusShared shared_;

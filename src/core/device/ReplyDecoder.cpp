@@ -18,8 +18,7 @@ constexpr int STATE_COMPLETE = 2;
 
 class Decoder {
 public:
-    Decoder(DecodeContext& c, DevicePage& page, std::span<const int> values)
-        : c_(c), page_(page), values_(values) {
+    Decoder(DecodeContext& c, DevicePage& page, std::span<const int> values) : c_(c), page_(page) {
         const std::size_t functionIndex = c.framing == Framing::Rs232 ? 0 : 1;
         address_ = c.framing == Framing::Rs232 ? 0 : values[0];
         function_ = values[functionIndex];
@@ -48,7 +47,6 @@ private:
 
     DecodeContext& c_;
     DevicePage& page_;
-    std::span<const int> values_;
     std::span<const int> payload_;
     int address_ = 0;
     int function_ = 0;
