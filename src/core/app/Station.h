@@ -103,6 +103,8 @@ private:
     // Reply intake.
     void DigestReply();
     void CountPageMiss(DevicePage* page);
+    // The poll entry of a reply's main page; the caller holds the bus lock.
+    int MainEntryIndex(int address) const;
     void LogValues(std::string line, const std::vector<int>& values);
 
     std::vector<std::string> portList_;

@@ -33,6 +33,14 @@ void Station::LogValues(std::string line, const std::vector<int>& values) {
     LogLine(0, line);
 }
 
+int Station::MainEntryIndex(int address) const {
+    // On a point-to-point line the one supply is the first entry, whatever its address.
+    const PollList& list = shared_.pollList;
+    if (bus_.rs232Mode)
+        return list.empty() ? -1 : 0;
+    return FindEntry(list, address, 0);
+}
+
 void Station::CountPageMiss(DevicePage* page) {
     if (!page)
         return;
@@ -40,8 +48,7 @@ void Station::CountPageMiss(DevicePage* page) {
     {
         std::lock_guard<BusLock> hold(shared_.lock);
         auto& list = shared_.pollList;
-        // On a point-to-point line the one supply is the first entry.
-        const int i = bus_.rs232Mode ? (list.empty() ? -1 : 0) : FindEntry(list, page->state.address, 0);
+        const int i = MainEntryIndex(page->state.address);
         if (i >= 0)
             gone = CountMiss(list[static_cast<std::size_t>(i)]);
     }
@@ -113,8 +120,7 @@ void Station::DigestReply() {
                     // replies must still add up to a disconnection.
                     std::lock_guard<BusLock> hold(shared_.lock);
                     auto& list = shared_.pollList;
-                    const int i =
-                        framing == Framing::Rs232 ? (list.empty() ? -1 : 0) : FindEntry(list, address, 0);
+                    const int i = MainEntryIndex(address);
                     if (i >= 0)
                         ClearMisses(list[static_cast<std::size_t>(i)]);
                 }

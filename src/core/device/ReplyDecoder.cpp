@@ -16,6 +16,15 @@ constexpr int STATE_UNKNOWN = 0;
 constexpr int STATE_IDENTIFIED = 1;
 constexpr int STATE_COMPLETE = 2;
 
+// A measurement reply and a second channel's record carry the same five values.
+void StoreMeasurement(DeviceState& s, const MeasurePayload& m) {
+    s.voltMeas = m.voltMeas;
+    s.voltLimit = m.voltLimit;
+    s.currMeas = m.currMeas;
+    s.currLimit = m.currLimit;
+    s.status = m.status;
+}
+
 class Decoder {
 public:
     Decoder(DecodeContext& c, DevicePage& page, std::span<const int> values) : c_(c), page_(page) {
@@ -119,11 +128,7 @@ DecodeResult Decoder::Measure() {
     if (!m)
         return DecodeResult::Malformed;
     DeviceState& s = page_.state;
-    s.voltMeas = m->voltMeas;
-    s.voltLimit = m->voltLimit;
-    s.currMeas = m->currMeas;
-    s.currLimit = m->currLimit;
-    s.status = m->status;
+    StoreMeasurement(s, *m);
     // Supplies with modules must report their configuration before the status is applied.
     const bool waitsForModules = s.model >= 2 && s.model <= 5 && !s.channelBActive;
     int state = State();
@@ -238,11 +243,7 @@ void Decoder::ApplyChannelB(const MeasurePayload& values) {
         b->AssumeNoModules();
     DeviceState& bs = b->state;
     const DeviceState& main = page_.state;
-    bs.voltMeas = values.voltMeas;
-    bs.voltLimit = values.voltLimit;
-    bs.currMeas = values.currMeas;
-    bs.currLimit = values.currLimit;
-    bs.status = values.status;
+    StoreMeasurement(bs, values);
     if (bs.voltMax != main.voltMax) {
         bs.voltMax = main.voltMax;
         bs.currMax = main.currMax;
