@@ -1,6 +1,6 @@
 #include "CDevicePage.h"
 
-#include "app/PageLayout.h"
+#include "device/PageLayout.h"
 #include "device/DevicePage.h"
 #include "device/PageControls.h"
 #include "device/PageTemplate.h"

@@ -3,7 +3,7 @@
 // selection, a clicked check box) back to the core, and signals button clicks by control id.
 #pragma once
 
-#include "app/ViewState.h"
+#include "view/ViewState.h"
 
 #include <QFont>
 #include <QWidget>

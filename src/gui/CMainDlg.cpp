@@ -16,7 +16,7 @@
 #include "LogLineCounter.h"
 #include "MessageBox.h"
 #include "TabControl.h"
-#include "app/PageLayout.h"
+#include "device/PageLayout.h"
 #include "app/Settings.h"
 
 namespace rir {

@@ -14,7 +14,7 @@
 #include "QtSerialPort.h"
 #include "SimProcess.h"
 #include "TabControl.h"
-#include "app/Cp1251.h"
+#include "text/Cp1251.h"
 #include "device/PageControls.h"
 
 namespace rir {

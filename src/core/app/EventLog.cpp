@@ -1,6 +1,6 @@
 #include "app/EventLog.h"
 
-#include "app/Cp1251.h"
+#include "text/Cp1251.h"
 
 #include <algorithm>
 #include <utility>

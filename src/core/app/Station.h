@@ -10,7 +10,7 @@
 #include "app/EventLog.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
-#include "app/PageLayout.h"
+#include "device/PageLayout.h"
 #include "app/Prompts.h"
 #include "app/Settings.h"
 #include "bus/AutoResetEvent.h"

@@ -2,7 +2,7 @@
 // and control states, kept in a ViewState that the Qt page copies onto its widgets.
 #pragma once
 
-#include "app/ViewState.h"
+#include "view/ViewState.h"
 #include "chart/ChartSample.h"
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"

@@ -1,4 +1,4 @@
-#include "app/PageLayout.h"
+#include "device/PageLayout.h"
 
 #include "device/PageControls.h"
 

@@ -2,7 +2,7 @@
 // writes here instead of to widgets; the Qt view copies what changed onto its widgets.
 #pragma once
 
-#include "app/Rgb.h"
+#include "view/Rgb.h"
 
 #include <map>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "app/ViewState.h"
+#include "view/ViewState.h"
 
 namespace rir {
 

@@ -1,4 +1,4 @@
-#include "app/Cp1251.h"
+#include "text/Cp1251.h"
 
 #include <gtest/gtest.h>
 
