@@ -139,7 +139,7 @@ void Drive(Run& run, const RunOptions& options) {
         AddEntry(shared.pollList, a, 0);
     // Fully known supplies: the polls alternate between measurements and module data.
     for (PollEntry& e : shared.pollList)
-        e.state = 2;
+        e.state = PollState::Complete;
     AutoResetEvent eStart(true);
     NoteQueue notes;
     std::vector<PortCycle>& portCycles = run.port;

@@ -25,7 +25,7 @@ void BM_ChooseRequestFullList(benchmark::State& state) {
         rir::AddEntry(list, a, 1);
     }
     for (auto& e : list)
-        e.state = 2;
+        e.state = rir::PollState::Complete;
     rir::RequestQueue queue;
     rir::PollCursor cursor;
     for (auto _ : state) {

@@ -50,7 +50,7 @@ void Spin(int ms) {
 bool AllComplete(Station& station) {
     std::lock_guard<BusLock> hold(station.shared().lock);
     for (const PollEntry& e : station.shared().pollList) {
-        if (e.state != 2)
+        if (e.state != PollState::Complete)
             return false;
     }
     return !station.shared().pollList.empty();

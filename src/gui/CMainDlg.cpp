@@ -16,13 +16,12 @@
 #include "LogLineCounter.h"
 #include "MessageBox.h"
 #include "TabControl.h"
-#include "device/PageLayout.h"
 #include "app/Settings.h"
+#include "device/PageLayout.h"
 
 namespace rir {
 
 namespace {
-constexpr int STATS_TIMER_MS = 100;
 constexpr const char* WINDOW_TITLE = "RIR Controller";
 
 // A menu draws a box beside every checkable item, ticked or empty; the station's menus show a
@@ -55,6 +54,7 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
         QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.title));
         popups_.push_back(menu);
         RebuildPopup(menu, popup);
+        shownPopupStructure_.push_back(popup.structureRevision);
     }
     const MenuItem& about = station_->menu().aboutItem();
     QAction* aboutAction = menuBar()->addAction(QString::fromStdString(about.text));
@@ -140,27 +140,25 @@ void CMainDlg::RebuildPopup(QMenu* menu, const MenuPopup& popup) {
 }
 
 void CMainDlg::MenuChanged() {
-    const auto& popups = station_->menu().popups();
+    const MainMenu& menu = station_->menu();
+    if (menu.revision() == shownMenuRevision_)
+        return;
+    const auto& popups = menu.popups();
+    shownPopupStructure_.resize(popups.size(), ~0u);
     for (std::size_t p = 0; p < popups.size() && p < popups_.size(); ++p) {
-        QMenu* menu = popups_[p];
-        const auto& items = popups[p].items;
-        const auto present = menu->actions();
-        bool same = present.size() == static_cast<qsizetype>(items.size());
-        for (qsizetype i = 0; same && i < present.size(); ++i) {
-            const MenuItem& item = items[static_cast<std::size_t>(i)];
-            same = item.id == ID_SEPARATOR ? present[i]->isSeparator() : action(item.id) == present[i];
-        }
-        if (!same) {
-            RebuildPopup(menu, popups[p]);
+        if (popups[p].structureRevision != shownPopupStructure_[p]) {
+            RebuildPopup(popups_[p], popups[p]);
+            shownPopupStructure_[p] = popups[p].structureRevision;
             continue;
         }
-        for (const MenuItem& item : items) {
+        for (const MenuItem& item : popups[p].items) {
             if (QAction* a = action(item.id)) {
                 ShowCheck(a, item.checked);
                 a->setEnabled(item.enabled);
             }
         }
     }
+    shownMenuRevision_ = menu.revision();
 }
 
 void CMainDlg::OnMenu(int id) {
@@ -217,40 +215,26 @@ void CMainDlg::TabsChanged() {
 void CMainDlg::LogChanged() {
     log_->setVisible(eventLog_.logToScreen());
     if (!eventLog_.logToScreen())
+        return; // the delta waits: showing the box again starts from the whole text
+    const ScreenDelta delta = eventLog_.takeScreenDelta();
+    if (delta.empty())
         return;
-    const std::string& text = eventLog_.screenText();
-    if (text == shownLog_)
-        return;
-    // The log only drops its oldest lines and adds new ones at the end: do the same to the box
-    // instead of handing it the whole text for every line.
-    std::size_t keepFrom = 0;
-    int dropped = 0;
-    while (text.compare(0, shownLog_.size() - keepFrom, shownLog_, keepFrom) != 0) {
-        const std::size_t end = shownLog_.find("\r\n", keepFrom);
-        if (end == std::string::npos) {
-            keepFrom = std::string::npos;
-            break;
-        }
-        keepFrom = end + 2;
-        ++dropped;
-    }
     auto toBox = [](std::string_view s) {
         return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()))
             .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     };
-    if (keepFrom == std::string::npos || shownLog_.empty()) {
-        log_->setPlainText(toBox(text));
+    if (delta.reset) {
+        log_->setPlainText(toBox(delta.appended));
     } else {
         QTextCursor cursor(log_->document());
-        if (dropped > 0) {
+        if (delta.dropped > 0) {
             cursor.movePosition(QTextCursor::Start);
-            cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, dropped);
+            cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, delta.dropped);
             cursor.removeSelectedText();
         }
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(toBox(std::string_view(text).substr(shownLog_.size() - keepFrom)));
+        cursor.insertText(toBox(delta.appended));
     }
-    shownLog_ = text;
     log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
 }
 

@@ -90,7 +90,10 @@ private:
     std::map<int, QAction*> actions_;
     std::map<const DevicePage*, CDevicePage*> pageViews_;
     StoredSettings restored_;
-    std::string shownLog_; // what the log box holds, as the event log wrote it
+    // The menu's revision the menu bar shows (the initial value differs from any the menu has),
+    // and each popup's structure revision.
+    unsigned shownMenuRevision_ = ~0u;
+    std::vector<unsigned> shownPopupStructure_;
     WrappedLineCounter logLineCounter_;
     bool closed_ = false;
 };

@@ -44,11 +44,11 @@ struct CDevicePageTest : ::testing::Test {
         core.state.currScale = 100;
         core.state.voltLimit = 1500;
         core.state.currLimit = 1000;
-        core.RefreshView(0, 1);
+        core.RefreshView(RefreshCode::Values, PollState::Identified);
         core.state.moduleConfig = 1;
-        core.RefreshView(2, 0);
+        core.RefreshView(RefreshCode::Layout, PollState::Unknown);
         core.state.status = status;
-        core.RefreshView(1, 2);
+        core.RefreshView(RefreshCode::Modules, PollState::Complete);
         view.applyView();
     }
 
@@ -99,12 +99,12 @@ TEST_F(CDevicePageTest, OnlinePageShowsTextsFontsAndColours) {
 
     // Current regulation turns the mode red; switching off drops its colour again.
     core.state.status = 0x03;
-    core.RefreshView(0, 2);
+    core.RefreshView(RefreshCode::Values, PollState::Complete);
     view.applyView();
     EXPECT_EQ(textColour(IDC_REGULATION), QColor(255, 0, 0));
     EXPECT_EQ(control(IDC_CURR_READING)->font().weight(), QFont::Bold);
     core.state.status = 0x00;
-    core.RefreshView(0, 2);
+    core.RefreshView(RefreshCode::Values, PollState::Complete);
     view.applyView();
     EXPECT_EQ(textColour(IDC_REGULATION), view.palette().color(QPalette::Active, QPalette::WindowText));
 }
@@ -112,7 +112,7 @@ TEST_F(CDevicePageTest, OnlinePageShowsTextsFontsAndColours) {
 TEST_F(CDevicePageTest, UnderlinedCounterLabel) {
     BringOnline(0x00);
     core.state.counterSelect = 2;
-    core.RefreshView(1, 2);
+    core.RefreshView(RefreshCode::Modules, PollState::Complete);
     view.applyView();
     EXPECT_TRUE(control(IDC_LINE2_LABEL)->font().underline());
     EXPECT_EQ(control(IDC_LINE2_LABEL)->font().weight(), QFont::Normal);
@@ -173,14 +173,14 @@ TEST_F(CDevicePageTest, TypedTextAndCaretSurviveTheAcknowledgement) {
     EXPECT_EQ(core.view.text(IDC_VOLT_EDIT), "125");
 
     core.state.voltMeas = 1499;
-    core.RefreshView(0, 2);
+    core.RefreshView(RefreshCode::Values, PollState::Complete);
     view.applyView();
     EXPECT_EQ(edit->text(), "125");
     EXPECT_EQ(Text(control(IDC_VOLT_UNIT)), QString::fromUtf8("В*"));
 
     core.state.limitsSent = 1;
     core.state.voltLimit = 1250;
-    core.RefreshView(10, 2);
+    core.RefreshView(RefreshCode::WriteAck, PollState::Complete);
     view.applyView();
     EXPECT_EQ(edit->text(), "12.50");
     EXPECT_EQ(edit->cursorPosition(), 4); // still right behind the typed 5

@@ -81,10 +81,13 @@ void EventLog::LogLine(int index, std::string_view text) {
         // The oldest line goes first, so the box never grows much past what it can show.
         if (lineCounter_(screen_) > LOG_SCREEN_MAX_LINES) {
             const std::size_t end = screen_.find("\r\n");
-            if (end != std::string::npos)
+            if (end != std::string::npos) {
                 screen_.erase(0, end + 2);
+                DropFromDelta();
+            }
         }
         screen_ += line;
+        delta_.appended += line;
         screenChanged_ = true;
     }
     if (logToFile_ && file_ != nullptr)
@@ -95,6 +98,7 @@ void EventLog::ToggleLogToScreen() {
     logToScreen_ = !logToScreen_;
     // The box shows again whatever it held when it was hidden.
     screenChanged_ = true;
+    delta_ = ScreenDelta{true, 0, screen_};
 }
 
 void EventLog::ToggleLogToFile() {
@@ -129,6 +133,24 @@ void EventLog::CloseFile() {
 
 bool EventLog::takeScreenChanged() {
     return std::exchange(screenChanged_, false);
+}
+
+void EventLog::DropFromDelta() {
+    // The oldest line on screen is still in the box unless the box has already been told to
+    // drop all it holds; then it is the first line waiting to be appended.
+    if (!delta_.reset && delta_.dropped < viewLines_) {
+        ++delta_.dropped;
+        return;
+    }
+    const std::size_t end = delta_.appended.find("\r\n");
+    delta_.appended.erase(0, end == std::string::npos ? std::string::npos : end + 2);
+}
+
+ScreenDelta EventLog::takeScreenDelta() {
+    ScreenDelta taken = std::exchange(delta_, ScreenDelta{});
+    const int appendedLines = CountCrLfLines(taken.appended) - 1;
+    viewLines_ = (taken.reset ? 0 : viewLines_ - taken.dropped) + appendedLines;
+    return taken;
 }
 
 void EventLog::WriteToFile(const std::string& line) {

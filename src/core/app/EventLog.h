@@ -41,6 +41,16 @@ std::string FormatLogStamp(const std::tm& local);
 // (empty) piece after the last CR LF included, so "" is 1 line and "a\r\n" is 2.
 int CountCrLfLines(const std::string& text);
 
+// What changed on screen since the view last took it: the box drops `dropped` lines from its
+// top, then appends `appended`. With `reset` it is emptied first and `appended` is the whole text.
+struct ScreenDelta {
+    bool reset = false;
+    int dropped = 0;
+    std::string appended; // UTF-8, CR LF line ends
+    bool empty() const { return !reset && dropped == 0 && appended.empty(); }
+    friend bool operator==(const ScreenDelta&, const ScreenDelta&) = default;
+};
+
 class EventLog {
 public:
     using LocalClock = std::function<std::tm()>;
@@ -91,9 +101,12 @@ public:
     bool screenChanged() const { return screenChanged_; }
     // Returns whether the text changed and clears the mark.
     bool takeScreenChanged();
+    // What the box must do to show screenText(), counted from what it held at the last call.
+    ScreenDelta takeScreenDelta();
 
 private:
     void WriteToFile(const std::string& line);
+    void DropFromDelta();
     void ReportFileProblem(std::string_view format);
 
     std::string filePath_;
@@ -102,6 +115,9 @@ private:
     bool logToFile_ = false;
     std::string screen_;
     bool screenChanged_ = false;
+    ScreenDelta delta_;
+    int viewLines_ = 0; // CR LF lines the box held at the last takeScreenDelta
+
     LocalClock clock_;
     LineCounter lineCounter_;
     AsciiFlag asciiFlag_;

@@ -69,26 +69,35 @@ void MainMenu::AppendPortItem(int index, std::string_view name) {
     if (index < 0 || index >= MAX_PORT_ITEMS)
         return;
     popups_[POPUP_PORT].items.push_back({ID_PORT_FIRST + index, "Порт " + std::string(name)});
+    ++popups_[POPUP_PORT].structureRevision;
     ++revision_;
 }
 
 void MainMenu::InsertDeviceItem(int id, std::string_view text) {
     auto& items = popups_[POPUP_DEVICES].items;
     items.insert(items.end() - 2, MenuItem{id, std::string(text)});
+    ++popups_[POPUP_DEVICES].structureRevision;
     ++revision_;
 }
 
 void MainMenu::RemoveItem(int id) {
     for (MenuPopup& p : popups_) {
-        std::erase_if(p.items, [id](const MenuItem& i) { return i.id == id && id != ID_SEPARATOR; });
+        if (std::erase_if(p.items, [id](const MenuItem& i) { return i.id == id && id != ID_SEPARATOR; }) !=
+            0) {
+            ++p.structureRevision;
+            ++revision_;
+        }
     }
-    ++revision_;
 }
 
 void MainMenu::CheckDeviceItem(int id) {
-    for (MenuItem& item : popups_[POPUP_DEVICES].items)
-        item.checked = item.id == id && id != ID_SEPARATOR;
-    ++revision_;
+    for (MenuItem& item : popups_[POPUP_DEVICES].items) {
+        const bool checked = item.id == id && id != ID_SEPARATOR;
+        if (item.checked != checked) {
+            item.checked = checked;
+            ++revision_;
+        }
+    }
 }
 
 } // namespace rir

@@ -43,6 +43,7 @@ struct MenuItem {
 struct MenuPopup {
     std::string title;
     std::vector<MenuItem> items;
+    unsigned structureRevision = 0; // bumped when items are added to or removed from this popup
 };
 
 // Popup positions on the menu bar.
@@ -74,7 +75,8 @@ public:
     // Unchecks every item of "Устройства" by position, then checks `id` (if present).
     void CheckDeviceItem(int id);
 
-    // Bumped on every change, so a view can tell whether to rebuild.
+    // Bumped on every change of a text, check or enabling: a view whose copy is of an older
+    // revision applies the items anew.
     unsigned revision() const { return revision_; }
 
 private:

@@ -2,6 +2,9 @@
 
 #include "device/PageControls.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace rir {
 
 Station::Station(std::vector<std::string> portList, Prompts& prompts, StationListener& listener,
@@ -16,13 +19,65 @@ Station::Station(std::vector<std::string> portList, Prompts& prompts, StationLis
 
 Station::~Station() = default;
 
-void Station::LogLine(int index, const std::string& text) {
-    log_.LogLine(index, text);
-    if (log_.takeScreenChanged())
+Station::NotifyBatch::~NotifyBatch() {
+    if (--station_.batchDepth_ == 0)
+        station_.Flush();
+}
+
+void Station::NotePageChanged(DevicePage& page) {
+    if (std::find(pending_.pages.begin(), pending_.pages.end(), &page) == pending_.pages.end())
+        pending_.pages.push_back(&page);
+    if (batchDepth_ == 0)
+        Flush();
+}
+
+void Station::NoteTabs() {
+    pending_.tabs = true;
+    if (batchDepth_ == 0)
+        Flush();
+}
+
+void Station::NoteMenu() {
+    pending_.menu = true;
+    if (batchDepth_ == 0)
+        Flush();
+}
+
+void Station::NoteLog() {
+    pending_.log = true;
+    if (batchDepth_ == 0)
+        Flush();
+}
+
+void Station::NoteLayout() {
+    pending_.layout = true;
+    if (batchDepth_ == 0)
+        Flush();
+}
+
+void Station::Flush() {
+    // Taken first: a listener may call back into the station.
+    const PendingChanges changes = std::exchange(pending_, PendingChanges{});
+    for (DevicePage* page : changes.pages)
+        listener_.PageChanged(*page);
+    if (changes.tabs)
+        listener_.TabsChanged();
+    if (changes.layout)
+        listener_.LayoutChanged();
+    if (changes.menu)
+        listener_.MenuChanged();
+    if (changes.log)
         listener_.LogChanged();
 }
 
+void Station::LogLine(int index, const std::string& text) {
+    log_.LogLine(index, text);
+    if (log_.takeScreenChanged())
+        NoteLog();
+}
+
 bool Station::Start(const StoredSettings* stored) {
+    const NotifyBatch batch(*this);
     const bool havePorts = !portList_.empty();
     if (!havePorts) {
         prompts_.Message(MSG_NO_PORTS);
@@ -41,17 +96,19 @@ bool Station::Start(const StoredSettings* stored) {
     } else {
         LogLine(0, "Com-портов не найдено!");
     }
-    listener_.MenuChanged();
+    NoteMenu();
     return havePorts;
 }
 
 void Station::Shutdown() {
+    const NotifyBatch batch(*this);
     LogLine(0, "Выход из программы");
     if (log_.logToFile())
         log_.CloseFile();
 }
 
 bool Station::OnCommand(int id) {
+    const NotifyBatch batch(*this);
     if (id >= ID_PORT_FIRST && id < ID_PORT_FIRST + static_cast<int>(portList_.size())) {
         SelectPort(id - ID_PORT_FIRST);
         return true;
@@ -88,15 +145,15 @@ bool Station::OnCommand(int id) {
     case ID_MENU_LOG_SCREEN:
         log_.ToggleLogToScreen();
         menu_.SetChecked(ID_MENU_LOG_SCREEN, log_.logToScreen());
-        listener_.MenuChanged();
-        listener_.LogChanged();
+        NoteMenu();
+        NoteLog();
         return true;
     case ID_MENU_LOG_FILE:
         log_.ToggleLogToFile();
         menu_.SetChecked(ID_MENU_LOG_FILE, log_.logToFile());
         if (log_.takeScreenChanged())
-            listener_.LogChanged();
-        listener_.MenuChanged();
+            NoteLog();
+        NoteMenu();
         return true;
     case ID_MENU_SAVE:
     case ID_MENU_OPEN:
@@ -108,6 +165,7 @@ bool Station::OnCommand(int id) {
 }
 
 void Station::OnResize(int clientWidth, int clientHeight) {
+    const NotifyBatch batch(*this);
     layout_ = LayoutMainWindow(clientWidth, clientHeight, log_.logToScreen());
     LayoutPages();
 }
@@ -117,8 +175,8 @@ void Station::PageUpdated(DevicePage& page) {
         if (id == ID_MENU_FILE_OPEN || id == ID_MENU_FILE_SAVE)
             menu_.SetEnabled(id, page.view.menuEnabled(id));
     }
-    listener_.PageChanged(page);
-    listener_.MenuChanged();
+    NotePageChanged(page);
+    NoteMenu();
 }
 
 } // namespace rir

@@ -10,18 +10,21 @@
 #include "app/EventLog.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
-#include "device/PageLayout.h"
 #include "app/Prompts.h"
 #include "app/Settings.h"
 #include "bus/AutoResetEvent.h"
 #include "bus/BusState.h"
 #include "bus/PollList.h"
+#include "bus/ReplyIntake.h"
 #include "device/DevicePage.h"
+#include "device/PageLayout.h"
 #include "device/ReplyDecoder.h"
 
 namespace rir {
 
-// What the window must redraw. The station calls these after it changed something.
+// What the window must redraw. The station collects what changed while it handles one event
+// (a reply, a command, a resize) and calls each of these at most once at its end; only
+// PageAdded and PageRemoved come at once, in the order the pages come and go.
 class StationListener {
 public:
     virtual ~StationListener() = default;
@@ -38,11 +41,14 @@ inline constexpr const char* MSG_NO_PORTS = "В компьютере отсут�
 inline constexpr const char* MSG_DUPLICATE_DEVICE = "Уже есть такое устройство!";
 // The page a first run shows.
 inline constexpr int FIRST_RUN_ADDRESS = 15;
+// The statistics timer counts tenths of a second (the request rate's divisor).
+inline constexpr int STATS_TIMER_MS = 100;
+inline constexpr int TIMER_TICKS_PER_SECOND = 1000 / STATS_TIMER_MS;
 
-class Station : public PageDirectory {
+class Station {
 public:
     Station(std::vector<std::string> portList, Prompts& prompts, StationListener& listener, EventLog& log);
-    ~Station() override;
+    ~Station();
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
 
@@ -63,9 +69,9 @@ public:
     void OnBusReply(int wParam, int lParam);
 
     // Device tabs.
-    void AddDevice(int address, int channel) override;
-    void DeleteDevice(int address, int channel) override;
-    DevicePage* FindPage(int address, int channel) const override;
+    void AddDevice(int address, int channel);
+    void DeleteDevice(int address, int channel);
+    DevicePage* FindPage(int address, int channel) const;
     DevicePage* SelectedPage() const;
     void SelectTab(int index); // a tab change by the user
     void LayoutPages();
@@ -88,6 +94,31 @@ public:
     void LogLine(int index, const std::string& text);
 
 private:
+    // Holds the listener's calls back until the outermost batch of one event ends.
+    class NotifyBatch {
+    public:
+        explicit NotifyBatch(Station& station) : station_(station) { ++station_.batchDepth_; }
+        ~NotifyBatch();
+        NotifyBatch(const NotifyBatch&) = delete;
+        NotifyBatch& operator=(const NotifyBatch&) = delete;
+
+    private:
+        Station& station_;
+    };
+    struct PendingChanges {
+        std::vector<DevicePage*> pages; // in the order they first changed, each once
+        bool tabs = false;
+        bool menu = false;
+        bool log = false;
+        bool layout = false;
+    };
+    void NotePageChanged(DevicePage& page);
+    void NoteTabs();
+    void NoteMenu();
+    void NoteLog();
+    void NoteLayout();
+    void Flush();
+
     void RestoreSettings(const StoredSettings& s);
     void SelectPort(int index);
     void SelectSpeed(int menuId);
@@ -102,9 +133,11 @@ private:
 
     // Reply intake.
     void DigestReply();
+    DevicePage* ReplyPage(Framing framing, int address) const;
+    void ShowRequestRate(DevicePage& page);
+    void DecodeValid(Framing framing, DevicePage& page, const TakenReply& reply);
+    void ApplyPageOperations(DevicePage& decoded, const std::vector<PageOperation>& operations);
     void CountPageMiss(DevicePage* page);
-    // The poll entry of a reply's main page; the caller holds the bus lock.
-    int MainEntryIndex(int address) const;
     void LogValues(std::string line, const std::vector<int>& values);
 
     std::vector<std::string> portList_;
@@ -121,6 +154,9 @@ private:
 
     std::vector<std::unique_ptr<DevicePage>> pages_;
     int selected_ = -1;
+
+    int batchDepth_ = 0;
+    PendingChanges pending_;
 };
 
 } // namespace rir

@@ -41,7 +41,7 @@ void Station::RestoreSettings(const StoredSettings& s) {
     menu_.SetChecked(ID_MENU_LOG_SCREEN, s.logToScreen == 1);
     log_.setLogToFile(s.logToFile == 1);
     menu_.SetChecked(ID_MENU_LOG_FILE, s.logToFile == 1);
-    listener_.LogChanged();
+    NoteLog();
 
     for (const StoredSettings::Tab& tab : s.tabSections) {
         if (tab.id != 0)
@@ -52,8 +52,8 @@ void Station::RestoreSettings(const StoredSettings& s) {
     } else if (s.activeTab >= 1 && s.activeTab <= static_cast<int>(pages_.size())) {
         SelectTab(s.activeTab - 1);
     }
-    listener_.TabsChanged();
-    listener_.MenuChanged();
+    NoteTabs();
+    NoteMenu();
 }
 
 StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {

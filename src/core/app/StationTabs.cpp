@@ -35,6 +35,7 @@ DevicePage* Station::SelectedPage() const {
 }
 
 void Station::AddDevice(int address, int channel) {
+    const NotifyBatch batch(*this);
     if (address == 0) {
         int highest = 0;
         {
@@ -75,13 +76,14 @@ void Station::AddDevice(int address, int channel) {
     // A main page comes to the front; a second channel's page joins the row quietly.
     if (channel == 0 || selected_ < 0)
         selected_ = channel == 0 ? static_cast<int>(pages_.size()) - 1 : 0;
-    listener_.TabsChanged();
+    NoteTabs();
     menu_.InsertDeviceItem(DeviceMenuId(address, channel), TabCaption(address, channel));
     RenewDeviceChecks();
     LayoutPages();
 }
 
 void Station::DeleteDevice(int address, int channel) {
+    const NotifyBatch batch(*this);
     if (pages_.size() < 2)
         return;
     {
@@ -102,33 +104,36 @@ void Station::DeleteDevice(int address, int channel) {
     }
     const int index = TabIndexOf(address, channel);
     if (index >= 0) {
-        listener_.PageRemoved(*pages_[static_cast<std::size_t>(index)]);
+        DevicePage* gone = pages_[static_cast<std::size_t>(index)].get();
+        std::erase(pending_.pages, gone);
+        listener_.PageRemoved(*gone);
         pages_.erase(pages_.begin() + index);
         // The tab before the deleted one comes forward (the first, when the first went).
         selected_ = std::max(0, index - 1);
-        listener_.TabsChanged();
+        NoteTabs();
     }
     menu_.RemoveItem(DeviceMenuId(address, channel));
     RenewDeviceChecks();
-    listener_.MenuChanged();
+    NoteMenu();
 }
 
 void Station::SelectTab(int index) {
+    const NotifyBatch batch(*this);
     if (index < 0 || index >= static_cast<int>(pages_.size()) || index == selected_)
         return;
     selected_ = index;
-    listener_.TabsChanged();
+    NoteTabs();
     RenewDeviceChecks();
 }
 
 void Station::RenewDeviceChecks() {
     const DevicePage* page = SelectedPage();
     menu_.CheckDeviceItem(page ? DeviceMenuId(page->state.address, page->state.channel) : ID_SEPARATOR);
-    listener_.MenuChanged();
+    NoteMenu();
 }
 
 void Station::LayoutPages() {
-    listener_.LayoutChanged();
+    NoteLayout();
 }
 
 void Station::SelectPort(int index) {
@@ -139,7 +144,7 @@ void Station::SelectPort(int index) {
     bus_.portIndex = static_cast<std::uint8_t>(index);
     LogLine(0, "Смена активного порта на: " + portList_[static_cast<std::size_t>(index)]);
     bus_.reopenRequested = true;
-    listener_.MenuChanged();
+    NoteMenu();
 }
 
 void Station::SelectSpeed(int menuId) {
@@ -153,7 +158,7 @@ void Station::SelectSpeed(int menuId) {
     const bool wasChecked = menu_.Checked(menuId);
     for (const SpeedEntry& s : SpeedTable)
         menu_.SetChecked(s.menuId, s.menuId == menuId);
-    listener_.MenuChanged();
+    NoteMenu();
     if (wasChecked)
         return;
     bus_.speedIndex = row;
@@ -166,7 +171,7 @@ void Station::SelectProtocol(int menuId) {
     const bool wasChecked = menu_.Checked(menuId);
     for (int id : {ID_MENU_RTU, ID_MENU_ASCII, ID_MENU_RS232})
         menu_.SetChecked(id, id == menuId);
-    listener_.MenuChanged();
+    NoteMenu();
     std::string displayName;
     std::string_view protocol;
     switch (menuId) {
@@ -214,7 +219,7 @@ void Station::SelectProtocol(int menuId) {
         const int keepIndex = TabIndexOf(keepAddress, keepChannel);
         if (keepIndex >= 0 && keepIndex != selected_) {
             selected_ = keepIndex;
-            listener_.TabsChanged();
+            NoteTabs();
             RenewDeviceChecks();
         }
         const int row9600 = DEFAULT_SPEED_INDEX;
@@ -230,9 +235,9 @@ void Station::SelectProtocol(int menuId) {
     {
         std::lock_guard<BusLock> hold(shared_.lock);
         for (PollEntry& e : shared_.pollList)
-            e.state = 0; // every supply is identified afresh in the new framing
+            e.state = PollState::Unknown; // every supply is identified afresh in the new framing
     }
-    listener_.MenuChanged();
+    NoteMenu();
 }
 
 } // namespace rir

@@ -145,33 +145,18 @@ bool Cycle::RunCycle(Framing framing) {
 }
 
 void Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text) {
-    SerialPort& port = bus_.port;
-    switch (framing) {
-    case Framing::Rtu: {
-        for (std::uint8_t b : request)
-            port.WriteBytes(b, 1);
-        const std::uint16_t crc = Crc16(request);
-        port.WriteBytes(crc, 2);
-        text += " " + std::to_string(crc & 0xFF) + " " + std::to_string(crc >> 8);
-        break;
-    }
-    case Framing::Ascii: {
-        port.WriteBytes(':', 1);
-        for (std::uint8_t b : request) {
-            port.WriteBytes(static_cast<std::uint8_t>(HexDigit(b, true)), 1);
-            port.WriteBytes(static_cast<std::uint8_t>(HexDigit(b, false)), 1);
-        }
-        const std::uint8_t lrc = Lrc(request);
-        port.WriteBytes(static_cast<std::uint8_t>(HexDigit(lrc, true)), 1);
-        port.WriteBytes(static_cast<std::uint8_t>(HexDigit(lrc, false)), 1);
-        port.WriteBytes(0x0D, 1);
-        port.WriteBytes(0x0A, 1);
-        break;
-    }
-    case Framing::Rs232:
-        for (std::uint8_t b : request)
-            port.WriteBytes(b, 1);
-        break;
+    const std::vector<std::uint8_t> frame = EncodeRequest(framing, request);
+    // The supplies were written for one write call per byte, the RTU checksum as one two-byte
+    // write (low byte first); the adapters' timing is what it was.
+    const std::size_t checksumBytes = framing == Framing::Rtu ? 2 : 0;
+    const std::size_t body = frame.size() - checksumBytes;
+    for (std::size_t i = 0; i < body; ++i)
+        bus_.port.WriteBytes(frame[i], 1);
+    if (checksumBytes != 0) {
+        bus_.port.WriteBytes(frame[body] | static_cast<std::uint32_t>(frame[body + 1]) << 8, 2);
+        // The log shows the RTU checksum after the request; ASCII shows the request bytes only.
+        for (std::size_t i = body; i < frame.size(); ++i)
+            text += " " + std::to_string(frame[i]);
     }
 }
 

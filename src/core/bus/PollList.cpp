@@ -50,7 +50,7 @@ bool CountMiss(PollEntry& entry) {
     if (entry.missCount >= MISSES_TO_DISCONNECT) {
         entry.nextFunction = FC_MEASURE;
         entry.missCount = 0;
-        entry.state = 0;
+        entry.state = PollState::Unknown;
         return true;
     }
     return false;
@@ -141,7 +141,7 @@ RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cur
     int data = -1;
     if (entry.address == -1)
         return choice;
-    if (entry.state == 0) {
+    if (entry.state == PollState::Unknown) {
         function = FC_IDENTIFY;
         data = 1;
     } else if (entry.channel == 1) {

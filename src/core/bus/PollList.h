@@ -7,6 +7,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "bus/FrameCodec.h"
@@ -25,10 +26,14 @@ inline constexpr int MAX_COMMAND_SENDS = 3;
 // Consecutive missed replies after which a supply counts as gone.
 inline constexpr int MISSES_TO_DISCONNECT = 5;
 
+// How far a supply is known: nothing yet (it is asked to identify itself), identified (ratings
+// known, measurements polled), complete (module configuration known too, status applied).
+enum class PollState { Unknown, Identified, Complete };
+
 struct PollEntry {
-    int address = -1;              // -1: deleted, waiting for the purge at the end of a pass
-    int channel = 0;               // 1: a supply's second channel, never polled on its own
-    int state = 0;                 // 0 unknown, 1 identified, 2 fully known
+    int address = -1; // -1: deleted, waiting for the purge at the end of a pass
+    int channel = 0;  // 1: a supply's second channel, never polled on its own
+    PollState state = PollState::Unknown;
     int nextFunction = FC_MEASURE; // FC_MEASURE or FC_MODULES
     int missCount = 0;
     bool moduleDataAllowed = true; // false once the supply said it has no modules
@@ -64,6 +69,12 @@ struct PollCursor {
     int repeatCount = 0;
 };
 
+// Locks the bus structures, finds the entry of (address, channel) and runs `action` on it.
+// Returns what `action` returned, or `absent` when there is no such entry (the page was
+// deleted, or never had one).
+template <class Action, class Result = std::invoke_result_t<Action, PollEntry&>>
+Result WithEntry(BusShared& bus, int address, int channel, Action&& action, Result absent = Result{});
+
 // False (and nothing added) when the list is full or the address or channel is out of range.
 bool AddEntry(PollList& list, int address, int channel);
 void MarkDeleted(PollList& list, int address, int channel);
@@ -93,5 +104,14 @@ struct RequestChoice {
 RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode);
 // After each cycle: wrap the position at the end of a pass and purge deleted entries.
 void EndOfCycle(PollList& list, PollCursor& cursor);
+
+template <class Action, class Result>
+Result WithEntry(BusShared& bus, int address, int channel, Action&& action, Result absent) {
+    std::lock_guard<BusLock> hold(bus.lock);
+    const int i = FindEntry(bus.pollList, address, channel);
+    if (i < 0)
+        return absent;
+    return action(bus.pollList[static_cast<std::size_t>(i)]);
+}
 
 } // namespace rir

@@ -13,13 +13,8 @@ namespace rir {
 namespace {
 
 // What a refresh was asked for.
-constexpr int CODE_VALUES = 0;
-constexpr int CODE_MODULES = 1;
-constexpr int CODE_LAYOUT = 2;
-constexpr int CODE_WRITE_ACK = 10;
 
 // The poll state of a supply whose identity and module data are both known.
-constexpr int POLL_STATE_COMPLETE = 2;
 
 constexpr int EDIT_MARK_VOLT = 0x01;
 constexpr int EDIT_MARK_CURR = 0x02;
@@ -95,19 +90,19 @@ bool DevicePage::takeChartInvalidated() {
     return std::exchange(chartInvalidated_, false);
 }
 
-void DevicePage::RefreshView(int code, int pollState) {
+void DevicePage::RefreshView(RefreshCode code, PollState pollState) {
     ShowIdentification();
     ShowEditMarks();
-    if (code == CODE_VALUES || code == CODE_WRITE_ACK) {
-        if (code == CODE_WRITE_ACK)
+    if (code == RefreshCode::Values || code == RefreshCode::WriteAck) {
+        if (code == RefreshCode::WriteAck)
             AcknowledgeLimits();
         ShowLimitEdits(code);
         ShowReadings();
         CountDownFirstSample();
     }
-    if (code == CODE_MODULES)
+    if (code == RefreshCode::Modules)
         ShowModuleValues();
-    else if (code == CODE_LAYOUT)
+    else if (code == RefreshCode::Layout)
         LayOutModules();
     ApplyStatus(pollState);
     ShowColours();
@@ -151,19 +146,20 @@ void DevicePage::AcknowledgeLimits() {
     }
 }
 
-void DevicePage::ShowLimitEdits(int code) {
+void DevicePage::ShowLimitEdits(RefreshCode code) {
     RewriteEdit(IDC_VOLT_EDIT, state.voltEdited, voltFocus_, VoltEditText(state.voltLimit, state.voltScale),
                 code);
     RewriteEdit(IDC_CURR_EDIT, state.currEdited, currFocus_, CurrEditText(state.currLimit, state.currScale),
                 code);
-    if (code == CODE_WRITE_ACK)
+    if (code == RefreshCode::WriteAck)
         state.limitsSent = 0;
 }
 
-void DevicePage::RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text, int code) {
+void DevicePage::RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text,
+                             RefreshCode code) {
     // Typed, unsent text is never overwritten; an edit the user is in is left alone unless the
     // supply has just confirmed a write, which is the moment to show what it took.
-    if (edited != 0 || (focus.hasFocus && code != CODE_WRITE_ACK))
+    if (edited != 0 || (focus.hasFocus && code != RefreshCode::WriteAck))
         return;
     if (!focus.hasFocus) {
         SetTextIfChanged(id, text);
@@ -189,15 +185,15 @@ void DevicePage::CountDownFirstSample() {
     }
 }
 
-void DevicePage::ApplyStatus(int pollState) {
-    if (state.status == -1 || pollState != POLL_STATE_COMPLETE)
+void DevicePage::ApplyStatus(PollState pollState) {
+    if (state.status == -1 || pollState != PollState::Complete)
         return;
     const bool on = StatusOutputOn(state.status);
     const bool voltRegulation = StatusVoltRegulation(state.status);
     if (!state.online && state.moduleConfig != -1) {
         state.online = true;
         UpdateControls();
-        RefreshView(CODE_LAYOUT, 0);
+        RefreshView(RefreshCode::Layout, PollState::Unknown);
     }
     state.outputOn = on;
     if (on) {

@@ -2,15 +2,24 @@
 // and control states, kept in a ViewState that the Qt page copies onto its widgets.
 #pragma once
 
-#include "view/ViewState.h"
+#include "bus/PollList.h"
 #include "chart/ChartSample.h"
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"
+#include "view/ViewState.h"
 
 #include <string_view>
 #include <vector>
 
 namespace rir {
+
+// What a reply changed, and so what the page's refresh rewrites.
+enum class RefreshCode {
+    Values,   // identity, limits and measurements
+    Modules,  // module values
+    Layout,   // module configuration: which module lines the page shows
+    WriteAck, // a limit or output write was acknowledged
+};
 
 class DevicePage {
 public:
@@ -19,10 +28,9 @@ public:
 
     // Binds the page to a supply's address and channel and shows it offline.
     void InitDevice(int address, int channel);
-    // Rewrites the page from the record after a reply. Codes: 0 identity, limits and
-    // measurements changed; 1 module values; 2 module configuration; 10 a write was
-    // acknowledged. The status byte is applied only at poll state 2 (the supply is complete).
-    void RefreshView(int code, int pollState);
+    // Rewrites the page from the record after a reply. The status byte is applied only once the
+    // supply is complete (its module configuration is known).
+    void RefreshView(RefreshCode code, PollState pollState);
     // Shows and enables controls for the page's online, program and recording state.
     void UpdateControls();
     bool SetTextIfChanged(int id, std::string_view text) { return view.SetTextIfChanged(id, text); }
@@ -63,8 +71,8 @@ private:
     void ShowIdentification();
     void ShowEditMarks();
     void AcknowledgeLimits();
-    void ShowLimitEdits(int code);
-    void RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text, int code);
+    void ShowLimitEdits(RefreshCode code);
+    void RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text, RefreshCode code);
     void ShowReadings();
     void CountDownFirstSample();
     void ShowModuleValues();
@@ -73,7 +81,7 @@ private:
     void ShowReverse();
     void ShowThermometer();
     void LayOutModules();
-    void ApplyStatus(int pollState);
+    void ApplyStatus(PollState pollState);
     void ShowColours();
     void SetLine(int line, bool shown);
 

@@ -1,6 +1,7 @@
 #include "device/ReplyDecoder.h"
 
 #include <mutex>
+#include <utility>
 #include <variant>
 
 #include "device/DevicePage.h"
@@ -11,11 +12,6 @@ namespace rir {
 
 namespace {
 
-// Poll states.
-constexpr int STATE_UNKNOWN = 0;
-constexpr int STATE_IDENTIFIED = 1;
-constexpr int STATE_COMPLETE = 2;
-
 // A measurement reply and a second channel's record carry the same five values.
 void StoreMeasurement(DeviceState& s, const MeasurePayload& m) {
     s.voltMeas = m.voltMeas;
@@ -23,6 +19,11 @@ void StoreMeasurement(DeviceState& s, const MeasurePayload& m) {
     s.currMeas = m.currMeas;
     s.currLimit = m.currLimit;
     s.status = m.status;
+}
+
+bool HasEntry(BusShared& shared, int address, int channel) {
+    return WithEntry(
+        shared, address, channel, [](PollEntry&) { return true; }, false);
 }
 
 class Decoder {
@@ -34,16 +35,16 @@ public:
         payload_ = values.subspan(functionIndex + 1);
     }
 
-    DecodeResult Run();
+    DecodeOutcome Run();
 
 private:
-    // The entry's state, or `fallback` when the entry is gone (the page was just deleted).
-    int State(int fallback = STATE_UNKNOWN) const;
-    void SetState(int state);
+    // The state of the page's own entry; Unknown when it has none.
+    PollState State() const;
+    void SetState(PollState state);
     // Removes the head command when the queue's second value is this function code: only the
     // function is compared, the supplies answer commands strictly in turn.
     void Acknowledge(int function);
-    void Enqueue(std::initializer_list<int> values);
+    void Reidentify(int data);
 
     DecodeResult Identify();
     DecodeResult Measure();
@@ -52,26 +53,26 @@ private:
     DecodeResult Extended();
     DecodeResult Exception();
     void ApplyRecord(const ModuleRecord& record, bool& channelBSeen);
-    void ApplyChannelB(const MeasurePayload& values);
 
     DecodeContext& c_;
     DevicePage& page_;
     std::span<const int> payload_;
     int address_ = 0;
     int function_ = 0;
+    std::vector<PageOperation> operations_;
 };
 
-int Decoder::State(int fallback) const {
-    std::lock_guard<BusLock> hold(c_.shared.lock);
-    const int i = FindEntry(c_.shared.pollList, page_.state.address, page_.state.channel);
-    return i < 0 ? fallback : c_.shared.pollList[static_cast<std::size_t>(i)].state;
+PollState Decoder::State() const {
+    return WithEntry(
+        c_.shared, page_.state.address, page_.state.channel, [](PollEntry& e) { return e.state; },
+        PollState::Unknown);
 }
 
-void Decoder::SetState(int state) {
-    std::lock_guard<BusLock> hold(c_.shared.lock);
-    const int i = FindEntry(c_.shared.pollList, page_.state.address, page_.state.channel);
-    if (i >= 0)
-        c_.shared.pollList[static_cast<std::size_t>(i)].state = state;
+void Decoder::SetState(PollState state) {
+    WithEntry(c_.shared, page_.state.address, page_.state.channel, [state](PollEntry& e) {
+        e.state = state;
+        return true;
+    });
 }
 
 void Decoder::Acknowledge(int function) {
@@ -81,27 +82,42 @@ void Decoder::Acknowledge(int function) {
         RemoveHeadCommand(queue);
 }
 
-void Decoder::Enqueue(std::initializer_list<int> values) {
-    EnqueueCommand(c_.shared, std::span<const int>(values.begin(), values.size()));
+void Decoder::Reidentify(int data) {
+    PageOperation op;
+    op.kind = PageOperation::Kind::Reidentify;
+    op.address = address_;
+    op.data = data;
+    operations_.push_back(op);
 }
 
-DecodeResult Decoder::Run() {
-    if (function_ > 0x7F)
-        return Exception();
-    switch (function_) {
-    case FC_IDENTIFY:
-        return Identify();
-    case FC_MEASURE:
-        return Measure();
-    case FC_CONTROL:
-        return Control();
-    case FC_MODULES:
-        return Modules();
-    case FC_EXTENDED:
-        return Extended();
-    default:
-        return DecodeResult::NotDecoded;
+DecodeOutcome Decoder::Run() {
+    DecodeOutcome outcome;
+    if (function_ > 0x7F) {
+        outcome.result = Exception();
+    } else {
+        switch (function_) {
+        case FC_IDENTIFY:
+            outcome.result = Identify();
+            break;
+        case FC_MEASURE:
+            outcome.result = Measure();
+            break;
+        case FC_CONTROL:
+            outcome.result = Control();
+            break;
+        case FC_MODULES:
+            outcome.result = Modules();
+            break;
+        case FC_EXTENDED:
+            outcome.result = Extended();
+            break;
+        default:
+            outcome.result = DecodeResult::NotDecoded;
+            break;
+        }
     }
+    outcome.operations = std::move(operations_);
+    return outcome;
 }
 
 DecodeResult Decoder::Identify() {
@@ -118,8 +134,8 @@ DecodeResult Decoder::Identify() {
     s.currScale = CurrScaleFromCode(id->currCode);
     s.voltMin = VoltMinFor(s.voltMax, s.voltScale);
     s.currMin = CurrMinFor(s.currMax);
-    SetState(STATE_IDENTIFIED);
-    page_.RefreshView(REFRESH_VALUES, STATE_IDENTIFIED);
+    SetState(PollState::Identified);
+    page_.RefreshView(RefreshCode::Values, PollState::Identified);
     return DecodeResult::Decoded;
 }
 
@@ -131,13 +147,13 @@ DecodeResult Decoder::Measure() {
     StoreMeasurement(s, *m);
     // Supplies with modules must report their configuration before the status is applied.
     const bool waitsForModules = s.model >= 2 && s.model <= 5 && !s.channelBActive;
-    int state = State();
+    PollState state = State();
     if (waitsForModules)
-        state = state == STATE_COMPLETE ? STATE_COMPLETE : STATE_IDENTIFIED;
+        state = state == PollState::Complete ? PollState::Complete : PollState::Identified;
     else
-        state = STATE_COMPLETE;
+        state = PollState::Complete;
     SetState(state);
-    page_.RefreshView(REFRESH_VALUES, state);
+    page_.RefreshView(RefreshCode::Values, state);
     return DecodeResult::Decoded;
 }
 
@@ -150,7 +166,7 @@ DecodeResult Decoder::Control() {
     s.voltLimit = r->voltLimit;
     s.currLimit = r->currLimit;
     s.status = r->status;
-    page_.RefreshView(REFRESH_ACK, State());
+    page_.RefreshView(RefreshCode::WriteAck, State());
     return DecodeResult::Decoded;
 }
 
@@ -159,26 +175,26 @@ DecodeResult Decoder::Modules() {
     if (!modules)
         return DecodeResult::Malformed;
     const int address = page_.state.address;
-    bool channelBExisted = false;
-    {
-        std::lock_guard<BusLock> hold(c_.shared.lock);
-        channelBExisted = FindEntry(c_.shared.pollList, address, 1) >= 0;
-    }
+    const bool channelBExisted = HasEntry(c_.shared, address, 1);
     bool channelBSeen = false;
     for (const ModuleRecord& record : modules->records)
         ApplyRecord(record, channelBSeen);
     if (modules->config != page_.state.moduleConfig) {
         page_.state.moduleConfig = modules->config;
-        page_.RefreshView(REFRESH_LAYOUT, STATE_UNKNOWN);
+        page_.RefreshView(RefreshCode::Layout, PollState::Unknown);
     }
-    if (channelBExisted && !channelBSeen)
-        c_.pages.DeleteDevice(address, 1);
-    int state = State();
-    if (state == STATE_IDENTIFIED) {
-        state = STATE_COMPLETE;
+    if (channelBExisted && !channelBSeen) {
+        PageOperation op;
+        op.kind = PageOperation::Kind::RemoveChannelB;
+        op.address = address;
+        operations_.push_back(op);
+    }
+    PollState state = State();
+    if (state == PollState::Identified) {
+        state = PollState::Complete;
         SetState(state);
     }
-    page_.RefreshView(REFRESH_MODULES, state);
+    page_.RefreshView(RefreshCode::Modules, state);
     return DecodeResult::Decoded;
 }
 
@@ -192,7 +208,7 @@ void Decoder::ApplyRecord(const ModuleRecord& record, bool& channelBSeen) {
     } else if (const auto* k = std::get_if<CounterRecord>(&record)) {
         if (k->doseActive != s.doseActive) {
             s.doseActive = k->doseActive;
-            page_.RefreshView(REFRESH_MODULES, STATE_UNKNOWN);
+            page_.RefreshView(RefreshCode::Modules, PollState::Unknown);
         }
         s.counterMode = k->counterMode;
         s.counterResetOnOff = k->counterResetOnOff;
@@ -201,7 +217,7 @@ void Decoder::ApplyRecord(const ModuleRecord& record, bool& channelBSeen) {
         s.counterDaily = k->counterDaily;
         if (k->counterUnits != s.counterUnits) {
             s.counterUnits = k->counterUnits;
-            page_.RefreshView(REFRESH_MODULES, STATE_UNKNOWN);
+            page_.RefreshView(RefreshCode::Modules, PollState::Unknown);
         }
     } else if (const auto* r = std::get_if<ReverseRecord>(&record)) {
         s.reversePhase = r->reversePhase;
@@ -217,7 +233,12 @@ void Decoder::ApplyRecord(const ModuleRecord& record, bool& channelBSeen) {
         s.wattRaw = w->wattRaw;
     } else if (const auto* b = std::get_if<ChannelBRecord>(&record)) {
         channelBSeen = true;
-        ApplyChannelB(b->values);
+        s.channelBActive = true;
+        PageOperation op;
+        op.kind = PageOperation::Kind::ShowChannelB;
+        op.address = s.address;
+        op.channelB = b->values;
+        operations_.push_back(op);
     } else if (const auto* th = std::get_if<ThermoRecord>(&record)) {
         s.tempRaw = th->tempRaw;
         s.thermoMode = th->thermoMode;
@@ -226,48 +247,10 @@ void Decoder::ApplyRecord(const ModuleRecord& record, bool& channelBSeen) {
     }
 }
 
-void Decoder::ApplyChannelB(const MeasurePayload& values) {
-    const int address = page_.state.address;
-    bool exists = false;
-    {
-        std::lock_guard<BusLock> hold(c_.shared.lock);
-        exists = FindEntry(c_.shared.pollList, address, 1) >= 0;
-    }
-    if (!exists)
-        c_.pages.AddDevice(address, 1);
-    DevicePage* b = c_.pages.FindPage(address, 1);
-    if (!b)
-        return;
-    // The second channel learns no module configuration of its own; it has none.
-    if (b->state.moduleConfig < 0)
-        b->AssumeNoModules();
-    DeviceState& bs = b->state;
-    const DeviceState& main = page_.state;
-    StoreMeasurement(bs, values);
-    if (bs.voltMax != main.voltMax) {
-        bs.voltMax = main.voltMax;
-        bs.currMax = main.currMax;
-        bs.voltMin = main.voltMin;
-        bs.currMin = main.currMin;
-        bs.currScale = main.currScale;
-        bs.voltScale = main.voltScale;
-        bs.model = main.model;
-    }
-    {
-        std::lock_guard<BusLock> hold(c_.shared.lock);
-        const int i = FindEntry(c_.shared.pollList, address, 1);
-        if (i >= 0)
-            c_.shared.pollList[static_cast<std::size_t>(i)].state = STATE_COMPLETE;
-    }
-    b->RefreshView(REFRESH_VALUES, STATE_COMPLETE);
-    page_.state.channelBActive = true;
-    bs.channelBActive = true;
-}
-
 DecodeResult Decoder::Extended() {
     Acknowledge(FC_EXTENDED);
     if (c_.bus.reidentifyAfterAck.exchange(false))
-        Enqueue({address_, FC_IDENTIFY, 2});
+        Reidentify(2);
     page_.state.channelBActive = false;
     return DecodeResult::Decoded;
 }
@@ -282,29 +265,54 @@ DecodeResult Decoder::Exception() {
         // without waiting for a configuration it will never report.
         if (page_.state.moduleConfig < 0)
             page_.AssumeNoModules();
-        int state = State();
-        if (state == STATE_IDENTIFIED) {
-            state = STATE_COMPLETE;
+        PollState state = State();
+        if (state == PollState::Identified) {
+            state = PollState::Complete;
             SetState(state);
         }
-        page_.RefreshView(REFRESH_MODULES, state);
-        std::lock_guard<BusLock> hold(c_.shared.lock);
-        const int i = FindEntry(c_.shared.pollList, page_.state.address, page_.state.channel);
-        if (i >= 0)
-            c_.shared.pollList[static_cast<std::size_t>(i)].moduleDataAllowed = false;
+        page_.RefreshView(RefreshCode::Modules, state);
+        WithEntry(c_.shared, page_.state.address, page_.state.channel, [](PollEntry& e) {
+            e.moduleDataAllowed = false;
+            return true;
+        });
     }
     if (code == 5)
-        Enqueue({address_, FC_IDENTIFY, 1});
+        Reidentify(1);
     return DecodeResult::Decoded;
 }
 
 } // namespace
 
-DecodeResult DecodeReply(DecodeContext& context, DevicePage& page, std::span<const int> values) {
+DecodeOutcome DecodeReply(DecodeContext& context, DevicePage& page, std::span<const int> values) {
     const std::size_t minimum = context.framing == Framing::Rs232 ? 1 : 2;
     if (values.size() < minimum)
-        return DecodeResult::Malformed;
+        return {DecodeResult::Malformed, {}};
     return Decoder(context, page, values).Run();
+}
+
+void ApplyChannelB(BusShared& shared, DevicePage& main, DevicePage& b, const MeasurePayload& values) {
+    // The second channel learns no module configuration of its own; it has none.
+    if (b.state.moduleConfig < 0)
+        b.AssumeNoModules();
+    DeviceState& bs = b.state;
+    const DeviceState& ms = main.state;
+    StoreMeasurement(bs, values);
+    if (bs.voltMax != ms.voltMax) {
+        bs.voltMax = ms.voltMax;
+        bs.currMax = ms.currMax;
+        bs.voltMin = ms.voltMin;
+        bs.currMin = ms.currMin;
+        bs.currScale = ms.currScale;
+        bs.voltScale = ms.voltScale;
+        bs.model = ms.model;
+    }
+    WithEntry(shared, bs.address, 1, [](PollEntry& e) {
+        e.state = PollState::Complete;
+        return true;
+    });
+    b.RefreshView(RefreshCode::Values, PollState::Complete);
+    main.state.channelBActive = true;
+    bs.channelBActive = true;
 }
 
 } // namespace rir

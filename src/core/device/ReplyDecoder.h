@@ -1,31 +1,19 @@
-// Turns a checked reply into the page's record, its poll entry's state, the queue's
-// acknowledgements and re-identification requests, and second-channel pages.
+// Turns a checked reply into the page's record, its poll entry's state and the queue's
+// acknowledgements, and says which page operations the reply calls for. Decoding never creates
+// or removes a page itself: the page it writes into must outlive the call.
 #pragma once
 
 #include <span>
+#include <vector>
 
 #include "bus/BusState.h"
 #include "bus/FrameCodec.h"
 #include "bus/PollList.h"
+#include "device/Payloads.h"
 
 namespace rir {
 
 class DevicePage;
-
-// How decoding creates, removes and finds pages: the main window's tab operations.
-class PageDirectory {
-public:
-    virtual ~PageDirectory() = default;
-    virtual void AddDevice(int address, int channel) = 0;
-    virtual void DeleteDevice(int address, int channel) = 0;
-    virtual DevicePage* FindPage(int address, int channel) const = 0;
-};
-
-// RefreshView codes.
-inline constexpr int REFRESH_VALUES = 0;  // identity, limits and measurements changed
-inline constexpr int REFRESH_MODULES = 1; // module values changed
-inline constexpr int REFRESH_LAYOUT = 2;  // module configuration changed
-inline constexpr int REFRESH_ACK = 10;    // a limit or output write was acknowledged
 
 enum class DecodeResult {
     Decoded,
@@ -33,16 +21,37 @@ enum class DecodeResult {
     Malformed,  // the payload is shorter than its layout: nothing was taken from it
 };
 
+// What the station does once decoding is done with the page, in the order given.
+struct PageOperation {
+    enum class Kind {
+        ShowChannelB,   // make sure the second channel's page exists, then ApplyChannelB
+        RemoveChannelB, // the supply no longer reports a second channel
+        Reidentify,     // queue FC_IDENTIFY with `data` to `address`
+    };
+    Kind kind = Kind::Reidentify;
+    int address = 0;
+    int data = 0;              // Reidentify: 1 after exception 5, 2 after a module change
+    MeasurePayload channelB{}; // ShowChannelB: the second channel's values
+};
+
+struct DecodeOutcome {
+    DecodeResult result = DecodeResult::NotDecoded;
+    std::vector<PageOperation> operations;
+};
+
 struct DecodeContext {
     BusState& bus;
     BusShared& shared;
-    PageDirectory& pages;
     Framing framing;
 };
 
 // `values` is the reply without its checksum: address (not in RS-232 mode), function, payload.
-// `page` is the main page of the reply's address (in RS-232 mode the selected page); its poll
-// entry is looked up by the page's address and channel.
-DecodeResult DecodeReply(DecodeContext& context, DevicePage& page, std::span<const int> values);
+// `page` is the reply's page (in RS-232 mode the selected page); its poll entry is the one of
+// the page's address and channel.
+DecodeOutcome DecodeReply(DecodeContext& context, DevicePage& page, std::span<const int> values);
+
+// The second half of ShowChannelB, once the page `b` of the main page's second channel exists:
+// stores its values, copies the main page's ratings and marks both pages as two-channel.
+void ApplyChannelB(BusShared& shared, DevicePage& main, DevicePage& b, const MeasurePayload& values);
 
 } // namespace rir

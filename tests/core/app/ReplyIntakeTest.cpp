@@ -33,7 +33,7 @@ struct RtuRig : StationRig {
 
 TEST(ReplyIntake, ValidRtuReplyIsLoggedDecodedAndClearsMisses) {
     RtuRig rig;
-    rig.SetEntryState(15, 0, 2);
+    rig.SetEntryState(15, 0, PollState::Complete);
     rig.Reply({15, 0x42}); // one miss first
     EXPECT_EQ(rig.LastLine(), "Устройство 15 не ответило (ф. 66)");
     EXPECT_EQ(rig.Entry(15, 0).missCount, 1);
@@ -70,7 +70,7 @@ TEST(ReplyIntake, FifthSilentCycleTakesThePageOffline) {
         EXPECT_EQ(rig.LastLine(), "Устройство 15 не ответило (ф. 66)");
     }
     EXPECT_FALSE(rig.Page15().state.online);
-    EXPECT_EQ(rig.Entry(15, 0).state, 0);
+    EXPECT_EQ(rig.Entry(15, 0).state, PollState::Unknown);
     EXPECT_EQ(rig.Page15().view.text(IDC_OUTPUT_STATE), "-");
     EXPECT_FALSE(rig.Page15().view.enabled(IDC_VOLT_EDIT));
 }
@@ -90,11 +90,11 @@ TEST(ReplyIntake, AcknowledgementRemovesOnlyAHeadOfItsOwnFunction) {
 
 TEST(ReplyIntake, ExceptionOneToModulesIsLoggedAndStopsModulePolls) {
     RtuRig rig;
-    rig.SetEntryState(15, 0, 1);
+    rig.SetEntryState(15, 0, PollState::Identified);
     rig.ReplyRtu({15, 0xC4, 0x01});
     EXPECT_EQ(rig.LastLine(), "Считали 3 байт от устройства #15 (ф. !68!):  15 196 1");
     EXPECT_FALSE(rig.Entry(15, 0).moduleDataAllowed);
-    EXPECT_EQ(rig.Entry(15, 0).state, 2);
+    EXPECT_EQ(rig.Entry(15, 0).state, PollState::Complete);
     EXPECT_EQ(rig.Page15().state.moduleConfig, 0)
         << "a supply without modules is brought online without them";
 }
@@ -113,13 +113,13 @@ TEST(ReplyIntake, ExceptionFiveAndModuleChangeQueueReidentification) {
 TEST(ReplyIntake, ModelTwoStatusWaitsForModuleData) {
     RtuRig rig;
     rig.ReplyRtu(IDENTIFY_15);
-    EXPECT_EQ(rig.Entry(15, 0).state, 1);
+    EXPECT_EQ(rig.Entry(15, 0).state, PollState::Identified);
     rig.ReplyRtu(MEASURE_15);
-    EXPECT_EQ(rig.Entry(15, 0).state, 1);
+    EXPECT_EQ(rig.Entry(15, 0).state, PollState::Identified);
     EXPECT_FALSE(rig.Page15().state.online);
     EXPECT_NE(rig.Page15().state.status, -1) << "the status waits";
     rig.ReplyRtu({15, 0x44, 1, 0x41, 0x00, 0x00, 0x0E, 0x8D});
-    EXPECT_EQ(rig.Entry(15, 0).state, 2);
+    EXPECT_EQ(rig.Entry(15, 0).state, PollState::Complete);
     EXPECT_TRUE(rig.Page15().state.online);
     EXPECT_TRUE(rig.Page15().state.outputOn);
     EXPECT_EQ(rig.Page15().state.timerValue, 3725);
@@ -140,7 +140,7 @@ TEST(ReplyIntake, ChannelBIsCreatedUpdatedAndRemoved) {
     EXPECT_EQ(b.state.voltScale, 100);
     EXPECT_TRUE(b.state.online) << "channel B comes online at its first status";
     EXPECT_TRUE(rig.Page15().state.channelBActive);
-    EXPECT_EQ(rig.Entry(15, 1).state, 2);
+    EXPECT_EQ(rig.Entry(15, 1).state, PollState::Complete);
 
     Values update = withB;
     update[4] = 0x02; // voltage measured 0x0258 = 600
@@ -236,6 +236,74 @@ TEST(ReplyIntake, BusThreadNotesAreLogged) {
     EXPECT_TRUE(rig.station.shared().sentText.empty());
     rig.station.OnBusReply(1, 3);
     EXPECT_EQ(rig.LastLine(), "Нету ни одного устройства в списке");
+}
+
+// A supply on a point-to-point line with its second channel's tab open and selected, the way an
+// operator leaves it after looking at channel B. Module data without a channel-B record removes
+// the second channel: the very page decoding writes into.
+TEST(ReplyIntake, Rs232ModuleDataRemovesTheSelectedChannelBPageAfterDecoding) {
+    StationRig rig;
+    StoredSettings s;
+    s.protocol = "RS232";
+    s.tabSections = {{"#5", 5, 0}, {"#5_2", 5, 1}};
+    s.activeTab = 2;
+    rig.station.Start(&s);
+    ASSERT_EQ(rig.Captions(), (std::vector<std::string>{"#5", "#5_2"}));
+    ASSERT_EQ(rig.station.SelectedPage(), rig.station.FindPage(5, 1));
+
+    rig.Reply({0x44, 0x00}); // configuration 0, no records
+    EXPECT_EQ(rig.Captions(), (std::vector<std::string>{"#5"}));
+    EXPECT_EQ(rig.Entry(5, 1).address, -1) << "the channel-B entry is gone";
+    EXPECT_EQ(rig.LastLine(), "Считали 2 байт от устройства #0 (ф. 68):  68 0");
+    EXPECT_EQ(rig.station.SelectedPage(), rig.station.FindPage(5, 0));
+}
+
+// On a point-to-point line the decoder, the miss count and the miss reset all use the selected
+// page's own entry.
+TEST(ReplyIntake, Rs232MissesAndTheirResetUseTheSelectedPagesEntry) {
+    StationRig rig;
+    StoredSettings s;
+    s.protocol = "RS232";
+    s.tabSections = {{"#5", 5, 0}, {"#7", 7, 0}};
+    s.activeTab = 2;
+    rig.station.Start(&s);
+    ASSERT_EQ(rig.station.SelectedPage(), rig.station.FindPage(7, 0));
+    rig.Reply({0x42});
+    rig.Reply({0x42});
+    EXPECT_EQ(rig.Entry(7, 0).missCount, 2);
+    EXPECT_EQ(rig.Entry(5, 0).missCount, 0);
+    rig.Reply({0x42, 0x05, 0xDC, 0x07, 0xD0, 0x00, 0x64, 0x01, 0xF4, 0x01});
+    EXPECT_EQ(rig.Entry(7, 0).missCount, 0);
+    EXPECT_EQ(rig.station.FindPage(7, 0)->state.voltMeas, 1500);
+}
+
+// Three values whose last two are the CRC of the first: the checksum holds, but nothing is
+// left after the address. Logged and counted as bad data, never read past its end.
+TEST(ReplyIntake, RtuReplyOfAddressAndChecksumOnlyIsBadData) {
+    RtuRig rig;
+    rig.Reply({15, 255, 68});
+    EXPECT_EQ(rig.LastLine(), "Считали неполные данные от устройства #15, игнорируем: 15 255 68");
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 1);
+    for (int i = 0; i < MISSES_TO_DISCONNECT - 1; ++i)
+        rig.Reply({15, 255, 68});
+    EXPECT_FALSE(rig.Page15().state.online);
+    EXPECT_EQ(rig.Entry(15, 0).state, PollState::Unknown);
+}
+
+// One reply, however much it changes, reaches the window as one call per kind of change.
+TEST(ReplyIntake, OneReplyIsOneNotificationOfEachKind) {
+    RtuRig rig;
+    rig.ReplyRtu({15, 0x41, 0x03, 0x10, 0x68, 0x05, 0xDC, 0x00, 0x0C, 0x4E, 0x03, 0xE8, 0x01});
+    rig.listener = {};
+    // Module data that brings the second channel: a page is added, both pages change, the
+    // tabs, the layout and the menu too, and the log gets its line.
+    rig.ReplyRtu({15, 0x44, 6, 0x95, 0x01, 0xF4, 0x02, 0x58, 0x00, 0x0A, 0x00, 0x14, 0x01});
+    EXPECT_EQ(rig.listener.added, 1);
+    EXPECT_EQ(rig.listener.changed, 2) << "#15 and #15_2, each once";
+    EXPECT_EQ(rig.listener.tabs, 1);
+    EXPECT_EQ(rig.listener.layouts, 1);
+    EXPECT_EQ(rig.listener.menus, 1);
+    EXPECT_EQ(rig.listener.logs, 1);
 }
 
 } // namespace

@@ -88,7 +88,7 @@ struct StationRig {
         const int i = FindEntry(station.shared().pollList, address, channel);
         return i < 0 ? PollEntry{} : station.shared().pollList[static_cast<std::size_t>(i)];
     }
-    void SetEntryState(int address, int channel, int state) {
+    void SetEntryState(int address, int channel, PollState state) {
         std::lock_guard<BusLock> hold(station.shared().lock);
         const int i = FindEntry(station.shared().pollList, address, channel);
         station.shared().pollList[static_cast<std::size_t>(i)].state = state;

@@ -217,7 +217,7 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
     s.tabSections = {{"#1", 1, 0}, {"#2", 2, 0}, {"#3", 3, 0}};
     rig.station.Start(&s);
     rig.station.SelectTab(1);
-    rig.SetEntryState(2, 0, 2);
+    rig.SetEntryState(2, 0, PollState::Complete);
     rig.station.OnCommand(ID_MENU_RS232);
     EXPECT_EQ(rig.Captions(), Strings{"#2"});
     EXPECT_EQ(rig.station.selectedTab(), 0);
@@ -227,7 +227,7 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
     EXPECT_TRUE(rig.station.menu().Checked(32783));
     EXPECT_FALSE(rig.station.menu().Checked(32786));
     EXPECT_FALSE(rig.station.menu().Enabled(32786));
-    EXPECT_EQ(rig.Entry(2, 0).state, 0) << "identified afresh in the new framing";
+    EXPECT_EQ(rig.Entry(2, 0).state, PollState::Unknown) << "identified afresh in the new framing";
 
     rig.station.OnCommand(ID_MENU_RTU);
     EXPECT_EQ(rig.LastLine(), "Смена протокола работы на MODBUS-RTU");

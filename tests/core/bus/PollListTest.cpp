@@ -85,7 +85,7 @@ TEST(ChooseRequest, SilentSupplyIsAskedToIdentifyEveryPass) {
     for (int pass = 0; pass < 12; ++pass) {
         EXPECT_EQ(bus.Cycle().request, (Bytes{15, FC_IDENTIFY, 1}));
         CountMiss(bus.list[0]);
-        EXPECT_EQ(bus.list[0].state, 0);
+        EXPECT_EQ(bus.list[0].state, PollState::Unknown);
         EXPECT_EQ(bus.list[0].missCount, (pass + 1) % 5);
     }
 }
@@ -93,7 +93,7 @@ TEST(ChooseRequest, SilentSupplyIsAskedToIdentifyEveryPass) {
 TEST(ChooseRequest, IdentifiedSupplyAlternatesUntilItRefusesModules) {
     Bus bus;
     AddEntry(bus.list, 15, 0);
-    bus.list[0].state = 1;
+    bus.list[0].state = PollState::Identified;
     EXPECT_EQ(bus.Cycle().request, (Bytes{15, FC_MEASURE}));
     EXPECT_EQ(bus.Cycle().request, (Bytes{15, FC_MODULES}));
     EXPECT_EQ(bus.Cycle().request, (Bytes{15, FC_MEASURE}));
@@ -108,7 +108,7 @@ TEST(ChooseRequest, Rs232PollsCarryNoAddress) {
     bus.rs232 = true;
     AddEntry(bus.list, 15, 0);
     EXPECT_EQ(bus.Cycle().request, (Bytes{FC_IDENTIFY, 1}));
-    bus.list[0].state = 2;
+    bus.list[0].state = PollState::Complete;
     EXPECT_EQ(bus.Cycle().request, (Bytes{FC_MEASURE}));
     EXPECT_EQ(bus.Cycle().request, (Bytes{FC_MODULES}));
 }
@@ -117,7 +117,7 @@ TEST(ChooseRequest, SecondChannelIsIdentifiedWhileUnknownThenNeverPolled) {
     Bus bus;
     AddEntry(bus.list, 7, 1);
     EXPECT_EQ(bus.Cycle().request, (Bytes{7, FC_IDENTIFY, 1}));
-    bus.list[0].state = 2;
+    bus.list[0].state = PollState::Complete;
     const auto c = bus.Cycle();
     EXPECT_TRUE(c.request.empty());
     EXPECT_FALSE(c.pollListEmpty);
@@ -173,12 +173,12 @@ TEST(ChooseRequest, CommandKeepsThePollPosition) {
 TEST(PollEntry, MissRuleAndFunctionAlternation) {
     PollEntry e;
     e.address = 15;
-    e.state = 2;
+    e.state = PollState::Complete;
     e.nextFunction = FC_MODULES;
     for (int i = 1; i <= 4; ++i)
         EXPECT_FALSE(CountMiss(e)) << i;
     EXPECT_TRUE(CountMiss(e));
-    EXPECT_EQ(e.state, 0);
+    EXPECT_EQ(e.state, PollState::Unknown);
     EXPECT_EQ(e.missCount, 0);
     EXPECT_EQ(e.nextFunction, FC_MEASURE);
     CountMiss(e);

@@ -21,7 +21,7 @@ struct EditScenario {
         page.state.currLimit = 1000;
         page.state.moduleConfig = 0;
         page.state.status = 0;
-        page.RefreshView(0, 2);
+        page.RefreshView(RefreshCode::Values, PollState::Complete);
     }
 
     // What the Qt page reports while the user types into an edit; the key filter sets the flag.
@@ -34,7 +34,7 @@ struct EditScenario {
     void Measure(int voltMeas) {
         page.state.voltMeas = voltMeas;
         page.state.status = 0;
-        page.RefreshView(0, 2);
+        page.RefreshView(RefreshCode::Values, PollState::Complete);
     }
 
     // The supply's acknowledgement of a limit write, carrying the limits it took.
@@ -42,7 +42,7 @@ struct EditScenario {
         page.state.limitsSent = limitsSent;
         page.state.voltLimit = voltLimit;
         page.state.currLimit = currLimit;
-        page.RefreshView(10, 2);
+        page.RefreshView(RefreshCode::WriteAck, PollState::Complete);
     }
 
     DevicePage page;

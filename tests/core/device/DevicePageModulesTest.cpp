@@ -20,11 +20,11 @@ struct OnlinePage {
         page.state.voltScale = 100;
         page.state.currMax = 3150;
         page.state.currScale = 100;
-        page.RefreshView(0, 1);
+        page.RefreshView(RefreshCode::Values, PollState::Identified);
         page.state.moduleConfig = config;
-        page.RefreshView(2, 0);
+        page.RefreshView(RefreshCode::Layout, PollState::Unknown);
         page.state.status = status;
-        page.RefreshView(1, 2);
+        page.RefreshView(RefreshCode::Modules, PollState::Complete);
     }
     DevicePage page;
 };
@@ -83,7 +83,7 @@ TEST(DevicePageModules, LayoutLabels) {
 TEST(DevicePageModules, ThermoRowSurvivesOtherConfigurations) {
     OnlinePage p(9, 6);
     p.page.state.moduleConfig = 1;
-    p.page.RefreshView(2, 0);
+    p.page.RefreshView(RefreshCode::Layout, PollState::Unknown);
     EXPECT_TRUE(p.page.state.hasThermoRow);
     EXPECT_FALSE(p.page.view.shown(IDC_LINE4_VALUE));
 }
@@ -99,7 +99,7 @@ TEST(DevicePageModules, TimerCounterConfiguration) {
     page.state.counterMode = 3;
     page.state.counterSelect = 2;
     page.state.doseActive = true;
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(page.view.text(IDC_LINE1_VALUE), "1:02:05");
     EXPECT_EQ(page.view.text(IDC_LINE1_LABEL), "Таймер [т10%]:");
     EXPECT_EQ(page.view.text(IDC_LINE2_VALUE), "002.05 А*минут");
@@ -113,20 +113,20 @@ TEST(DevicePageModules, TimerCounterConfiguration) {
 
     page.state.counterSelect = 1;
     page.state.doseActive = false;
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(page.view.font(IDC_LINE2_LABEL), FontKind::Normal);
     EXPECT_EQ(page.view.font(IDC_LINE3_LABEL), FontKind::Underlined);
     EXPECT_FALSE(page.view.enabled(IDC_DOSER_RESTART));
 
     page.state.counterMode = 1;
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(page.view.text(IDC_LINE2_LABEL), "Дозатор [выкл]:");
     EXPECT_FALSE(page.view.shown(IDC_DOSER_RESTART));
 
     // The button belongs to model 2's doser only.
     OnlinePage prof(1, 4);
     prof.page.state.counterMode = 3;
-    prof.page.RefreshView(1, 2);
+    prof.page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_FALSE(prof.page.view.shown(IDC_DOSER_RESTART));
     EXPECT_EQ(prof.page.view.text(IDC_LINE2_VALUE), "0.000.00 А*час");
 }
@@ -136,7 +136,7 @@ TEST(DevicePageModules, CounterConfigurations3And4) {
     three.page.state.counterDaily = 1234567;
     three.page.state.counterTotal = 100;
     three.page.state.counterSelect = 2;
-    three.page.RefreshView(1, 2);
+    three.page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(three.page.view.text(IDC_LINE1_VALUE), "12.345.67 А*час");
     EXPECT_EQ(three.page.view.text(IDC_LINE2_VALUE), "0.001.00 А*час");
     EXPECT_EQ(three.page.view.text(IDC_LINE1_LABEL), "САЧ дневной:");
@@ -146,7 +146,7 @@ TEST(DevicePageModules, CounterConfigurations3And4) {
 
     OnlinePage four(4, 2);
     four.page.state.counterTotal = 1234567;
-    four.page.RefreshView(1, 2);
+    four.page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(four.page.view.text(IDC_LINE1_LABEL), "САЧ общий:");
     EXPECT_EQ(four.page.view.text(IDC_LINE1_VALUE), "1.234.567 А*час");
 }
@@ -166,7 +166,7 @@ TEST(DevicePageModules, FullConfiguration) {
     page.state.tempRaw = 2250;
     page.state.thermoMode = 0x83;
     page.state.tempTargetRaw = 2400;
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(page.view.text(IDC_LINE1_VALUE), "-00:00:59 c");
     EXPECT_EQ(page.view.text(IDC_LINE1_LABEL), "Таймер [выкл] [сб]:");
     EXPECT_EQ(page.view.text(IDC_LINE2_LABEL), "Дозатор [выкл]:");
@@ -180,7 +180,7 @@ TEST(DevicePageModules, FullConfiguration) {
 TEST(DevicePageModules, WattmeterConfiguration) {
     OnlinePage p(5);
     p.page.state.wattRaw = 12345;
-    p.page.RefreshView(1, 2);
+    p.page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(p.page.view.text(IDC_LINE1_VALUE), "123.45 ватт");
     EXPECT_EQ(p.page.view.text(IDC_LINE1_LABEL), "Ваттметр:");
 }
@@ -203,7 +203,7 @@ TEST(DevicePageModules, ReversePhasesInBoldWhileOn) {
         page.state.revFwdTime = 125;
         page.state.revBackCurrent = 20;
         page.state.revBackTime = 7;
-        page.RefreshView(1, 2);
+        page.RefreshView(RefreshCode::Modules, PollState::Complete);
         EXPECT_EQ(page.view.font(IDC_LINE2_LABEL), c.forward) << c.status << c.phase;
         EXPECT_EQ(page.view.font(IDC_LINE3_LABEL), c.back) << c.status << c.phase;
         EXPECT_EQ(page.view.text(IDC_LINE2_VALUE), "100 А (12.5 с)");
@@ -217,10 +217,11 @@ TEST(DevicePageModules, ReversePhasesInBoldWhileOn) {
 TEST(DevicePageModules, ModuleValuesOnlyOnModuleRefresh) {
     OnlinePage p(1);
     p.page.state.timerValue = 3725;
-    p.page.RefreshView(0, 2);
-    p.page.RefreshView(10, 2);
+    p.page.RefreshView(RefreshCode::Values, PollState::Complete);
+    p.page.RefreshView(RefreshCode::WriteAck, PollState::Complete);
     EXPECT_EQ(p.page.view.text(IDC_LINE1_VALUE), "0:00:00");
-    p.page.RefreshView(1, 0); // module values show whatever the poll state
+    p.page.RefreshView(RefreshCode::Modules,
+                       PollState::Unknown); // module values show whatever the poll state
     EXPECT_EQ(p.page.view.text(IDC_LINE1_VALUE), "1:02:05");
 }
 

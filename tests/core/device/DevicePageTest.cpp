@@ -20,16 +20,16 @@ void Identify(DevicePage& page, int model = 2) {
     page.state.currScale = 100;
     page.state.voltLimit = 1500;
     page.state.currLimit = 1000;
-    page.RefreshView(0, 1);
+    page.RefreshView(RefreshCode::Values, PollState::Identified);
 }
 
 // Identified, module configuration known and a first status applied: the page is online.
 void BringOnline(DevicePage& page, int config, int status = STATUS_OFF, int model = 2) {
     Identify(page, model);
     page.state.moduleConfig = config;
-    page.RefreshView(2, 0);
+    page.RefreshView(RefreshCode::Layout, PollState::Unknown);
     page.state.status = status;
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
 }
 
 struct DevicePageTest : ::testing::Test {
@@ -83,7 +83,7 @@ TEST_F(DevicePageTest, SmallModel2SwitchesToThousandths) {
     page.state.model = 2;
     page.state.currMax = 150;
     page.state.currScale = 100;
-    page.RefreshView(0, 1);
+    page.RefreshView(RefreshCode::Values, PollState::Identified);
     EXPECT_TRUE(page.state.current3Dec);
     EXPECT_EQ(page.state.currScale, 1000);
     EXPECT_EQ(page.view.text(IDC_DESCRIPTION_GROUP), "#15  RIR 0V 1,5A timer/ampere");
@@ -94,7 +94,7 @@ TEST_F(DevicePageTest, SmallModel2SwitchesToThousandths) {
     page.state.currMax = 1500;
     page.state.currScale = 1000;
     page.state.currLimit = 1050;
-    page.RefreshView(0, 1);
+    page.RefreshView(RefreshCode::Values, PollState::Identified);
     EXPECT_EQ(page.view.text(IDC_DESCRIPTION_GROUP), "#15  RIR 30V 1,5A timer/ampere");
     EXPECT_TRUE(page.state.current3Dec);
     EXPECT_EQ(page.state.currScale, 1000);
@@ -103,7 +103,7 @@ TEST_F(DevicePageTest, SmallModel2SwitchesToThousandths) {
     page.state.currLimit = 105;
     page.state.current3Dec = false;
     page.state.model = 4;
-    page.RefreshView(0, 1);
+    page.RefreshView(RefreshCode::Values, PollState::Identified);
     EXPECT_EQ(page.view.text(IDC_CURR_EDIT), "1.05");
 }
 
@@ -113,7 +113,7 @@ TEST_F(DevicePageTest, Model3WithReverseRatingBecomesReverseCapable) {
     page.state.voltScale = 10;
     page.state.currMax = 3158;
     page.state.currScale = 10;
-    page.RefreshView(0, 1);
+    page.RefreshView(RefreshCode::Values, PollState::Identified);
     EXPECT_TRUE(page.state.reverseCapable);
     EXPECT_EQ(page.view.text(IDC_DESCRIPTION_GROUP), "#15  RIR Prof 300V 300A Reverse");
 }
@@ -121,15 +121,15 @@ TEST_F(DevicePageTest, Model3WithReverseRatingBecomesReverseCapable) {
 TEST_F(DevicePageTest, Model2StatusWaitsForPollState2) {
     Identify(page);
     page.state.status = STATUS_ON_VOLT;
-    page.RefreshView(0, 1);
+    page.RefreshView(RefreshCode::Values, PollState::Identified);
     EXPECT_FALSE(page.state.online);
     EXPECT_EQ(page.state.status, STATUS_ON_VOLT);
     EXPECT_EQ(page.view.text(IDC_OUTPUT_STATE), "-");
 
     page.state.moduleConfig = 1;
-    page.RefreshView(2, 0);
+    page.RefreshView(RefreshCode::Layout, PollState::Unknown);
     EXPECT_FALSE(page.state.online);
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_TRUE(page.state.online);
     EXPECT_EQ(page.state.status, -1);
     EXPECT_TRUE(page.state.outputOn);
@@ -160,7 +160,7 @@ TEST_F(DevicePageTest, CurrentRegulationAndSwitchOff) {
     EXPECT_FALSE(page.state.voltRegulation);
 
     page.state.status = STATUS_OFF;
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_EQ(page.view.text(IDC_OUTPUT_STATE), "Выключен");
     EXPECT_EQ(page.view.text(IDC_REGULATION), "-");
     EXPECT_EQ(page.view.text(IDC_OUTPUT_BUTTON), "Включить");
@@ -184,7 +184,7 @@ TEST_F(DevicePageTest, ClearChartEnabledOnlyWhileRecordingWithSamples) {
         if (c.samples)
             p.secondsRing.assign(180, ChartSample());
         p.state.status = STATUS_OFF;
-        p.RefreshView(0, 2);
+        p.RefreshView(RefreshCode::Values, PollState::Complete);
         EXPECT_EQ(p.view.enabled(IDC_CLEAR_CHART), c.enabled) << c.recording << c.samples;
     }
 }
@@ -192,13 +192,13 @@ TEST_F(DevicePageTest, ClearChartEnabledOnlyWhileRecordingWithSamples) {
 TEST_F(DevicePageTest, UnknownConfigurationKeepsPageOfflineUntilNoModulesAssumed) {
     Identify(page, 6);
     page.state.status = STATUS_ON_VOLT;
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_FALSE(page.state.online);
     EXPECT_EQ(page.state.status, -1); // the status was applied, but the page cannot lay out
     page.AssumeNoModules();
     EXPECT_EQ(page.state.moduleConfig, 0);
     page.state.status = STATUS_ON_VOLT;
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_TRUE(page.state.online);
     EXPECT_FALSE(page.view.shown(IDC_LINE1_LABEL));
     EXPECT_FALSE(page.view.shown(IDC_DOSER_RESTART));
@@ -234,7 +234,7 @@ TEST_F(DevicePageTest, ModuleSetupHiddenForRs232Model) {
 TEST_F(DevicePageTest, OfflineAgainClearsValuesButKeepsTexts) {
     BringOnline(page, 1, STATUS_ON_VOLT);
     page.state.timerValue = 3725;
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
     page.state.online = false;
     page.UpdateControls();
     EXPECT_EQ(page.view.text(IDC_DESCRIPTION_GROUP), "#15  RIR 37V 14A timer/ampere");
@@ -331,16 +331,16 @@ TEST_F(DevicePageTest, UnchangedRefreshTouchesNothing) {
     BringOnline(page, 9, STATUS_ON_VOLT, 6);
     page.state.timerValue = 10;
     page.state.status = STATUS_ON_VOLT;
-    page.RefreshView(1, 2);
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     page.view.takeChanged();
     page.view.takeMenuChanged();
     page.state.status = STATUS_ON_VOLT;
-    page.RefreshView(1, 2);
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_TRUE(page.view.takeChanged().empty());
     page.state.timerValue = 11;
-    page.RefreshView(1, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete);
     EXPECT_EQ(page.view.takeChanged(), std::vector<int>{IDC_LINE1_VALUE});
 }
 
@@ -350,22 +350,22 @@ TEST_F(DevicePageTest, FirstSampleTakesMeasurementsOnTheThirdRefresh) {
     page.state.firstSampleCountdown = 3;
     page.state.voltMeas = 1234;
     page.state.currMeas = 567;
-    page.RefreshView(1, 2); // module refreshes do not count
-    page.RefreshView(0, 2);
-    page.RefreshView(10, 2);
+    page.RefreshView(RefreshCode::Modules, PollState::Complete); // module refreshes do not count
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
+    page.RefreshView(RefreshCode::WriteAck, PollState::Complete);
     EXPECT_EQ(page.secondsRing[0].voltMeas, 0);
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_EQ(page.state.firstSampleCountdown, 0);
     EXPECT_EQ(page.secondsRing[0].voltMeas, 1234);
     EXPECT_EQ(page.secondsRing[0].currMeas, 567);
     page.state.voltMeas = 1;
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_EQ(page.secondsRing[0].voltMeas, 1234);
 
     // An emptied ring is left alone.
     page.secondsRing.clear();
     page.state.firstSampleCountdown = 1;
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_EQ(page.state.firstSampleCountdown, 0);
 }
 
@@ -377,7 +377,7 @@ TEST_F(DevicePageTest, ZeroScalesFromABrokenReplyDoNotDivideByZero) {
     page.state.currLimit = 5;
     page.state.voltMeas = 11;
     page.state.currMeas = 4;
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     EXPECT_EQ(page.view.text(IDC_VOLT_EDIT), "12");
     EXPECT_EQ(page.view.text(IDC_CURR_EDIT), "5");
     EXPECT_EQ(page.view.text(IDC_VOLT_READING), "11 / 12 вольт");
