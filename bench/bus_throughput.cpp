@@ -25,6 +25,8 @@
 #include <vector>
 
 namespace rir {
+using test::SimProcess;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

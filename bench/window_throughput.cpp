@@ -23,6 +23,8 @@
 #include <vector>
 
 namespace rir {
+using test::SimProcess;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "NoteQueue.h"
 #include "QtBusThread.h"
 #include "QtSerialPort.h"
 #include "SimProcess.h"
@@ -19,30 +20,6 @@ namespace rir {
 namespace {
 
 using namespace std::chrono_literals;
-
-class NoteQueue : public BusNotifier {
-public:
-    void Post(int wParam, int lParam) override {
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            notes_.emplace_back(wParam, lParam);
-        }
-        changed_.notify_all();
-    }
-    bool Pop(std::pair<int, int>& note, std::chrono::milliseconds wait) {
-        std::unique_lock<std::mutex> hold(lock_);
-        if (!changed_.wait_for(hold, wait, [this] { return !notes_.empty(); }))
-            return false;
-        note = notes_.front();
-        notes_.pop_front();
-        return true;
-    }
-
-private:
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::deque<std::pair<int, int>> notes_;
-};
 
 class Silent : public Prompts, public StationListener {
 public:
@@ -74,7 +51,7 @@ struct LiveBus {
     test::SimProcess sim;
     EventLog log{"/nonexistent-dir/zadida.txt"};
     Silent ui{log};
-    NoteQueue notes;
+    test::NoteQueue notes;
     std::unique_ptr<Station> station;
     QtBusThread thread;
     std::vector<std::vector<int>> sent; // requests as logged, the RTU checksum bytes left out

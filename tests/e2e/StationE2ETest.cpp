@@ -12,10 +12,11 @@
 #include "CDevicePage.h"
 #include "CMainDlg.h"
 #include "QtSerialPort.h"
+#include "ScriptedPty.h"
 #include "SimProcess.h"
 #include "TabControl.h"
-#include "text/Cp1251.h"
 #include "device/PageControls.h"
+#include "text/Cp1251.h"
 
 namespace rir {
 namespace {
@@ -149,6 +150,30 @@ TEST(StationE2E, PagesShowTheirSuppliesAndGreyWhenTheyFallSilent) {
     EXPECT_FALSE(p15.view.shown(IDC_LINE1_LABEL));
     EXPECT_TRUE(LogHas(*window, QStringLiteral("Устройство 15 не ответило (ф. 66)")) ||
                 LogHas(*window, QStringLiteral("Устройство 15 не ответило (ф. 68)")));
+    window->close();
+}
+
+// A supply on a point-to-point line, its second channel's tab selected, answering every
+// request with module data that has no second channel: the channel-B page goes, the station
+// stays up and keeps polling.
+TEST(StationE2E, Rs232ModuleDataRemovesTheSelectedChannelBPage) {
+    ScratchDir scratch;
+    test::ScriptedPty pty({0x44, 0x00});
+    ASSERT_TRUE(pty.ok());
+    const fs::path settings = scratch.dir / "rir-controller.INI";
+    std::ofstream(settings) << "[RIR Control RS485]\r\nProtocol=RS232\r\nTabs=2\r\nActiveTab=2\r\n"
+                            << "[Tab_01]\r\nName=#5\r\nId=5\r\n[Tab_02]\r\nName=#5_2\r\nId=5\r\n";
+    auto window = OpenStation(pty.path(), settings);
+    ASSERT_TRUE(window->Initialise());
+    window->show();
+    Station& station = window->station();
+    ASSERT_EQ(window->tabControl()->count(), 2);
+    ASSERT_EQ(station.SelectedPage(), station.FindPage(5, 1));
+    ASSERT_TRUE(WaitFor([&] { return station.FindPage(5, 1) == nullptr; }));
+    EXPECT_EQ(window->tabControl()->count(), 1);
+    EXPECT_EQ(station.SelectedPage(), station.FindPage(5, 0));
+    const int seen = pty.requests();
+    ASSERT_TRUE(WaitFor([&] { return pty.requests() >= seen + 3; })) << "the station keeps polling";
     window->close();
 }
 

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "PageOnline.h"
+
 #include <gtest/gtest.h>
 
 namespace rir {
@@ -37,18 +39,7 @@ struct CDevicePageTest : ::testing::Test {
 
     // Identified as a model-2 supply with configuration 1, and a status applied.
     void BringOnline(int status) {
-        core.state.model = 2;
-        core.state.voltMax = 3900;
-        core.state.voltScale = 100;
-        core.state.currMax = 1500;
-        core.state.currScale = 100;
-        core.state.voltLimit = 1500;
-        core.state.currLimit = 1000;
-        core.RefreshView(RefreshCode::Values, PollState::Identified);
-        core.state.moduleConfig = 1;
-        core.RefreshView(RefreshCode::Layout, PollState::Unknown);
-        core.state.status = status;
-        core.RefreshView(RefreshCode::Modules, PollState::Complete);
+        test::BringPageOnline(core, 1, status);
         view.applyView();
     }
 

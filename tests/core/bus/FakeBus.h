@@ -1,6 +1,8 @@
 // A scripted serial port and a notification queue for driving the real bus thread in tests.
 #pragma once
 
+#include "NoteQueue.h"
+
 #include "bus/BusThread.h"
 
 #include <chrono>
@@ -90,47 +92,12 @@ private:
     std::deque<std::uint8_t> pending_;
 };
 
-class NoteQueue : public BusNotifier {
-public:
-    void Post(int wParam, int lParam) override {
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            notes_.emplace_back(wParam, lParam);
-        }
-        changed_.notify_all();
-    }
-    // The next note, waiting up to a generous deadline; (0, 0) when none came.
-    std::pair<int, int> Next(std::chrono::seconds deadline = std::chrono::seconds(20)) {
-        std::unique_lock<std::mutex> hold(lock_);
-        if (!changed_.wait_for(hold, deadline, [this] { return !notes_.empty(); }))
-            return {0, 0};
-        auto n = notes_.front();
-        notes_.pop_front();
-        return n;
-    }
-    // Skips notes until (wParam, lParam) arrives; false on deadline.
-    bool WaitFor(int wParam, int lParam) {
-        while (true) {
-            const auto n = Next();
-            if (n.first == 0)
-                return false;
-            if (n == std::make_pair(wParam, lParam))
-                return true;
-        }
-    }
-
-private:
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::deque<std::pair<int, int>> notes_;
-};
-
 // The real bus thread over a fake port, with sleeps recorded instead of slept.
 struct BusRig {
     BusState state;
     BusShared shared;
     AutoResetEvent eStart{true};
-    NoteQueue notes;
+    test::NoteQueue notes;
     FakeSerialPort port;
     std::mutex sleepLock;
     std::vector<int> sleeps;

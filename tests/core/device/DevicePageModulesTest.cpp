@@ -3,6 +3,8 @@
 
 #include "device/PageControls.h"
 
+#include "PageOnline.h"
+
 #include <gtest/gtest.h>
 
 namespace rir {
@@ -15,16 +17,8 @@ constexpr int VALUES[] = {IDC_LINE1_VALUE, IDC_LINE2_VALUE, IDC_LINE3_VALUE, IDC
 struct OnlinePage {
     OnlinePage(int config, int model = 2, int status = 0) {
         page.InitDevice(15, 0);
-        page.state.model = model;
-        page.state.voltMax = 4200;
-        page.state.voltScale = 100;
-        page.state.currMax = 3150;
-        page.state.currScale = 100;
-        page.RefreshView(RefreshCode::Values, PollState::Identified);
-        page.state.moduleConfig = config;
-        page.RefreshView(RefreshCode::Layout, PollState::Unknown);
-        page.state.status = status;
-        page.RefreshView(RefreshCode::Modules, PollState::Complete);
+        test::TestRatings r{model, 4200, 100, 3150, 100, 0, 0};
+        test::BringPageOnline(page, config, status, r);
     }
     DevicePage page;
 };

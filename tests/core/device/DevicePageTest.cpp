@@ -2,6 +2,8 @@
 
 #include "device/PageControls.h"
 
+#include "PageOnline.h"
+
 #include <gtest/gtest.h>
 
 namespace rir {
@@ -13,23 +15,16 @@ constexpr int STATUS_OFF = 0x00;
 
 // A model-2 supply at address 15, identified: 39 V at scale 100, 15 A at scale 100.
 void Identify(DevicePage& page, int model = 2) {
-    page.state.model = model;
-    page.state.voltMax = 3900;
-    page.state.voltScale = 100;
-    page.state.currMax = 1500;
-    page.state.currScale = 100;
-    page.state.voltLimit = 1500;
-    page.state.currLimit = 1000;
-    page.RefreshView(RefreshCode::Values, PollState::Identified);
+    test::TestRatings r;
+    r.model = model;
+    test::IdentifyPage(page, r);
 }
 
 // Identified, module configuration known and a first status applied: the page is online.
 void BringOnline(DevicePage& page, int config, int status = STATUS_OFF, int model = 2) {
-    Identify(page, model);
-    page.state.moduleConfig = config;
-    page.RefreshView(RefreshCode::Layout, PollState::Unknown);
-    page.state.status = status;
-    page.RefreshView(RefreshCode::Modules, PollState::Complete);
+    test::TestRatings r;
+    r.model = model;
+    test::BringPageOnline(page, config, status, r);
 }
 
 struct DevicePageTest : ::testing::Test {

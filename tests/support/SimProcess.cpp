@@ -12,7 +12,7 @@
 
 extern char** environ;
 
-namespace rir {
+namespace rir::test {
 
 namespace {
 
@@ -86,7 +86,7 @@ void SimProcess::ReadFirstLine() {
     slavePath_ = line;
 }
 
-SimProcess::~SimProcess() {
+void SimProcess::Stop() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         const auto deadline = std::chrono::steady_clock::now() + STOP_GRACE;
@@ -99,9 +99,12 @@ SimProcess::~SimProcess() {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        pid_ = -1;
     }
-    if (stdoutFd_ >= 0)
+    if (stdoutFd_ >= 0) {
         close(stdoutFd_);
+        stdoutFd_ = -1;
+    }
 }
 
-} // namespace rir
+} // namespace rir::test
