@@ -29,8 +29,20 @@ inline constexpr int MAX_PORT_ITEMS = 1000; // port ids must stay below the devi
 
 inline constexpr int ID_SEPARATOR = 0;
 
+inline constexpr int MAX_DEVICE_ADDRESS_ID = 127;
+
 constexpr int DeviceMenuId(int address, int channel) {
-    return ID_DEVICE_FIRST + channel * 127 + address;
+    return ID_DEVICE_FIRST + channel * MAX_DEVICE_ADDRESS_ID + address;
+}
+
+// The page a device item stands for: its address and channel.
+struct DeviceOfMenu {
+    int address;
+    int channel;
+};
+constexpr DeviceOfMenu DeviceOfMenuId(int id) {
+    const int n = id - ID_DEVICE_FIRST;
+    return n <= MAX_DEVICE_ADDRESS_ID ? DeviceOfMenu{n, 0} : DeviceOfMenu{n - MAX_DEVICE_ADDRESS_ID, 1};
 }
 
 struct MenuItem {

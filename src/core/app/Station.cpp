@@ -114,10 +114,8 @@ bool Station::OnCommand(int id) {
         return true;
     }
     if (id >= ID_DEVICE_FIRST + 1 && id <= ID_DEVICE_LAST) {
-        const int n = id - ID_DEVICE_FIRST;
-        const int address = n < 128 ? n : id - 2127;
-        const int channel = n < 128 ? 0 : 1;
-        SelectTab(TabIndexOf(address, channel));
+        const DeviceOfMenu device = DeviceOfMenuId(id);
+        SelectTab(TabIndexOf(device.address, device.channel));
         return true;
     }
     if (id >= ID_MENU_SPEED_FIRST && id <= ID_MENU_SPEED_LAST) {

@@ -127,8 +127,6 @@ private:
     void ToggleLogToFile();
     void RenewDeviceChecks();
     int TabIndexOf(int address, int channel) const;
-    void ShowSelected();
-    void SyncPageMenu(DevicePage& page);
     void PageUpdated(DevicePage& page);
 
     // Reply intake.
