@@ -18,7 +18,8 @@ namespace rir {
 namespace {
 
 constexpr std::size_t TEMPORARY_SUFFIX_LENGTH = 6; // mkstemp's XXXXXX
-// A temporary file that a cleaner removed between our mkstemp and our lock is made again.
+// A temporary file that another station's start-up removed between mkstemp and the lock is made
+// again.
 constexpr int TEMPORARY_ATTEMPTS = 3;
 
 std::string ErrorText(int error) {
@@ -47,8 +48,8 @@ void RemoveIfAbandoned(const std::filesystem::path& path) {
     close(fd);
 }
 
-} // namespace
-
+// One of the temporary files Save writes for `fileName`: "." + fileName + "." + the six letters
+// or digits mkstemp chose.
 bool IsProfileTemporaryName(std::string_view name, std::string_view fileName) {
     if (fileName.empty() || name.size() != fileName.size() + 2 + TEMPORARY_SUFFIX_LENGTH ||
         name.front() != '.' || name.substr(1, fileName.size()) != fileName ||
@@ -61,6 +62,8 @@ bool IsProfileTemporaryName(std::string_view name, std::string_view fileName) {
     }
     return true;
 }
+
+} // namespace
 
 ProfileStore::ProfileStore(std::filesystem::path file, std::uintmax_t sizeLimit)
     : path_(std::move(file)), sizeLimit_(sizeLimit) {

@@ -16,10 +16,6 @@ namespace rir {
 // writes a bigger one, so whatever the station saved it reads back.
 inline constexpr std::uintmax_t MAX_PROFILE_FILE_BYTES = 64 * 1024 * 1024;
 
-// Whether a file name is one of the temporary files Save writes for `fileName`: "." + fileName
-// + "." + six letters or digits.
-bool IsProfileTemporaryName(std::string_view name, std::string_view fileName);
-
 // The text's leading decimal integer as the platform's profile reader takes it: blanks, then an
 // optional sign, then digits; reading stops at the first other character ("12abc" is 12,
 // "abc" is 0). Values beyond the int range are clamped to it.
