@@ -44,6 +44,9 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     setCentralWidget(client_);
     log_->setObjectName(QStringLiteral("edit%1").arg(IDC_LOG_EDIT));
     log_->setReadOnly(true);
+    // Nobody can undo in a read-only box, and every appended or dropped line would otherwise
+    // stay on the undo stack for as long as the station runs.
+    log_->setUndoRedoEnabled(false);
     log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     eventLog_.setLineCounter([this](const std::string& text) { return LogDisplayedLines(text); });

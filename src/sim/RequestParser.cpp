@@ -12,14 +12,11 @@ constexpr std::size_t MAX_BUFFERED_BYTES = 2 * (MAX_REQUEST_BYTES + 2);
 // Characters after ':' of the longest ASCII request: hex pairs, LRC pair, CR LF.
 constexpr std::size_t MAX_ASCII_LINE = 2 * MAX_REQUEST_BYTES + 4;
 
-int HexValue(std::uint8_t c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10; // the station writes uppercase; a terminal user may not
-    return -1;
+// The station writes uppercase digits; someone typing requests into a terminal may not. Folded
+// up, a request line goes through the station's own ASCII unwrapping, so both ends agree on
+// what a well-formed frame is.
+int FoldedDigit(std::uint8_t c) {
+    return c >= 'a' && c <= 'f' ? c - 'a' + 'A' : c;
 }
 
 bool CrcMatches(const std::vector<std::uint8_t>& buf, std::size_t start, std::size_t covered) {
@@ -140,23 +137,18 @@ void RequestParser::FeedAscii(std::uint8_t byte, std::vector<RequestFrame>& out)
 void RequestParser::EndAsciiLine(std::vector<RequestFrame>& out) {
     // buffer_ holds the characters after ':' up to and including LF.
     const std::size_t n = buffer_.size();
-    const bool shaped = n >= 2 && buffer_[n - 2] == 0x0D && (n - 2) % 2 == 0 && (n - 2) >= 6;
-    std::vector<std::uint8_t> bytes;
-    if (shaped) {
-        for (std::size_t i = 0; i + 1 < n - 2; i += 2) {
-            const int high = HexValue(buffer_[i]);
-            const int low = HexValue(buffer_[i + 1]);
-            if (high < 0 || low < 0) {
-                bytes.clear();
-                break;
-            }
-            bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-        }
-    }
-    if (bytes.size() < 3) {
+    std::vector<int> line;
+    line.reserve(n + 1);
+    line.push_back(':');
+    for (std::uint8_t c : buffer_)
+        line.push_back(FoldedDigit(c));
+    const auto values = UnwrapAsciiFrame(line);
+    // Address, function code and LRC at the least.
+    if (!values || values->size() < 3) {
         counts_.noiseBytes += static_cast<int>(n + 1);
         return;
     }
+    const std::vector<std::uint8_t> bytes(values->begin(), values->end());
     const std::size_t covered = bytes.size() - 1;
     if (Lrc(bytes.data(), covered) != bytes.back()) {
         ++counts_.badChecksums;

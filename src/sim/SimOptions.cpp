@@ -220,7 +220,8 @@ std::string SimHelpText() {
             "Module settings (FC_EXTENDED) are acknowledged with one 0 byte.\n"
             "\n"
             "Example:\n"
-            "  rir-sim --framing rtu --link /tmp/rir0 --device 15:2:1 --device 20:3:6 --load 15:8.5\n";
+            "  rir-sim --link /tmp/rir0 --device 15:2:1 --device 20:3:6 --load 15:8.5\n"
+            "  (MODBUS-ASCII and address 15, as a station on its first run polls.)\n";
     return text;
 }
 

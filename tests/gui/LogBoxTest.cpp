@@ -34,6 +34,18 @@ TEST_F(LogBoxTest, BoxHoldsExactlyTheLogThroughTheTrim) {
     EXPECT_EQ(window->logEdit()->toPlainText(), Expected(station.log().screenText()));
 }
 
+TEST_F(LogBoxTest, KeepsNoUndoHistoryThroughAppendsAndTrims) {
+    ASSERT_TRUE(Start());
+    QPlainTextEdit* box = window->logEdit();
+    EXPECT_TRUE(box->isReadOnly());
+    EXPECT_FALSE(box->isUndoRedoEnabled());
+    for (int i = 0; i < 300; ++i)
+        window->station().LogLine(0, "строка " + std::to_string(i));
+    EXPECT_EQ(box->document()->availableUndoSteps(), 0);
+    EXPECT_EQ(box->document()->availableRedoSteps(), 0);
+    EXPECT_TRUE(box->toPlainText().endsWith(QStringLiteral("строка 299\n")));
+}
+
 TEST(WrappedLineCounter, AgreesWithAFreshLayoutAndFollowsTheWidth) {
     QFont font;
     WrappedLineCounter counter;

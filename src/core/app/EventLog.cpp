@@ -3,6 +3,8 @@
 #include "text/Cp1251.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace rir {
@@ -36,6 +38,14 @@ std::string FormatLogStamp(const std::tm& local) {
     AppendTwoDigits(stamp, local.tm_sec, 60); // 60: a leap second
     stamp.push_back(' ');
     return stamp;
+}
+
+std::string RotatedLogPath(const std::string& path) {
+    std::filesystem::path p(path);
+    if (!p.has_stem() || !p.has_extension())
+        return path + ".1";
+    const std::string name = p.stem().string() + ".1" + p.extension().string();
+    return p.replace_filename(name).string();
 }
 
 int CountCrLfLines(const std::string& text) {
@@ -117,6 +127,7 @@ bool EventLog::OpenFile() {
     CloseFile();
     // Binary mode: the lines carry their own CR LF.
     file_ = std::fopen(filePath_.c_str(), "wb");
+    fileBytes_ = 0;
     if (file_ == nullptr) {
         ReportFileProblem(LOG_FILE_CREATE_FAILED);
         return false;
@@ -153,10 +164,24 @@ ScreenDelta EventLog::takeScreenDelta() {
     return taken;
 }
 
+bool EventLog::RotateFile() {
+    CloseFile();
+    std::error_code error;
+    // Only a file is renamed: a log pointed at a device keeps its name.
+    if (std::filesystem::is_regular_file(filePath_, error))
+        std::filesystem::rename(filePath_, RotatedLogPath(filePath_), error);
+    // Should the rename fail (the older generation cannot be replaced), the file starts anew all
+    // the same: losing the oldest lines is better than a log that grows without end.
+    return OpenFile();
+}
+
 void EventLog::WriteToFile(const std::string& line) {
     const std::string bytes = Utf8ToCp1251(line);
+    if (fileBytes_ > 0 && fileBytes_ + bytes.size() > rotateBytes_ && !RotateFile())
+        return;
     // Flushed line by line, so the file is complete up to the last event if the station dies.
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    fileBytes_ += bytes.size();
     if (std::fflush(file_) != 0 || !written) {
         // A full disk or a vanished medium: stop writing rather than fail on every line; the
         // next switching on tries afresh.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -30,6 +31,15 @@ inline constexpr std::string_view LOG_FILE_CREATE_FAILED =
     "Не удалось создать файл лога %s! Лог в файл записываться не будет.";
 inline constexpr std::string_view LOG_FILE_WRITE_FAILED =
     "Ошибка записи в файл лога %s! Лог в файл записываться не будет.";
+
+// The log file never grows past this (unless one line alone is longer): the line that would take
+// it further first turns the full file into the previous generation (RotatedLogPath, replacing
+// the one before) and starts the file anew, so weeks of polling cannot fill the disk.
+inline constexpr std::uintmax_t LOG_FILE_ROTATE_BYTES = 10 * 1024 * 1024;
+
+// The previous generation's name: the number goes before the extension, so that it opens like
+// the log itself ("zadida.txt" -> "zadida.1.txt", "log" -> "log.1").
+std::string RotatedLogPath(const std::string& path);
 
 // Once the box reports more displayed lines than this, each new line drops the oldest one.
 inline constexpr int LOG_SCREEN_MAX_LINES = 100;
@@ -70,6 +80,8 @@ public:
     void setLineCounter(LineCounter counter);
     void setAsciiFlag(AsciiFlag flag);
     void setFileProblem(FileProblem report);
+    // The size at which the log file rotates (LOG_FILE_ROTATE_BYTES unless a test wants less).
+    void setRotateBytes(std::uintmax_t bytes) { rotateBytes_ = bytes; }
 
     // One line: the time stamp, MessageTable[index] for an index from 1 to the table's end
     // (text is then ignored) or else text, the framing's name after index 1, and CR LF.
@@ -107,10 +119,13 @@ public:
 private:
     void WriteToFile(const std::string& line);
     void DropFromDelta();
+    bool RotateFile();
     void ReportFileProblem(std::string_view format);
 
     std::string filePath_;
     std::FILE* file_ = nullptr;
+    std::uintmax_t fileBytes_ = 0; // written to the open file since it was created
+    std::uintmax_t rotateBytes_ = LOG_FILE_ROTATE_BYTES;
     bool logToScreen_ = true;
     bool logToFile_ = false;
     std::string screen_;

@@ -1,17 +1,12 @@
 #include "app/ProfileStore.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <limits>
 #include <utility>
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rir {
@@ -73,10 +68,6 @@ std::string StoredForm(std::string_view value) {
     return needsQuotes ? "\"" + std::string(value) + "\"" : std::string(value);
 }
 
-std::string ErrorText(int error) {
-    return std::strerror(error);
-}
-
 } // namespace
 
 int ParseProfileInt(std::string_view text) {
@@ -116,42 +107,6 @@ std::filesystem::path DefaultProfilePath(std::string_view applicationName) {
             home = user->pw_dir;
     }
     return ProfilePathFor(applicationName, std::getenv("XDG_CONFIG_HOME"), home);
-}
-
-ProfileStore::ProfileStore(std::filesystem::path file) : path_(std::move(file)) {
-    Load();
-}
-
-void ProfileStore::Load() {
-    std::error_code error;
-    const auto status = std::filesystem::status(path_, error);
-    if (!std::filesystem::exists(status)) {
-        loadResult_ = LoadResult::Missing;
-        return;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        loadResult_ = LoadResult::Unreadable;
-        return;
-    }
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) {
-        loadResult_ = LoadResult::Unreadable;
-        return;
-    }
-    // Read one byte past the limit to tell a full-sized file from a bigger one.
-    std::string content(MAX_PROFILE_FILE_BYTES + 1, '\0');
-    in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    if (in.bad()) {
-        loadResult_ = LoadResult::Unreadable;
-        return;
-    }
-    content.resize(static_cast<std::size_t>(in.gcount()));
-    if (content.size() > MAX_PROFILE_FILE_BYTES) {
-        loadResult_ = LoadResult::TooLarge;
-        return;
-    }
-    Parse(content);
-    loadResult_ = LoadResult::Loaded;
 }
 
 void ProfileStore::Parse(std::string_view content) {
@@ -237,6 +192,7 @@ bool ProfileStore::WriteString(std::string_view section, std::string_view key, s
         if (!line.key.empty() && SameName(line.key, key)) {
             line.value = stored;
             line.text = line.key + "=" + stored;
+            line.written = true;
             return true;
         }
     }
@@ -244,7 +200,7 @@ bool ProfileStore::WriteString(std::string_view section, std::string_view key, s
     auto at = target.lines.end();
     while (at != target.lines.begin() && Trim(std::prev(at)->text).empty())
         --at;
-    target.lines.insert(at, Line{std::string(key) + "=" + stored, std::string(key), stored});
+    target.lines.insert(at, Line{std::string(key) + "=" + stored, std::string(key), stored, true});
     return true;
 }
 
@@ -270,60 +226,26 @@ std::string ProfileStore::Text() const {
     return out;
 }
 
-bool ProfileStore::Save() {
-    saveError_.clear();
-    const std::filesystem::path directory = path_.has_parent_path() ? path_.parent_path() : ".";
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error) {
-        saveError_ = error.message();
-        return false;
-    }
-    std::string temporary = (directory / ("." + path_.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        saveError_ = ErrorText(errno);
-        return false;
-    }
-    const auto fail = [&](int code) {
-        saveError_ = ErrorText(code);
-        close(fd);
-        unlink(temporary.c_str());
-        return false;
-    };
-
-    const std::string text = Text();
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
+std::string ProfileStore::WrittenText() const {
+    std::string out;
+    if (byteOrderMark_)
+        out += BYTE_ORDER_MARK;
+    bool first = true;
+    for (const auto& section : sections_) {
+        const bool any = std::any_of(section.lines.begin(), section.lines.end(),
+                                     [](const Line& line) { return line.written; });
+        if (!any)
             continue;
-        if (n <= 0)
-            return fail(n < 0 ? errno : EIO);
-        done += static_cast<std::size_t>(n);
+        // A blank line between sections, as a new section gets one.
+        if (!std::exchange(first, false))
+            out.append(LINE_END);
+        out.append("[").append(section.name).append("]").append(LINE_END);
+        for (const auto& line : section.lines) {
+            if (line.written)
+                out.append(line.text).append(LINE_END);
+        }
     }
-    // The old file's permissions, or the usual ones for a new file (mkstemp makes it 0600).
-    struct stat old {};
-    const mode_t mode = stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (fchmod(fd, mode) != 0 || fsync(fd) != 0)
-        return fail(errno);
-    if (close(fd) != 0) {
-        saveError_ = ErrorText(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path_.c_str()) != 0) {
-        saveError_ = ErrorText(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    // Makes the rename itself durable; a failure here does not undo a complete save.
-    const int dirFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
-    return true;
+    return out;
 }
 
 } // namespace rir

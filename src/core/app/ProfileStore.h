@@ -12,8 +12,9 @@
 
 namespace rir {
 
-// A settings file bigger than this is no settings file of the station's; it is not read.
-inline constexpr std::uintmax_t MAX_PROFILE_FILE_BYTES = 1024 * 1024;
+// A file bigger than this is no settings file of the station's and is not read. Save never
+// writes a bigger one, so whatever the station saved it reads back.
+inline constexpr std::uintmax_t MAX_PROFILE_FILE_BYTES = 64 * 1024 * 1024;
 
 // The text's leading decimal integer as the platform's profile reader takes it: blanks, then an
 // optional sign, then digits; reading stops at the first other character ("12abc" is 12,
@@ -30,8 +31,10 @@ class ProfileStore {
 public:
     enum class LoadResult { Loaded, Missing, Unreadable, TooLarge };
 
-    // Reads the file; a missing or unreadable one leaves the store empty.
-    explicit ProfileStore(std::filesystem::path file);
+    // Reads the file; a missing, unreadable or oversized one leaves the store empty. First
+    // removes what an interrupted Save left behind: its temporary files in the file's directory
+    // (never one that a Save running at this moment still holds).
+    explicit ProfileStore(std::filesystem::path file, std::uintmax_t sizeLimit = MAX_PROFILE_FILE_BYTES);
 
     const std::filesystem::path& path() const { return path_; }
     LoadResult loadResult() const { return loadResult_; }
@@ -55,18 +58,24 @@ public:
     // CR LF line ends, and the byte order mark if the file had one.
     std::string Text() const;
 
+    // Only the values written since the file was read, in their sections' order: what Save
+    // writes when Text() would be larger than the store reads.
+    std::string WrittenText() const;
+
     // Writes the file through a temporary file in the same directory that is flushed to disk
     // and then renamed over the old file, so a crash leaves either the old or the new file,
-    // never a broken one. Creates the directory if needed. On failure the old file is intact,
-    // false is returned and saveError() says why.
+    // never a broken one. Creates the directory if needed. A text too large to be read back
+    // loses the lines the station did not write (WrittenText) rather than its settings. On
+    // failure the old file is intact, false is returned and saveError() says why.
     bool Save();
     const std::string& saveError() const { return saveError_; }
 
 private:
     struct Line {
-        std::string text;  // the line as read or written, without its line end
-        std::string key;   // trimmed value name; empty for blank, comment and garbage lines
-        std::string value; // trimmed raw value
+        std::string text;     // the line as read or written, without its line end
+        std::string key;      // trimmed value name; empty for blank, comment and garbage lines
+        std::string value;    // trimmed raw value
+        bool written = false; // set by WriteString since the file was read
     };
     struct Section {
         std::string name;
@@ -74,6 +83,7 @@ private:
         std::vector<Line> lines;
     };
 
+    void RemoveInterruptedSaves() const;
     void Load();
     void Parse(std::string_view content);
     static constexpr std::size_t NO_SECTION = static_cast<std::size_t>(-1);
@@ -81,6 +91,7 @@ private:
     const Line* FindKey(std::string_view section, std::string_view key) const;
 
     std::filesystem::path path_;
+    std::uintmax_t sizeLimit_;
     LoadResult loadResult_ = LoadResult::Missing;
     bool byteOrderMark_ = false;
     std::vector<Line> preamble_; // lines before the first section, kept as they are

@@ -1,5 +1,6 @@
 #include "bus/FrameCodec.h"
 
+#include <algorithm>
 #include <array>
 
 namespace rir {
@@ -108,32 +109,25 @@ std::vector<std::uint8_t> EncodeRequest(Framing framing, std::span<const std::ui
 
 bool HasAsciiFrameShape(std::span<const int> values) {
     const std::size_t n = values.size();
-    return n >= 3 && values[0] == ':' && values[n - 2] == 0x0D && values[n - 1] == 0x0A;
+    if (n < 5 || values[0] != ':' || values[n - 2] != 0x0D || values[n - 1] != 0x0A)
+        return false;
+    const auto digits = values.subspan(1, n - 3);
+    return digits.size() % 2 == 0 && std::all_of(digits.begin(), digits.end(), IsUpperHexDigit);
+}
+
+std::optional<std::vector<int>> UnwrapAsciiFrame(std::span<const int> values) {
+    if (!HasAsciiFrameShape(values))
+        return std::nullopt;
+    const auto digits = values.subspan(1, values.size() - 3);
+    std::vector<int> out;
+    out.reserve(digits.size() / 2);
+    for (std::size_t i = 0; i < digits.size(); i += 2)
+        out.push_back(HexValue(digits[i]) * 16 + HexValue(digits[i + 1]));
+    return out;
 }
 
 std::vector<int> AsciiUnwrap(std::span<const int> values) {
-    std::vector<int> out;
-    out.reserve(values.size() / 2 + 2);
-    int pendingDigit = -1; // the high nibble waiting for its partner
-    for (int c : values) {
-        if (IsUpperHexDigit(c)) {
-            if (pendingDigit < 0) {
-                pendingDigit = HexValue(c);
-            } else {
-                out.push_back(pendingDigit * 16 + HexValue(c));
-                pendingDigit = -1;
-            }
-        } else {
-            pendingDigit = -1;
-            out.push_back(c);
-        }
-    }
-    // The ':' and CR LF are characters of their own, so they survive the pass at both ends.
-    if (!out.empty() && out.front() == ':')
-        out.erase(out.begin());
-    if (out.size() >= 2 && out[out.size() - 2] == 0x0D && out.back() == 0x0A)
-        out.resize(out.size() - 2);
-    return out;
+    return UnwrapAsciiFrame(values).value_or(std::vector<int>{});
 }
 
 bool ChecksumOk(Framing framing, std::span<const int> values) {

@@ -47,13 +47,19 @@ std::uint8_t Lrc(std::span<const int> values);
 // The bytes that go on the wire for one request (application bytes without framing).
 std::vector<std::uint8_t> EncodeRequest(Framing framing, std::span<const std::uint8_t> request);
 
-// An ASCII reply must start with ':' and end with CR LF; anything else is thrown away whole.
+// A well-formed ASCII reply: ':', then an even, non-zero number of uppercase hex digits, then
+// CR LF. Anything else (a lowercase or foreign character, an odd count where a digit was lost on
+// the line, an empty body) is thrown away whole: read as pairs, a lost digit shifts every byte
+// after it, and one time in 256 the shifted bytes still pass the LRC.
 bool HasAsciiFrameShape(std::span<const int> values);
 
-// Turns an ASCII reply into values: pairs of uppercase hex digits become bytes, any other
-// character stays a value of its own and restarts the pairing (a lone digit before it is lost).
-// The leading ':' and the trailing CR LF are removed; the LRC stays as the last value.
-// The caller checks HasAsciiFrameShape first.
+// The values of a well-formed ASCII reply: each pair of digits one byte, high nibble first,
+// without the ':' and the CR LF; the LRC stays as the last value. Nothing for a reply that is
+// not well-formed (HasAsciiFrameShape false).
+std::optional<std::vector<int>> UnwrapAsciiFrame(std::span<const int> values);
+
+// UnwrapAsciiFrame for a caller that has checked HasAsciiFrameShape: empty when the reply is
+// not well-formed.
 std::vector<int> AsciiUnwrap(std::span<const int> values);
 
 // Checksum test of a reply of at least two values (after ASCII unwrapping).

@@ -17,12 +17,15 @@ TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExi
 
     std::vector<int> values = raw;
     if (framing == Framing::Ascii && values.size() > NO_REPLY_MARKER) {
-        if (!HasAsciiFrameShape(values)) {
+        // A body that is not pairs of uppercase hex digits is noise, even when its LRC happens
+        // to match: a dropped digit would otherwise shift every value after it.
+        std::optional<std::vector<int>> unwrapped = UnwrapAsciiFrame(values);
+        if (!unwrapped) {
             taken.kind = ReplyKind::MalformedAscii;
             taken.rawCount = raw.size();
             return taken;
         }
-        values = AsciiUnwrap(values);
+        values = std::move(*unwrapped);
     }
     // Two values (one on a point-to-point line) are the marker, whatever framing they came in.
     if (values.size() == (rs232 ? NO_REPLY_MARKER_RS232 : NO_REPLY_MARKER)) {

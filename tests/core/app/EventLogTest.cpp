@@ -237,6 +237,93 @@ TEST(EventLogFile, UncreatableFileIsReportedOnceAndScreenLoggingGoesOn) {
     EXPECT_EQ(problems.size(), 1u);
 }
 
+TEST(LogRotation, PreviousGenerationKeepsTheExtension) {
+    const struct {
+        const char* path;
+        const char* rotated;
+    } cases[] = {
+        {"zadida.txt", "zadida.1.txt"},
+        {"/var/log/rir/zadida.txt", "/var/log/rir/zadida.1.txt"},
+        {"log", "log.1"},
+        {"run.d/log", "run.d/log.1"},
+        {".zadida", ".zadida.1"},
+        {"zadida.old.txt", "zadida.old.1.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RotatedLogPath(c.path), c.rotated) << c.path;
+}
+
+// Lines of exactly 20 bytes on a file that rotates at 60.
+class LogRotationTest : public EventLogTest {
+protected:
+    LogRotationTest() {
+        log.setRotateBytes(60);
+        log.setLogToFile(true);
+        EXPECT_TRUE(log.OpenFile());
+    }
+    static std::string Text(int i) { return (i < 10 ? "line 0" : "line ") + std::to_string(i) + "xx"; }
+    void Line(int i) { log.LogLine(0, Text(i)); } // stamp 9, text 9, CR LF
+    static std::string Lines(int from, int to) {
+        std::string s;
+        for (int i = from; i <= to; ++i)
+            s += "09:05:03 " + Text(i) + "\r\n";
+        return s;
+    }
+    std::string OlderText() const { return ReadBytes(dir / "zadida.1.txt"); }
+};
+
+TEST_F(LogRotationTest, FullFileBecomesThePreviousGenerationAndTheNextLineStartsAFreshOne) {
+    for (int i = 1; i <= 3; ++i)
+        Line(i);
+    EXPECT_EQ(FileText(), Lines(1, 3)) << "exactly at the limit: no rotation yet";
+    EXPECT_FALSE(std::filesystem::exists(dir / "zadida.1.txt"));
+    Line(4);
+    EXPECT_EQ(OlderText(), Lines(1, 3));
+    EXPECT_EQ(FileText(), Lines(4, 4));
+    for (int i = 5; i <= 7; ++i)
+        Line(i);
+    // One generation is kept: the second rotation replaces the first.
+    EXPECT_EQ(OlderText(), Lines(4, 6));
+    EXPECT_EQ(FileText(), Lines(7, 7));
+    EXPECT_TRUE(problems.empty());
+    // The screen is not touched by any of it.
+    EXPECT_EQ(log.screenText(), Lines(1, 7));
+}
+
+TEST_F(LogRotationTest, ReopeningStartsTheCountAfresh) {
+    Line(1);
+    Line(2);
+    ASSERT_TRUE(log.OpenFile()); // emptied: its 40 bytes no longer count
+    Line(3);
+    Line(4);
+    Line(5);
+    EXPECT_EQ(FileText(), Lines(3, 5));
+    EXPECT_FALSE(std::filesystem::exists(dir / "zadida.1.txt"));
+}
+
+TEST_F(LogRotationTest, ALineLongerThanTheLimitGoesWholeIntoAFreshFile) {
+    Line(1);
+    const std::string longText(100, 'y');
+    log.LogLine(0, longText);
+    EXPECT_EQ(OlderText(), Lines(1, 1));
+    EXPECT_EQ(FileText(), "09:05:03 " + longText + "\r\n");
+    Line(2);
+    EXPECT_EQ(FileText(), Lines(2, 2));
+}
+
+TEST_F(LogRotationTest, AnOlderGenerationThatCannotBeReplacedStillBoundsTheFile) {
+    // A directory in the way of the rename: the file starts anew without it.
+    std::filesystem::create_directory(dir / "zadida.1.txt");
+    std::ofstream(dir / "zadida.1.txt" / "keep") << "x";
+    for (int i = 1; i <= 20; ++i) {
+        Line(i);
+        ASSERT_LE(std::filesystem::file_size(dir / "zadida.txt"), 60u) << i;
+    }
+    EXPECT_EQ(FileText(), Lines(19, 20));
+    EXPECT_TRUE(log.fileOpen());
+    EXPECT_TRUE(problems.empty());
+}
+
 TEST(EventLogFile, WriteFailureClosesTheFileAndIsReportedOnce) {
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "needs /dev/full, a device on which every write fails";

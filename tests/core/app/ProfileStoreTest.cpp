@@ -10,6 +10,8 @@
 #include <limits>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace rir {
@@ -219,11 +221,95 @@ TEST_F(ProfileStoreTest, RefusesWhatCouldNotBeReadBack) {
     EXPECT_EQ(store.Text(), "");
 }
 
-TEST_F(ProfileStoreTest, OversizedFileIsNotRead) {
-    WriteBytes(File(), "[S]\r\nA=1\r\n" + std::string(MAX_PROFILE_FILE_BYTES, ';'));
-    ProfileStore store(File());
-    EXPECT_EQ(store.loadResult(), ProfileStore::LoadResult::TooLarge);
-    EXPECT_EQ(store.GetInt("S", "A", 0), 0);
+TEST_F(ProfileStoreTest, FileUpToTheLimitIsReadAndOneByteMoreIsNot) {
+    const std::string head = "[S]\r\nA=1\r\n";
+    const struct {
+        std::size_t size;
+        ProfileStore::LoadResult result;
+        int a;
+    } cases[] = {
+        {1000, ProfileStore::LoadResult::Loaded, 1},
+        {1001, ProfileStore::LoadResult::TooLarge, 0},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(File(), head + std::string(c.size - head.size(), ';'));
+        ProfileStore store(File(), 1000);
+        EXPECT_EQ(store.loadResult(), c.result) << c.size;
+        EXPECT_EQ(store.GetInt("S", "A", 0), c.a) << c.size;
+    }
+}
+
+TEST_F(ProfileStoreTest, WhatSaveWritesIsAlwaysReadBack) {
+    // 175 bytes of lines the station does not know, under a limit of 200: read, then saved with
+    // more values than fit. The foreign lines give way; the written values are all there.
+    const std::string foreign = "; notes\r\n" + std::string(150, 'n') + "\r\n[Other]\r\nX=1\r\n";
+    WriteBytes(File(), foreign + "[S]\r\nOld=1\r\n");
+    {
+        ProfileStore store(File(), 200);
+        ASSERT_EQ(store.loadResult(), ProfileStore::LoadResult::Loaded);
+        ASSERT_TRUE(store.WriteString("S", "Port", "/dev/ttyUSB0"));
+        ASSERT_TRUE(store.WriteInt("S", "Old", 2));
+        ASSERT_TRUE(store.WriteInt("T", "Id", 15));
+        ASSERT_GT(store.Text().size(), 200u);
+        ASSERT_TRUE(store.Save()) << store.saveError();
+    }
+    EXPECT_EQ(ReadBytes(File()), "[S]\r\nOld=2\r\nPort=/dev/ttyUSB0\r\n\r\n[T]\r\nId=15\r\n");
+    const ProfileStore again(File(), 200);
+    EXPECT_EQ(again.loadResult(), ProfileStore::LoadResult::Loaded);
+    EXPECT_EQ(again.GetInt("T", "Id", 0), 15);
+
+    // Within the limit nothing is dropped.
+    WriteBytes(File(), "; notes\r\n[S]\r\nOld=1\r\n");
+    ProfileStore small(File(), 200);
+    ASSERT_TRUE(small.WriteInt("S", "Old", 3));
+    ASSERT_TRUE(small.Save());
+    EXPECT_EQ(ReadBytes(File()), "; notes\r\n[S]\r\nOld=3\r\n");
+}
+
+TEST_F(ProfileStoreTest, ValuesTooLargeToReadBackAreNotSavedAtAll) {
+    WriteBytes(File(), "[S]\r\nA=1\r\n");
+    ProfileStore store(File(), 100);
+    ASSERT_TRUE(store.WriteString("S", "Long", std::string(100, 'x')));
+    EXPECT_FALSE(store.Save());
+    EXPECT_FALSE(store.saveError().empty());
+    EXPECT_EQ(ReadBytes(File()), "[S]\r\nA=1\r\n");
+    EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+
+TEST_F(ProfileStoreTest, TemporaryFilesOfAnInterruptedSaveAreRemovedAtTheNextStart) {
+    WriteBytes(File(), "[S]\r\nA=1\r\n");
+    WriteBytes(dir / ".rir-controller.INI.Ab12Cd", "[S]\r\nA="); // a save cut short
+    WriteBytes(dir / ".rir-controller.INI.zzzzzz", "");          // one cut shorter still
+    const char* kept[] = {
+        ".rir-controller.INI.bak",    ".rir-controller.INI.Ab12C", ".rir-controller.INI.Ab12Cde",
+        ".rir-controller.INI.Ab-2Cd", "rir-controller.INI.Ab12Cd", ".other.INI.Ab12Cd",
+    };
+    for (const char* name : kept)
+        WriteBytes(dir / name, "x");
+    // A save running in another station at this moment holds its file locked.
+    const fs::path running = dir / ".rir-controller.INI.Run123";
+    WriteBytes(running, "[S]");
+    const int runningFd = open(running.c_str(), O_RDONLY);
+    ASSERT_GE(runningFd, 0);
+    ASSERT_EQ(flock(runningFd, LOCK_EX), 0);
+    // A link of that name is not followed, and not removed.
+    WriteBytes(dir / "elsewhere", "keep");
+    fs::create_symlink(dir / "elsewhere", dir / ".rir-controller.INI.Link00");
+
+    const ProfileStore store(File());
+    EXPECT_EQ(store.GetInt("S", "A", 0), 1);
+    EXPECT_FALSE(fs::exists(dir / ".rir-controller.INI.Ab12Cd"));
+    EXPECT_FALSE(fs::exists(dir / ".rir-controller.INI.zzzzzz"));
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(dir / name)) << name;
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::is_symlink(dir / ".rir-controller.INI.Link00"));
+    EXPECT_EQ(ReadBytes(dir / "elsewhere"), "keep");
+    close(runningFd);
+
+    // Once its writer is gone the same file is left over, and goes at the next start.
+    const ProfileStore next(File());
+    EXPECT_FALSE(fs::exists(running));
 }
 
 TEST_F(ProfileStoreTest, LongLinesAndBinaryGarbageAreHarmless) {

@@ -174,5 +174,33 @@ TEST_F(SettingsTest, NameIsWrittenWithAtMost255Bytes) {
     EXPECT_EQ(store.GetString("Tab_02", "Name", ""), "#" + std::string(253, 'x'));
 }
 
+TEST_F(SettingsTest, SettingsFileOfMoreThanAMegabyteRoundTripsWithItsTabs) {
+    // An operator's notes of 1.5 MB in the file: read with the tabs, saved, and read again.
+    std::string notes = "[Operator notes]\r\n";
+    while (notes.size() < 1536 * 1024)
+        notes += "; bath 3, anodes changed, current density checked at every shift change\r\n";
+    StoredSettings s;
+    for (int id : {15, 20, 7})
+        s.tabSections.push_back({"#" + std::to_string(id), id, 0});
+    s.tabSections.push_back({"#20_2", 20, 1});
+    {
+        ProfileStore store(File());
+        ASSERT_TRUE(WriteSettings(store, s));
+        ASSERT_TRUE(store.Save()) << store.saveError();
+    }
+    std::ofstream(File(), std::ios::binary | std::ios::app) << notes;
+    ASSERT_GT(std::filesystem::file_size(File()), 1536u * 1024);
+
+    for (int run = 0; run < 2; ++run) {
+        ProfileStore store(File());
+        ASSERT_EQ(store.loadResult(), ProfileStore::LoadResult::Loaded) << run;
+        const StoredSettings back = ReadSettings(store);
+        EXPECT_EQ(back.tabSections, s.tabSections) << run;
+        ASSERT_EQ(SaveSettingsFile(store, back), std::nullopt) << run;
+    }
+    EXPECT_GT(std::filesystem::file_size(File()), 1536u * 1024) << "the notes are kept";
+    EXPECT_EQ(ReadSettings(ProfileStore(File())).tabSections, s.tabSections);
+}
+
 } // namespace
 } // namespace rir

@@ -145,9 +145,10 @@ TEST(SimBus, SplitAndNoisyInputStillGetsOneReplyPerRequest) {
 bool IsOneMeasureReply(Framing framing, const std::vector<std::uint8_t>& wire) {
     std::vector<int> values(wire.begin(), wire.end());
     if (framing == Framing::Ascii) {
-        if (!HasAsciiFrameShape(values))
+        auto unwrapped = UnwrapAsciiFrame(values);
+        if (!unwrapped)
             return false;
-        values = AsciiUnwrap(values);
+        values = std::move(*unwrapped);
     }
     const std::size_t expected = (framing == Framing::Rs232 ? 1 : 2) + 9 + ChecksumLength(framing);
     if (values.size() != expected || !ChecksumOk(framing, values))
