@@ -87,6 +87,7 @@ private:
     void Move(int id, int dy);
     void Show(std::initializer_list<int> ids);
     bool ModelIs(std::initializer_list<int> models) const;
+    static bool HasTimerBlock(int code);
 
     ModuleSetupValues given_;
     ModuleSetupValues values_;     // what the dialog's data exchange holds

@@ -5,6 +5,7 @@
 
 #include "device/PageTemplate.h"
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -51,6 +52,22 @@ inline constexpr int IDC_SETUP_TARGET_LABEL = 1038;
 inline constexpr int IDC_SETUP_TARGET = 1039; // edit, "25.5"
 inline constexpr int IDC_SETUP_DELTA_LABEL = 1040;
 inline constexpr int IDC_SETUP_DELTA = 1041; // edit, "1.5"
+
+// The controls of each settings group, the group box apart.
+inline constexpr std::array SETUP_TIMER_CONTROLS{IDC_SETUP_TIMER_MODE_LABEL,  IDC_SETUP_TIMER_MODE,
+                                                 IDC_SETUP_TIMER_VALUE_LABEL, IDC_SETUP_TIMER_VALUE,
+                                                 IDC_SETUP_TIMER_RESET_LABEL, IDC_SETUP_TIMER_RESET};
+inline constexpr std::array SETUP_COUNTER_CONTROLS{IDC_SETUP_COUNTER_MODE_LABEL,  IDC_SETUP_COUNTER_MODE,
+                                                   IDC_SETUP_COUNTER_VALUE_LABEL, IDC_SETUP_COUNTER_VALUE,
+                                                   IDC_SETUP_UNITS_LABEL,         IDC_SETUP_UNITS,
+                                                   IDC_SETUP_ZEROING_LABEL,       IDC_SETUP_ZEROING};
+inline constexpr std::array SETUP_REVERSE_CONTROLS{IDC_SETUP_FWD_CURRENT_LABEL,  IDC_SETUP_FWD_TIME_LABEL,
+                                                   IDC_SETUP_BACK_CURRENT_LABEL, IDC_SETUP_BACK_TIME_LABEL,
+                                                   IDC_SETUP_FWD_CURRENT,        IDC_SETUP_BACK_CURRENT,
+                                                   IDC_SETUP_FWD_TIME,           IDC_SETUP_BACK_TIME};
+inline constexpr std::array SETUP_THERMO_CONTROLS{IDC_SETUP_THERMO_MODE_LABEL, IDC_SETUP_THERMO_MODE,
+                                                  IDC_SETUP_TARGET_LABEL,      IDC_SETUP_TARGET,
+                                                  IDC_SETUP_DELTA_LABEL,       IDC_SETUP_DELTA};
 
 enum class SetupControlKind { GroupBox, Label, Edit, ComboBox, CheckBox, Button };
 
