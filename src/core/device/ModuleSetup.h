@@ -65,6 +65,8 @@ public:
     // What only the widgets know: typed text, a clicked check box.
     void NoteText(int id, std::string_view text) { view.NoteWidgetText(id, text); }
     void NoteChecked(int id, bool checked) { view.NoteWidgetChecked(id, checked); }
+    // The temperature edits 1039 and 1041 filter what is typed into them.
+    static bool HasKeyFilter(int id) { return id == IDC_SETUP_TARGET || id == IDC_SETUP_DELTA; }
     // The key filter of the temperature edits 1039 and 1041; nothing for an edit without one.
     std::optional<KeyDecision> FilterKey(int id, std::string_view text, TextSelection selection,
                                          char32_t typed) const;
