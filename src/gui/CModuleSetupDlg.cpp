@@ -194,6 +194,8 @@ bool CModuleSetupDlg::eventFilter(QObject* watched, QEvent* event) {
 // True when the event is swallowed. Only what the platform would deliver to the edit as a typed
 // character goes through the core's filter; navigation and editing keys pass untouched.
 bool CModuleSetupDlg::filterKey(QLineEdit* edit, int id, QEvent* event) {
+    if (!edit->isEnabled())
+        return false; // a disabled edit takes no input of any kind
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
         return true; // the X11 selection paste
