@@ -114,7 +114,7 @@ std::span<const SetupControl> ModuleSetupTemplate() {
 const SetupControl* FindSetupControl(int id) {
     if (id == IDC_STATIC)
         return nullptr;
-    const auto it =
+    const auto* const it =
         std::find_if(TEMPLATE.begin(), TEMPLATE.end(), [id](const SetupControl& c) { return c.id == id; });
     return it == TEMPLATE.end() ? nullptr : &*it;
 }
