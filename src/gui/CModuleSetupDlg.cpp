@@ -21,7 +21,7 @@ QString FromUtf8(std::string_view text) {
 }
 
 QRect ToQRect(const PixelRect& r) {
-    return QRect(r.x, r.y, r.width, r.height);
+    return {r.x, r.y, r.width, r.height};
 }
 
 // The station's dialogs draw in an 11-pixel face, semi-condensed, as the device page does.
@@ -126,7 +126,7 @@ void CModuleSetupDlg::applyView() {
     setFixedSize(logic_.width(), logic_.height());
 }
 
-void CModuleSetupDlg::applyControl(int id) {
+void CModuleSetupDlg::applyControl(int id) const {
     QWidget* w = controlById(id);
     if (w == nullptr)
         return;

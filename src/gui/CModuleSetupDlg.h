@@ -35,7 +35,7 @@ protected:
 private:
     void buildControls();
     void applyView();
-    void applyControl(int id);
+    void applyControl(int id) const;
     void applyCombo(int id);
     void showRefusals(const std::vector<SetupRefusal>& refusals);
     bool filterKey(QLineEdit* edit, int id, QEvent* event);
