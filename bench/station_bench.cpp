@@ -32,6 +32,9 @@ class NoPrompts : public Prompts {
 public:
     void Message(const std::string&) override {}
     std::optional<int> AskAddress(int) override { return std::nullopt; }
+    std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues&) override {
+        return std::nullopt;
+    }
 };
 
 // Takes the page's changes as the Qt page does before it copies them onto its widgets, and

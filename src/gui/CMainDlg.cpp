@@ -13,6 +13,7 @@
 #include "CAboutDlg.h"
 #include "CAddDeviceDlg.h"
 #include "CDevicePage.h"
+#include "CModuleSetupDlg.h"
 #include "LogLineCounter.h"
 #include "MessageBox.h"
 #include "TabControl.h"
@@ -312,6 +313,13 @@ std::optional<int> CMainDlg::AskAddress(int proposed) {
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.address();
+}
+
+std::optional<ModuleSetupValues> CMainDlg::RunModuleSetup(const ModuleSetupValues& given) {
+    CModuleSetupDlg dialog(given, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.values();
 }
 
 } // namespace rir

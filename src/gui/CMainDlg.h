@@ -63,6 +63,7 @@ public:
     // Prompts
     void Message(const std::string& text) override;
     std::optional<int> AskAddress(int proposed) override;
+    std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
 
 protected:
     bool event(QEvent* event) override;

@@ -27,6 +27,9 @@ public:
     std::vector<std::string> lines;
     void Message(const std::string& text) override { lines.push_back("message: " + text); }
     std::optional<int> AskAddress(int) override { return std::nullopt; }
+    std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues&) override {
+        return std::nullopt;
+    }
     void PageAdded(DevicePage&) override {}
     void PageRemoved(DevicePage&) override {}
     void PageChanged(DevicePage&) override {}

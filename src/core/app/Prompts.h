@@ -2,6 +2,8 @@
 // from a script, so no test ever blocks on a window.
 #pragma once
 
+#include "device/ModuleSetupValues.h"
+
 #include <optional>
 #include <string>
 
@@ -15,6 +17,9 @@ public:
     // The add-device dialog with `proposed` preselected; nothing on Cancel. The dialog itself
     // refuses anything but a whole number 1..127.
     virtual std::optional<int> AskAddress(int proposed) = 0;
+    // The module settings dialog opened with `given`; the values it hands back after
+    // "Установить", nothing after "Отменить". The dialog itself refuses what it cannot take.
+    virtual std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) = 0;
 };
 
 } // namespace rir

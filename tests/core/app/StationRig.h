@@ -17,6 +17,8 @@ public:
     std::vector<std::string> messages;
     std::deque<std::optional<int>> addresses; // answers to AskAddress, in order
     std::vector<int> proposed;
+    std::deque<std::optional<ModuleSetupValues>> moduleSetups; // answers to RunModuleSetup, in order
+    std::vector<ModuleSetupValues> moduleSetupsGiven;
 
     void Message(const std::string& text) override { messages.push_back(text); }
     std::optional<int> AskAddress(int p) override {
@@ -26,6 +28,14 @@ public:
         auto a = addresses.front();
         addresses.pop_front();
         return a;
+    }
+    std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override {
+        moduleSetupsGiven.push_back(given);
+        if (moduleSetups.empty())
+            return std::nullopt;
+        auto answer = moduleSetups.front();
+        moduleSetups.pop_front();
+        return answer;
     }
 };
 

@@ -1,0 +1,101 @@
+#include "device/LimitText.h"
+
+#include "text/NumberText.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace rir {
+
+namespace {
+
+constexpr std::size_t LIMIT_EDIT_CHARS = 5;
+
+int SaturateToInt(long long v) {
+    return static_cast<int>(
+        std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// Decimal places a raw value has at a scale: a supply counts in hundredths of a volt at scale 100.
+int DecimalPlaces(int scale) {
+    switch (scale) {
+    case 10:
+        return 1;
+    case 100:
+        return 2;
+    case 1000:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int ParseLimitText(std::string_view text, int scale, int maximum) {
+    // A scale comes from the identification reply; anything below one would mean no raw units.
+    const long long s = std::max(scale, 1);
+    const LeadingNumber whole = ReadLeadingNumber(text);
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos) {
+        const long long n = whole.value;
+        if (n * s <= maximum)
+            return SaturateToInt(n * s);
+        if (n * (s / 10) <= maximum)
+            return SaturateToInt(n * (s / 10));
+        return SaturateToInt(n);
+    }
+    const int places = DecimalPlaces(static_cast<int>(s));
+    long long fraction = 0;
+    std::size_t i = point + 1;
+    for (int k = 0; k < places; ++k) {
+        int digit = 0;
+        if (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            digit = text[i] - '0';
+            ++i;
+        } else {
+            i = text.size(); // missing places are zeros, and so is everything after a non-digit
+        }
+        fraction = fraction * 10 + digit;
+    }
+    return SaturateToInt(whole.value * s + fraction);
+}
+
+int ParseLimitText(std::string_view text, LimitQuantity quantity, const DeviceState& state) {
+    return quantity == LimitQuantity::Voltage ? ParseLimitText(text, state.voltScale, state.voltMax)
+                                              : ParseLimitText(text, state.currScale, state.currMax);
+}
+
+int ClampLimit(int value, int minimum, int maximum) {
+    if (value > maximum)
+        return maximum;
+    if (value < minimum)
+        return minimum;
+    return value;
+}
+
+LimitPair LimitsFromTexts(const DeviceState& state, std::string_view voltText, std::string_view currText) {
+    const int volt = ParseLimitText(voltText, LimitQuantity::Voltage, state);
+    const int curr = ParseLimitText(currText, LimitQuantity::Current, state);
+    return {ClampLimit(volt, state.voltMin, state.voltMax), ClampLimit(curr, state.currMin, state.currMax)};
+}
+
+KeyDecision FilterLimitKey(std::string_view text, TextSelection selection, char32_t typed) {
+    if (typed == KEY_BACKSPACE)
+        return {true, '\b'};
+    char c = 0;
+    if (typed >= U'0' && typed <= U'9')
+        c = static_cast<char>(typed);
+    else if (typed == U'.' || typed == U',')
+        c = '.'; // the Russian keyboard's decimal separator means the point
+    else
+        return REFUSED_KEY;
+    if (c == '.')
+        return text.find('.') == std::string_view::npos ? KeyDecision{true, '.'} : REFUSED_KEY;
+    const bool replacesSelection = selection.start != selection.end;
+    if (text.size() >= LIMIT_EDIT_CHARS && !replacesSelection)
+        return REFUSED_KEY;
+    return {true, c};
+}
+
+} // namespace rir

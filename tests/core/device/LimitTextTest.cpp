@@ -1,0 +1,143 @@
+// What a typed limit means in raw units, the clamp, and which keys the limit edits take.
+#include "device/LimitText.h"
+
+#include <gtest/gtest.h>
+
+namespace rir {
+namespace {
+
+TEST(LimitTextTest, ParseAtEveryScale) {
+    const struct {
+        const char* text;
+        int scale;
+        int maximum;
+        int raw;
+    } cases[] = {
+        // No point: whole units if they fit, else tenths, else raw units.
+        {"12", 100, 3150, 1200},
+        {"125", 100, 3150, 1250},
+        {"1250", 100, 3150, 1250},
+        {"31", 100, 3150, 3100},
+        {"32", 100, 3150, 320},
+        {"4000", 100, 3150, 4000}, // above the maximum; the clamp takes it down
+        {"", 100, 3150, 0},
+        {"0", 100, 3150, 0},
+        {"12", 10, 300, 120},
+        {"45", 10, 300, 45},
+        {"400", 10, 300, 400},
+        {"15", 1, 30, 15},
+        {"45", 1, 30, 0}, // at scale 1 a tenth of the scale is 0
+        {"1", 1000, 1500, 1000},
+        {"15", 1000, 1500, 1500},
+        {"150", 1000, 1500, 150},
+        // With a point: the fraction to the scale's decimal places, missing places zero.
+        {"1.5", 100, 3150, 150},
+        {"1.05", 100, 3150, 105},
+        {"1.055", 100, 3150, 105},
+        {"12.", 100, 3150, 1200},
+        {".5", 100, 3150, 50},
+        {"40.5", 100, 3150, 4050}, // above the maximum too: no fallback with a point
+        {"1.5", 1000, 1500, 1500},
+        {"1.234", 1000, 1500, 1234},
+        {"0.05", 1000, 1500, 50},
+        {"1.05", 10, 300, 10},
+        {"29.9", 10, 300, 299},
+        {"7.9", 1, 30, 7},
+        {"1.5x", 100, 3150, 150},
+        // An unknown scale has no decimal places.
+        {"4.7", 3, 300, 12},
+        {"4", 3, 300, 12},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" at scale " << c.scale);
+        EXPECT_EQ(ParseLimitText(c.text, c.scale, c.maximum), c.raw);
+    }
+}
+
+TEST(LimitTextTest, PastedTextCannotOverflow) {
+    EXPECT_EQ(ParseLimitText("99999999999999999999", 1000, 1500), 1'000'000'000);
+    EXPECT_EQ(ParseLimitText("99999999999999.999", 1000, 1500), std::numeric_limits<int>::max());
+    EXPECT_EQ(ParseLimitText("abc", 100, 3150), 0);
+}
+
+TEST(LimitTextTest, QuantityTakesItsOwnScaleAndMaximum) {
+    DeviceState s = MakeDeviceState(1, 0);
+    s.voltScale = 10;
+    s.voltMax = 300;
+    s.currScale = 1000;
+    s.currMax = 1500;
+    EXPECT_EQ(ParseLimitText("12", LimitQuantity::Voltage, s), 120);
+    EXPECT_EQ(ParseLimitText("12", LimitQuantity::Current, s), 1200);
+}
+
+TEST(LimitTextTest, ClampToTheSupplysRange) {
+    EXPECT_EQ(ClampLimit(5000, 50, 4200), 4200);
+    EXPECT_EQ(ClampLimit(4200, 50, 4200), 4200);
+    EXPECT_EQ(ClampLimit(49, 50, 4200), 50);
+    EXPECT_EQ(ClampLimit(0, 50, 4200), 50);
+    EXPECT_EQ(ClampLimit(-7, 50, 4200), 50);
+    EXPECT_EQ(ClampLimit(1234, 50, 4200), 1234);
+
+    DeviceState s = MakeDeviceState(1, 0);
+    s.voltScale = 100;
+    s.voltMax = 4200;
+    s.voltMin = 40;
+    s.currScale = 100;
+    s.currMax = 3150;
+    s.currMin = 31;
+    // An empty edit gives 0, which the clamp raises to the minimum.
+    EXPECT_EQ(LimitsFromTexts(s, "", "40.5"), (LimitPair{40, 3150}));
+    EXPECT_EQ(LimitsFromTexts(s, "12.5", "1,5"),
+              (LimitPair{1250, 100})); // read to the comma: the key filter makes it a point first
+    EXPECT_EQ(LimitsFromTexts(s, "5000", "0.2"), (LimitPair{4200, 31}));
+}
+
+TEST(LimitTextTest, KeyFilter) {
+    const TextSelection caret{0, 0};
+    const struct {
+        const char* text;
+        TextSelection selection;
+        char32_t typed;
+        KeyDecision decision;
+    } cases[] = {
+        {"", caret, U'1', {true, '1'}},
+        {"1", {1, 1}, U',', {true, '.'}}, // a comma goes in as a point
+        {"1", {1, 1}, U'.', {true, '.'}},
+        {"1.5", {3, 3}, U',', REFUSED_KEY}, // a second comma
+        {"1.5", {3, 3}, U'.', REFUSED_KEY},
+        {"1.5", {0, 3}, U'.', REFUSED_KEY}, // even over a selection holding the point
+        {"1", {1, 1}, U'a', REFUSED_KEY},
+        {"1", {1, 1}, U'-', REFUSED_KEY},
+        {"1", {1, 1}, U' ', REFUSED_KEY},
+        {"1", {1, 1}, U'\u0431', REFUSED_KEY}, // Cyrillic "б", the comma key's neighbour
+        {"1", {1, 1}, U'\uFF11', REFUSED_KEY}, // a full-width digit is no digit
+        {"1234", {4, 4}, U'5', {true, '5'}},
+        {"12345", {5, 5}, U'6', REFUSED_KEY}, // five characters
+        {"12345", {0, 0}, U'6', REFUSED_KEY},
+        {"12345", {1, 3}, U'6', {true, '6'}}, // replaces a selection
+        {"12345", {5, 5}, U'.', {true, '.'}}, // the point is not held back by the length
+        {"12345", {5, 5}, U',', {true, '.'}},
+        {"12.45", {5, 5}, U'6', REFUSED_KEY},
+        {"12345", {5, 5}, KEY_BACKSPACE, {true, '\b'}},
+        {"", caret, KEY_BACKSPACE, {true, '\b'}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << '"' << c.text << "\" + U+" << std::hex << static_cast<unsigned>(c.typed));
+        EXPECT_EQ(FilterLimitKey(c.text, c.selection, c.typed), c.decision);
+    }
+}
+
+TEST(LimitTextTest, TypingOneCommaFiveShowsOnePointFive) {
+    std::string text;
+    for (char32_t key : {U'1', U',', U'5', U','}) {
+        const KeyDecision d =
+            FilterLimitKey(text, {static_cast<int>(text.size()), static_cast<int>(text.size())}, key);
+        if (d.accepted)
+            text += d.character;
+    }
+    EXPECT_EQ(text, "1.5");
+}
+
+} // namespace
+} // namespace rir
