@@ -16,7 +16,7 @@ constexpr int CELL_HEIGHT = 14;
 const QList<qreal> DOTS = {3, 3};
 
 QColor ToQColor(Rgb c) {
-    return QColor(c.r, c.g, c.b);
+    return {c.r, c.g, c.b};
 }
 
 QPen PenFor(ChartPen pen) {
@@ -34,7 +34,7 @@ QPen PenFor(ChartPen pen) {
 }
 
 QPoint ToQPoint(ChartPoint p) {
-    return QPoint(p.x, p.y);
+    return {p.x, p.y};
 }
 
 } // namespace

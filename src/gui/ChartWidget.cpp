@@ -31,7 +31,7 @@ QPoint ChartWidget::PointerInPage() const {
                                      : mapToParent(mapFromGlobal(global));
 }
 
-void ChartWidget::paintEvent(QPaintEvent*) {
+void ChartWidget::paintEvent(QPaintEvent* /*event*/) {
     const QPoint pointer = PointerInPage();
     const ChartScene scene = page_.PaintChart(Area(), pointer.x(), pointer.y());
     const QSize size(scene.width, scene.height);
@@ -71,7 +71,7 @@ void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
     Button(event, false);
 }
 
-void ChartWidget::leaveEvent(QEvent*) {
+void ChartWidget::leaveEvent(QEvent* /*event*/) {
     Pointer(PointerInPage());
 }
 

@@ -17,7 +17,7 @@ std::string StampText(const std::optional<StampTime>& stamp) {
         return {};
     char buffer[128];
     const std::size_t n = std::strftime(buffer, sizeof buffer, "%c", &local);
-    return std::string(buffer, n);
+    return {buffer, n};
 }
 
 } // namespace rir

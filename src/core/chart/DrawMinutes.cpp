@@ -49,7 +49,7 @@ void DrawDivider(ChartCanvas& c, int mid) {
 
 template <typename YOf> void LimitSeries(ChartCanvas& c, const MinutesPart& m, ChartPen pen, YOf y) {
     ChartPolyline line{pen, {}};
-    line.points.reserve(static_cast<std::size_t>(m.count / m.step + 1));
+    line.points.reserve(static_cast<std::size_t>(m.count) / static_cast<std::size_t>(m.step) + 1);
     Walk(m.count, m.step, false, [&](int j) { line.points.push_back({m.X(m[j]), y(m[j])}); });
     if (line.points.size() >= 2)
         c.out.scene.items.emplace_back(std::move(line));
@@ -58,7 +58,7 @@ template <typename YOf> void LimitSeries(ChartCanvas& c, const MinutesPart& m, C
 void OutputTrace(ChartCanvas& c, const MinutesPart& m) {
     const int b = c.timeAxis;
     ChartStepLine line{ChartPen::Black, {}};
-    line.points.reserve(static_cast<std::size_t>(m.count / m.step + 2));
+    line.points.reserve(static_cast<std::size_t>(m.count) / static_cast<std::size_t>(m.step) + 2);
     Walk(m.count, m.step, true, [&](int j) {
         const int y = b - (m[j].output > 0 ? ChartCanvas::OUTPUT_ON_RISE : ChartCanvas::OUTPUT_OFF_RISE);
         if (line.points.empty())
