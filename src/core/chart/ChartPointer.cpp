@@ -31,7 +31,7 @@ HitResult HitTestChart(const HitInput& in) {
                             st.programDuration, static_cast<int>(in.ring.size())});
     const int wh = in.area.width - HIT_AXIS_INSET;
     int bestDistance = HIT_DISTANCE;
-    int best = CURSOR_NONE;
+    ChartCursor best = CURSOR_NONE;
 
     if (in.minutesCount >= 4) {
         const int half = (wh - AXIS_LEFT) / 2;

@@ -36,7 +36,7 @@ struct HitInput {
 };
 
 struct HitResult {
-    int cursor = CURSOR_NONE;
+    ChartCursor cursor = CURSOR_NONE;
     bool hoverLock = false;
     // The window start the pointer was measured against, for the diagnostic line; unset when the
     // pointer is off the chart or nothing is shown.

@@ -3,25 +3,29 @@
 // and the largest values seen, which set the vertical scales.
 #pragma once
 
+#include <cstdint>
+
 namespace rir {
 
 // The chart cursor names one sample: none, a seconds sample (its ring entry is the cursor mod
-// 180), or entry k of the minutes list as (k + 1) × MINUTE_CURSOR_BASE.
-inline constexpr int CURSOR_NONE = -1;
-inline constexpr int MINUTE_CURSOR_BASE = 1000000;
+// 180), or entry k of the minutes list as (k + 1) × MINUTE_CURSOR_BASE. It is 64 bits wide: in
+// 32 bits the encoding overflows from minute 2147 on, a day and a half into a recording.
+using ChartCursor = std::int64_t;
+inline constexpr ChartCursor CURSOR_NONE = -1;
+inline constexpr ChartCursor MINUTE_CURSOR_BASE = 1000000;
 
-constexpr bool IsSecondsCursor(int cursor) {
+constexpr bool IsSecondsCursor(ChartCursor cursor) {
     return cursor >= 0 && cursor < MINUTE_CURSOR_BASE;
 }
-constexpr bool IsMinuteCursor(int cursor) {
+constexpr bool IsMinuteCursor(ChartCursor cursor) {
     return cursor >= MINUTE_CURSOR_BASE;
 }
 // The minutes entry of a minute cursor.
-constexpr int MinuteOfCursor(int cursor) {
-    return cursor / MINUTE_CURSOR_BASE - 1;
+constexpr int MinuteOfCursor(ChartCursor cursor) {
+    return static_cast<int>(cursor / MINUTE_CURSOR_BASE - 1);
 }
-constexpr int MinuteCursor(int entry) {
-    return (entry + 1) * MINUTE_CURSOR_BASE;
+constexpr ChartCursor MinuteCursor(int entry) {
+    return (static_cast<ChartCursor>(entry) + 1) * MINUTE_CURSOR_BASE;
 }
 
 struct ChartState {
@@ -29,7 +33,7 @@ struct ChartState {
     int chartClock = 0;      // samples taken; the time written into each
     int ringIndex = 0;       // ring entry of the latest sample
     int programDuration = 0; // time of the program's last step
-    int cursor = CURSOR_NONE;
+    ChartCursor cursor = CURSOR_NONE;
     bool hoverLock = false; // the pointer holds the cursor on one sample
     bool dragFlag = false;  // the left button went down while the cursor was held
     bool splitView = false; // minutes at the left, the last 60 seconds at the right

@@ -190,7 +190,7 @@ void DrawSecondsPart(ChartCanvas& c, const SecondsPart& p) {
 void DrawSecondsCursor(ChartCanvas& c, const SecondsPart& p) {
     const ChartInput& in = c.in;
     const ChartState& st = in.state;
-    const int v = st.cursor;
+    const int v = static_cast<int>(st.cursor); // a seconds cursor: below 1000000
     // A held cursor that a recording has left a minute or more behind lets go, so the view
     // returns to the latest sample.
     const int behind = std::abs(RingIndex(st.ringIndex) - v);

@@ -69,7 +69,7 @@ ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int point
 }
 
 void DevicePage::OnChartPointer(int x, int y, const ChartArea& area) {
-    const int previous = chart.cursor;
+    const ChartCursor previous = chart.cursor;
     const HitResult r = HitTestChart(
         {x, y, area, recording, programLoaded, secondsRing, static_cast<int>(minutesList.size()), chart});
     chart.cursor = r.cursor;

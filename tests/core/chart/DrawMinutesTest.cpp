@@ -140,6 +140,19 @@ TEST_F(DrawMinutesTest, MinuteCursorAndItsReadouts) {
     EXPECT_FALSE(DrawChart(InputOf(page, W, H)).readouts);
 }
 
+// A cursor on a minute far into a long run: its code no longer fits 32 bits.
+TEST_F(DrawMinutesTest, CursorOnALateMinute) {
+    Minutes(10080, 10079);
+    page.chart.cursor = MinuteCursor(10000);
+    EXPECT_EQ(page.chart.cursor, 10001000000LL);
+    const ChartDrawing d = DrawChart(InputOf(page, W, H));
+    const auto cursor = scene::OnlyLine(d.scene, ChartPen::Cursor);
+    ASSERT_TRUE(cursor);
+    EXPECT_EQ(cursor->from.x, Xm(10000));
+    ASSERT_TRUE(d.readouts);
+    EXPECT_EQ(d.readouts->values.rfind("Время: 600000 / 604740 с;", 0), 0u) << d.readouts->values;
+}
+
 // A year of minutes draws a bounded picture: 64 entries per step.
 TEST_F(DrawMinutesTest, YearOfMinutes) {
     Minutes(525600, 525599);
