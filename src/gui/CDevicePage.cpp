@@ -1,15 +1,15 @@
 #include "CDevicePage.h"
 
-#include "device/PageLayout.h"
+#include "ChartWidget.h"
 #include "device/DevicePage.h"
 #include "device/PageControls.h"
+#include "device/PageLayout.h"
 #include "device/PageTemplate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,7 +83,11 @@ void CDevicePage::buildControls() {
             auto* button = new QPushButton(text, this);
             button->setAutoDefault(false); // Enter belongs to the limit edits, never to a button
             const int id = t.id;
-            connect(button, &QPushButton::clicked, this, [this, id] { emit controlClicked(id); });
+            connect(button, &QPushButton::clicked, this, [this, id] {
+                if (page_.OnChartCommand(id))
+                    applyView();
+                emit controlClicked(id);
+            });
             w = button;
             break;
         }
@@ -93,20 +97,19 @@ void CDevicePage::buildControls() {
             const int id = t.id;
             connect(box, &QCheckBox::clicked, this, [this, id](bool checked) {
                 page_.view.NoteWidgetChecked(id, checked);
+                page_.OnSeriesBox(id, checked);
+                applyView();
                 emit checkBoxClicked(id, checked);
             });
             w = box;
             break;
         }
         case ControlKind::ChartArea: {
-            // The chart is painted into this area; until then it shows as an empty white frame.
-            auto* frame = new QFrame(this);
-            frame->setFrameShape(QFrame::Box);
-            frame->setAutoFillBackground(true);
-            QPalette p = frame->palette();
-            p.setColor(QPalette::Window, Qt::white);
-            frame->setPalette(p);
-            w = frame;
+            auto* chart = new ChartWidget(page_, this);
+            // After the paint or pointer event is done: a paint may ask for another one.
+            connect(chart, &ChartWidget::chartStateChanged, this, &CDevicePage::applyView,
+                    Qt::QueuedConnection);
+            w = chart;
             break;
         }
         }

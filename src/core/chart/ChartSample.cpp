@@ -4,20 +4,20 @@
 
 namespace rir {
 
-ChartSample::ChartSample(int time, int currLimit, int voltLimit, int output, bool stampWanted)
-    : time(time), voltLimit(voltLimit), currLimit(currLimit), output(output) {
-    if (stampWanted)
-        stamp = LocalTimeStamp();
+StampTime SystemStampTime() {
+    return std::chrono::system_clock::now();
 }
 
-std::string LocalTimeStamp() {
-    const std::time_t now = std::time(nullptr);
+std::string StampText(const std::optional<StampTime>& stamp) {
+    if (!stamp)
+        return {};
+    const std::time_t t = std::chrono::system_clock::to_time_t(*stamp);
     std::tm local{};
-    if (localtime_r(&now, &local) == nullptr)
+    if (localtime_r(&t, &local) == nullptr)
         return {};
     char buffer[128];
     const std::size_t n = std::strftime(buffer, sizeof buffer, "%c", &local);
-    return std::string(buffer, n);
+    return {buffer, n};
 }
 
 } // namespace rir

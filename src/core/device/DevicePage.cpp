@@ -67,7 +67,10 @@ void DevicePage::InitDevice(int address, int channel) {
     state = MakeDeviceState(address, channel);
     programLoaded = programStarted = programPaused = false;
     recording = false;
+    tickTimerRunning = false;
     secondsRing.clear();
+    minutesList.clear();
+    chart = ChartState{};
     UpdateControls();
     view.SetShown(IDC_DIAGNOSTIC, false);
 }

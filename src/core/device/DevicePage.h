@@ -3,7 +3,10 @@
 #pragma once
 
 #include "bus/PollList.h"
+#include "chart/ChartPointer.h"
 #include "chart/ChartSample.h"
+#include "chart/ChartScene.h"
+#include "chart/ChartState.h"
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"
 #include "view/ViewState.h"
@@ -48,13 +51,39 @@ public:
     // True once after the logic asked for the chart to be drawn again.
     bool takeChartInvalidated();
 
+    // The chart (DevicePageChart.cpp). The Qt page hands in the chart rectangle and the pointer
+    // in page client coordinates; everything else is decided here.
+    // Draws the chart into a picture of the rectangle's size and writes the readouts.
+    ChartScene PaintChart(const ChartArea& area, int pointerX, int pointerY);
+    // The pointer moved over the page (also when it left the chart rectangle).
+    void OnChartPointer(int x, int y, const ChartArea& area);
+    void OnChartButtonDown();
+    void OnChartButtonUp();
+    // A series check box was clicked; the switch is found by the box's caption.
+    void OnSeriesBox(int id, bool checked);
+    // Puts the five series switches onto their check boxes.
+    void ShowSeriesSwitches();
+    // Handles the chart's own push button ("Очистить график"); false for any other id.
+    bool OnChartCommand(int id);
+    // Ends a recording with the output off and empties the chart.
+    void ClearChart();
+
     DeviceState state;
     ViewState view;
 
     // Chart history as far as the page's refresh touches it: entry 0 takes the first
     // measurements after a recording or program starts.
     std::vector<ChartSample> secondsRing;
+    std::vector<ChartSample> minutesList;
+    ChartState chart;
     SeriesSwitches series;
+    // Counts drawings between two samples; one counter serves all pages unless a test gives a
+    // page its own.
+    RepaintCounter* repaints = &SharedRepaintCounter();
+    // Stamps new samples.
+    StampClock stampClock = SystemStampTime;
+    // Timer 1: the page's one-second tick runs while this is set.
+    bool tickTimerRunning = false;
 
     // Program runner and recording, set by the commands that own them.
     bool programLoaded = false;

@@ -1,0 +1,10 @@
+#include "chart/ChartState.h"
+
+namespace rir {
+
+RepaintCounter& SharedRepaintCounter() {
+    static RepaintCounter counter;
+    return counter;
+}
+
+} // namespace rir

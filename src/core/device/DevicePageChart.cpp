@@ -1,0 +1,136 @@
+// The device page's chart: drawing it with the page's state, the pointer and its hold on the
+// cursor, the series check boxes and clearing a recording.
+#include "device/DevicePage.h"
+
+#include "chart/DrawChart.h"
+#include "device/PageControls.h"
+
+#include <climits>
+#include <string_view>
+
+namespace rir {
+
+namespace {
+
+constexpr int SERIES_BOX_FIRST = IDC_SERIES_VOLT;
+constexpr int SERIES_BOX_LAST = IDC_SERIES_OUTPUT;
+
+// The switch a series box's caption names, or nullptr.
+bool* SwitchNamed(SeriesSwitches& s, std::string_view caption) {
+    if (caption == "U")
+        return &s.voltMeas;
+    if (caption == "Uл")
+        return &s.voltLimit;
+    if (caption == "I")
+        return &s.currMeas;
+    if (caption == "Iл")
+        return &s.currLimit;
+    if (caption == "Вкл")
+        return &s.output;
+    return nullptr;
+}
+
+} // namespace
+
+ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int pointerY) {
+    // While the button is held on a sample, the cursor follows the pointer as the window
+    // scrolls under it.
+    if (chart.dragFlag)
+        OnChartPointer(pointerX, pointerY, area);
+
+    ChartDrawing d = DrawChart({area.width,
+                                area.height,
+                                recording,
+                                programLoaded,
+                                secondsRing,
+                                minutesList,
+                                chart,
+                                series,
+                                {state.voltScale, state.currScale, state.current3Dec}});
+    if (d.splitView)
+        chart.splitView = *d.splitView;
+    if (d.minutesStep)
+        chart.minutesStep = *d.minutesStep;
+    if (d.releaseHoverLock)
+        chart.hoverLock = false;
+    if (d.readouts) {
+        SetTextIfChanged(IDC_READOUT_LIMITS, d.readouts->limits);
+        SetTextIfChanged(IDC_READOUT_VALUES, d.readouts->values);
+    }
+    // Live data counts the drawings until the next sample; an idle chart never limits the
+    // pointer.
+    if (recording || (programLoaded && state.outputOn)) {
+        if (repaints->count < INT_MAX)
+            ++repaints->count;
+    } else {
+        repaints->count = 0;
+    }
+    return std::move(d.scene);
+}
+
+void DevicePage::OnChartPointer(int x, int y, const ChartArea& area) {
+    const ChartCursor previous = chart.cursor;
+    const HitResult r = HitTestChart(
+        {x, y, area, recording, programLoaded, secondsRing, static_cast<int>(minutesList.size()), chart});
+    chart.cursor = r.cursor;
+    chart.hoverLock = r.hoverLock;
+    if (r.windowStart)
+        SetTextIfChanged(IDC_DIAGNOSTIC, "wf_start=" + std::to_string(*r.windowStart));
+    if (chart.cursor != previous && repaints->HoverMayRepaint())
+        chartInvalidated_ = true;
+}
+
+void DevicePage::OnChartButtonDown() {
+    if (chart.hoverLock)
+        chart.dragFlag = true;
+}
+
+void DevicePage::OnChartButtonUp() {
+    chart.dragFlag = false;
+}
+
+void DevicePage::OnSeriesBox(int id, bool checked) {
+    if (id < SERIES_BOX_FIRST || id > SERIES_BOX_LAST)
+        return;
+    // By caption, not by id: the box that reads "Uл" switches the voltage limit wherever it sits.
+    if (bool* on = SwitchNamed(series, view.text(id)))
+        *on = checked;
+    chartInvalidated_ = true;
+}
+
+void DevicePage::ShowSeriesSwitches() {
+    view.SetChecked(IDC_SERIES_VOLT, series.voltMeas);
+    view.SetChecked(IDC_SERIES_VOLT_LIMIT, series.voltLimit);
+    view.SetChecked(IDC_SERIES_CURR, series.currMeas);
+    view.SetChecked(IDC_SERIES_CURR_LIMIT, series.currLimit);
+    view.SetChecked(IDC_SERIES_OUTPUT, series.output);
+}
+
+bool DevicePage::OnChartCommand(int id) {
+    if (id != IDC_CLEAR_CHART)
+        return false;
+    ClearChart();
+    return true;
+}
+
+void DevicePage::ClearChart() {
+    // Only a recording whose output is off can be cleared: an output that is on is still being
+    // recorded, and a program's chart is its plan.
+    if (state.outputOn || !recording)
+        return;
+    recording = false;
+    tickTimerRunning = false;
+    secondsRing.clear();
+    minutesList.clear();
+    view.SetEnabled(IDC_CLEAR_CHART, false);
+    SetTextIfChanged(IDC_READOUT_VALUES, "");
+    SetTextIfChanged(IDC_READOUT_LIMITS, "");
+    chart.cursor = CURSOR_NONE;
+    chart.elapsedSeconds = 0;
+    chart.chartClock = 0;
+    chart.secondsStep = 1;
+    chart.splitView = false;
+    chartInvalidated_ = true;
+}
+
+} // namespace rir
