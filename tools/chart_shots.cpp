@@ -29,11 +29,11 @@ void BringOnline(DevicePage& page, int address) {
     page.state.voltScale = 100;
     page.state.currMax = 1500;
     page.state.currScale = 100;
-    page.RefreshView(0, 1);
+    page.RefreshView(RefreshCode::Values, PollState::Identified);
     page.state.moduleConfig = CONFIG_NONE;
-    page.RefreshView(2, 0);
+    page.RefreshView(RefreshCode::Layout, PollState::Unknown);
     page.state.status = 0x00;
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
 }
 
 // The supply on a resistive load of `ohms`: voltage regulation while the current limit allows
@@ -54,7 +54,7 @@ void Measure(DevicePage& page, double ohms, int t) {
 }
 
 void Apply(CDevicePage& view, DevicePage& page) {
-    page.RefreshView(0, 2);
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
     view.applyView();
     for (int i = 0; i < 3; ++i) { // paint, apply the readouts, paint again
         view.grab();
