@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include <clocale>
+
 #include "CMainDlg.h"
 #include "PortDiscovery.h"
 #include "QtSerialPort.h"
@@ -12,6 +14,9 @@
 namespace rir {
 
 CControlApp::CControlApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // QApplication takes the desktop's locale for the C library too; on a Russian desktop
+    // printf would then write "15,00". The station's texts and files always use a point.
+    std::setlocale(LC_NUMERIC, "C");
     // The application's name is the executable's file name: message-box caption and settings file.
     setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
     InitStationResources();
