@@ -67,6 +67,7 @@ void DevicePage::InitDevice(int address, int channel) {
     state = MakeDeviceState(address, channel);
     programLoaded = programStarted = programPaused = false;
     recording = false;
+    tickTimerRunning = false;
     secondsRing.clear();
     UpdateControls();
     view.SetShown(IDC_DIAGNOSTIC, false);

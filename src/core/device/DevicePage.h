@@ -6,8 +6,12 @@
 #include "chart/ChartSample.h"
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"
+#include "device/EditKeys.h"
+#include "device/PageCommands.h"
+#include "device/Requests.h"
 #include "view/ViewState.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +24,12 @@ enum class RefreshCode {
     Layout,   // module configuration: which module lines the page shows
     WriteAck, // a limit or output write was acknowledged
 };
+
+// Timer 1 of a page, its one-second tick: it runs while the page records or runs a program.
+inline constexpr int PAGE_TICK_MS = 1000;
+// Device replies after the start of a recording until the first sample takes the measured
+// values: the first replies may still carry the values of before the switch-on.
+inline constexpr int FIRST_SAMPLE_REFRESHES = 3;
 
 class DevicePage {
 public:
@@ -48,6 +58,29 @@ public:
     // True once after the logic asked for the chart to be drawn again.
     bool takeChartInvalidated();
 
+    // Operator commands (DevicePageCommands.cpp). Requests go to `sink` in the order the supply
+    // is to take them.
+    // A push button of the page was clicked; IDOK and IDCANCEL (Enter and Escape) are ignored.
+    PageCommandResult OnCommand(int id, PageCommandSink& sink);
+    // Enter in a limit edit sends that edit's limit; the key then goes on to the edit.
+    PageCommandResult OnEnterKey(int editId, PageCommandSink& sink);
+    // A character typed into a limit edit, before the edit takes it: what the edit is to do.
+    // An accepted character marks the edit as holding unsent text.
+    KeyDecision FilterEditKey(int editId, char32_t typed);
+    // Text pasted or dropped into a limit edit, taken as if it were typed character by character:
+    // what goes in place of the edit's selection (empty: nothing changes).
+    std::string FilterEditPaste(int editId, std::u32string_view pasted);
+
+    void SendLimits(LimitChoice which, PageCommandSink& sink);
+    void ToggleOutput(PageCommandSink& sink);
+    void SendOutputOff(PageCommandSink& sink);
+    void RestartDoser(PageCommandSink& sink);
+    void ConfigureModules(PageCommandSink& sink);
+
+    // The output was switched on by hand with no program loaded: the page starts a recording of
+    // the supply's limits and measurements (DevicePageRecording.cpp).
+    void StartRecording();
+
     DeviceState state;
     ViewState view;
 
@@ -61,6 +94,8 @@ public:
     bool programStarted = false; // stays set while paused
     bool programPaused = false;
     bool recording = false;
+    // Timer 1 (PAGE_TICK_MS): the page's one-second tick runs while this is set.
+    bool tickTimerRunning = false;
 
 private:
     struct EditFocus {
@@ -84,6 +119,9 @@ private:
     void ApplyStatus(PollState pollState);
     void ShowColours();
     void SetLine(int line, bool shown);
+    EditFocus* FocusOf(int editId);
+    void MarkEdited(int editId);
+    bool Usable(int id) const;
 
     EditFocus voltFocus_;
     EditFocus currFocus_;

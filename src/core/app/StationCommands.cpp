@@ -1,0 +1,54 @@
+// The device pages' commands as the station carries them out: the page decides what to send,
+// the station puts it on the bus queue, runs the module dialog and removes a device on "X".
+#include "app/Station.h"
+
+#include <utility>
+
+namespace rir {
+
+void Station::OnPageCommand(int address, int channel, int id) {
+    const NotifyBatch batch(*this);
+    DevicePage* page = FindPage(address, channel);
+    if (page == nullptr)
+        return;
+    FinishPageCommand(address, channel, page->OnCommand(id, *this));
+}
+
+void Station::OnPageEnter(int address, int channel, int editId) {
+    const NotifyBatch batch(*this);
+    DevicePage* page = FindPage(address, channel);
+    if (page == nullptr)
+        return;
+    FinishPageCommand(address, channel, page->OnEnterKey(editId, *this));
+}
+
+void Station::FinishPageCommand(int address, int channel, PageCommandResult result) {
+    switch (result) {
+    case PageCommandResult::Ignored:
+        break;
+    case PageCommandResult::Done:
+        // Found again: the module dialog lets replies in while it is open.
+        if (DevicePage* page = FindPage(address, channel))
+            PageUpdated(*page);
+        break;
+    case PageCommandResult::RemoveDevice:
+        DeleteDevice(address, channel);
+        break;
+    }
+}
+
+bool Station::Enqueue(const Request& request) {
+    return EnqueueCommand(shared_, request);
+}
+
+std::optional<ModuleSetupValues> Station::RunModuleSetup(const ModuleSetupValues& given) {
+    // The dialog is modal, but the bus goes on while it is open: what the replies change is shown
+    // as it comes, not held back until the dialog closes.
+    const int depth = std::exchange(batchDepth_, 0);
+    Flush();
+    std::optional<ModuleSetupValues> chosen = prompts_.RunModuleSetup(given);
+    batchDepth_ = depth;
+    return chosen;
+}
+
+} // namespace rir
