@@ -325,10 +325,19 @@ void CDevicePage::pasteInto(QLineEdit* edit, int id, const QString& text) {
 QMenu* CDevicePage::createLimitEditMenu(QLineEdit* edit) {
     QMenu* menu = edit->createStandardContextMenu();
     const int id = limitEditId(edit);
-    if (QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-        disconnect(paste, &QAction::triggered, nullptr, nullptr);
-        connect(paste, &QAction::triggered, this,
-                [this, edit, id] { pasteInto(edit, id, QGuiApplication::clipboard()->text()); });
+    for (QAction* a : menu->actions()) {
+        // The edit's own paste action, known by its connection to the edit's paste slot (Qt makes
+        // that connection by name in some versions and by pointer in others) or by its name.
+        bool paste = QObject::disconnect(a, SIGNAL(triggered()), edit, SLOT(paste()));
+        paste = QObject::disconnect(a, &QAction::triggered, edit, &QLineEdit::paste) || paste;
+        if (a->objectName() == QStringLiteral("edit-paste")) {
+            QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+            paste = true;
+        }
+        if (paste) {
+            connect(a, &QAction::triggered, this,
+                    [this, edit, id] { pasteInto(edit, id, QGuiApplication::clipboard()->text()); });
+        }
     }
     return menu;
 }
