@@ -3,6 +3,7 @@
 #include "CDevicePage.h"
 
 #include "CModuleSetupDlg.h"
+#include "KeyInput.h"
 #include "MainWindowFixture.h"
 #include "PageOnline.h"
 #include "device/DevicePage.h"
@@ -25,19 +26,8 @@
 namespace rir {
 namespace {
 
-void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-         const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(w, &release);
-}
-
-// Characters as a keyboard types them, one key event each.
-void Type(QWidget* w, const QString& text) {
-    for (QChar c : text)
-        Key(w, Qt::Key_unknown, Qt::NoModifier, QString(c));
-}
+using test::Key;
+using test::Type;
 
 QString LabelText(CDevicePage& view, int id) {
     return qobject_cast<QLabel*>(view.controlById(id))->text();
