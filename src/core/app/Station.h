@@ -147,6 +147,8 @@ private:
 
     // Page commands.
     void FinishPageCommand(int address, int channel, PageCommandResult result);
+    // The operator's removal ("X", "Удалить"): the device, and with a main page its channel B.
+    void RemoveSupply(int address, int channel);
     bool Enqueue(const Request& request) override;
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
 

@@ -32,9 +32,18 @@ void Station::FinishPageCommand(int address, int channel, PageCommandResult resu
             PageUpdated(*page);
         break;
     case PageCommandResult::RemoveDevice:
-        DeleteDevice(address, channel);
+        RemoveSupply(address, channel);
         break;
     }
+}
+
+void Station::RemoveSupply(int address, int channel) {
+    DeleteDevice(address, channel);
+    // A second channel is never polled itself: its page lives on the module data of the main
+    // page's polls. With the main page gone nothing would update it again, and it would go on
+    // showing the last readings as if they were live; so it goes with its supply.
+    if (channel == 0 && FindPage(address, 0) == nullptr && FindPage(address, 1) != nullptr)
+        DeleteDevice(address, 1);
 }
 
 bool Station::Enqueue(const Request& request) {

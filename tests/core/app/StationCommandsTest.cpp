@@ -68,6 +68,26 @@ TEST(StationCommands, RemoveButtonDeletesItsOwnDevice) {
     EXPECT_EQ(rig.Captions(), Strings{"#5"});
 }
 
+TEST(StationCommands, ASupplyGoesWithItsSecondChannel) {
+    StationRig rig;
+    StoredSettings s;
+    s.tabSections = {{"#5", 5, 0}, {"#5_2", 5, 1}, {"#9", 9, 0}, {"#9_2", 9, 1}, {"#12", 12, 0}};
+    ASSERT_TRUE(rig.station.Start(&s));
+    rig.station.OnPageCommand(9, 1, IDC_REMOVE_DEVICE); // the second channel alone
+    EXPECT_EQ(rig.Captions(), (Strings{"#5", "#5_2", "#9", "#12"}));
+    rig.station.OnPageCommand(5, 0, IDC_REMOVE_DEVICE);
+    EXPECT_EQ(rig.Captions(), (Strings{"#9", "#12"})) << "nothing would update #5_2 any more";
+    EXPECT_EQ(rig.Entry(5, 1).address, -1);
+    for (const MenuItem& item : rig.station.menu().popups()[POPUP_DEVICES].items)
+        EXPECT_NE(item.id, DeviceMenuId(5, 1)) << "its menu item goes too";
+    // The menu's "Удалить" removes the same way.
+    rig.station.AddDevice(9, 1);
+    rig.station.SelectTab(0);
+    ASSERT_EQ(rig.station.SelectedPage(), rig.station.FindPage(9, 0));
+    rig.station.OnCommand(ID_MENU_DELETE);
+    EXPECT_EQ(rig.Captions(), Strings{"#12"});
+}
+
 TEST(StationCommands, ModuleSettingsGoThroughThePromptsAndOntoTheQueue) {
     StationRig rig;
     ASSERT_TRUE(rig.station.Start(nullptr));
