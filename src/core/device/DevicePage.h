@@ -73,8 +73,8 @@ public:
 
     void SendLimits(LimitChoice which, PageCommandSink& sink);
     void ToggleOutput(PageCommandSink& sink);
-    void SendOutputOff(PageCommandSink& sink);
-    void RestartDoser(PageCommandSink& sink);
+    void SendOutputOff(PageCommandSink& sink) const;
+    void RestartDoser(PageCommandSink& sink) const;
     void ConfigureModules(PageCommandSink& sink);
 
     // The output was switched on by hand with no program loaded: the page starts a recording of

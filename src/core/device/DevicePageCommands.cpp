@@ -100,12 +100,12 @@ void DevicePage::ToggleOutput(PageCommandSink& sink) {
         sink.Enqueue(r);
 }
 
-void DevicePage::SendOutputOff(PageCommandSink& sink) {
+void DevicePage::SendOutputOff(PageCommandSink& sink) const {
     if (const std::optional<Request> r = OutputOffRequest(state))
         sink.Enqueue(*r);
 }
 
-void DevicePage::RestartDoser(PageCommandSink& sink) {
+void DevicePage::RestartDoser(PageCommandSink& sink) const {
     sink.Enqueue(DoserRestartRequest(state));
 }
 
