@@ -9,14 +9,21 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QEvent>
 #include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
 
 #include <algorithm>
+#include <memory>
+#include <string>
 
 namespace rir {
 
@@ -76,6 +83,13 @@ void CDevicePage::buildControls() {
             connect(edit, &QLineEdit::selectionChanged, this,
                     [this, edit] { forwardEdit(edit, edit->hasFocus()); });
             edit->installEventFilter(this);
+            // Dropped text would get past the key filter; pasted text goes through it.
+            edit->setAcceptDrops(false);
+            edit->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(edit, &QLineEdit::customContextMenuRequested, this, [this, edit](const QPoint& at) {
+                const std::unique_ptr<QMenu> menu(createLimitEditMenu(edit));
+                menu->exec(edit->mapToGlobal(at));
+            });
             w = edit;
             break;
         }
@@ -213,12 +227,122 @@ void CDevicePage::forwardEdit(QLineEdit* edit, bool hasFocus) {
     page_.SetEditState(id, edit->text().toStdString(), hasFocus, {start, end});
 }
 
+int CDevicePage::limitEditId(QObject* watched) const {
+    if (watched == nullptr)
+        return 0;
+    if (watched == controlById(IDC_VOLT_EDIT))
+        return IDC_VOLT_EDIT;
+    if (watched == controlById(IDC_CURR_EDIT))
+        return IDC_CURR_EDIT;
+    return 0;
+}
+
 bool CDevicePage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         if (auto* edit = qobject_cast<QLineEdit*>(watched))
             forwardEdit(edit, event->type() == QEvent::FocusIn);
     }
+    if (const int id = limitEditId(watched); id != 0) {
+        if (filterLimitEdit(static_cast<QLineEdit*>(watched), id, event))
+            return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+// True when the event is swallowed. Every way text gets into a limit edit goes through the
+// core: typed characters, the paste keys, the middle-button paste and input-method text.
+bool CDevicePage::filterLimitEdit(QLineEdit* edit, int id, QEvent* event) {
+    if (!edit->isEnabled())
+        return false; // a disabled edit takes no input of any kind
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            forwardEdit(edit, edit->hasFocus());
+            emit enterPressed(id);
+            return false; // the key goes on to the edit
+        }
+        if (key->matches(QKeySequence::Paste)) {
+            pasteInto(edit, id, QGuiApplication::clipboard()->text());
+            return true;
+        }
+        return filterTypedKey(edit, id, key);
+    }
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::MiddleButton)
+            return false;
+        if (QGuiApplication::clipboard()->supportsSelection())
+            pasteInto(edit, id, QGuiApplication::clipboard()->text(QClipboard::Selection));
+        return true;
+    case QEvent::InputMethod: {
+        const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
+        if (!committed.isEmpty())
+            pasteInto(edit, id, committed);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CDevicePage::filterTypedKey(QLineEdit* edit, int id, QKeyEvent* key) {
+    // Shortcuts (copy, select all, undo) type nothing; navigation and deletion keys carry no
+    // character. Both go to the edit untouched.
+    if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0)
+        return false;
+    char32_t typed = 0;
+    if (key->key() == Qt::Key_Backspace) {
+        typed = KEY_BACKSPACE;
+    } else {
+        const QList<uint> chars = key->text().toUcs4();
+        if (chars.isEmpty() || chars.front() < 0x20 || chars.front() == 0x7F)
+            return false;
+        typed = chars.front();
+    }
+    forwardEdit(edit, edit->hasFocus());
+    const KeyDecision decision = page_.FilterEditKey(id, typed);
+    applyView(); // the unit label's mark
+    if (!decision.accepted)
+        return true;
+    if (decision.character == '\b' || static_cast<char32_t>(decision.character) == typed)
+        return false; // the edit itself inserts or deletes
+    edit->insert(QString(QChar::fromLatin1(decision.character)));
+    return true;
+}
+
+void CDevicePage::pasteInto(QLineEdit* edit, int id, const QString& text) {
+    forwardEdit(edit, edit->hasFocus());
+    const QList<uint> chars = text.toUcs4();
+    std::u32string pasted;
+    pasted.reserve(static_cast<std::size_t>(chars.size()));
+    for (uint c : chars)
+        pasted.push_back(static_cast<char32_t>(c));
+    const std::string inserted = page_.FilterEditPaste(id, pasted);
+    if (!inserted.empty()) {
+        edit->insert(QString::fromLatin1(inserted.data(), static_cast<qsizetype>(inserted.size())));
+        forwardEdit(edit, edit->hasFocus());
+    }
+    applyView();
+}
+
+QMenu* CDevicePage::createLimitEditMenu(QLineEdit* edit) {
+    QMenu* menu = edit->createStandardContextMenu();
+    const int id = limitEditId(edit);
+    for (QAction* a : menu->actions()) {
+        // The edit's own paste action, known by its connection to the edit's paste slot (Qt makes
+        // that connection by name in some versions and by pointer in others) or by its name.
+        bool paste = QObject::disconnect(a, SIGNAL(triggered()), edit, SLOT(paste()));
+        paste = QObject::disconnect(a, &QAction::triggered, edit, &QLineEdit::paste) || paste;
+        if (a->objectName() == QStringLiteral("edit-paste")) {
+            QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+            paste = true;
+        }
+        if (paste) {
+            connect(a, &QAction::triggered, this,
+                    [this, edit, id] { pasteInto(edit, id, QGuiApplication::clipboard()->text()); });
+        }
+    }
+    return menu;
 }
 
 } // namespace rir

@@ -1,6 +1,7 @@
 // The device page as a Qt widget: the controls of template 129 over the core's DevicePage. It
 // shows what the page's view state says, reports what only its widgets know (typed text, focus,
-// selection, a clicked check box) back to the core, and signals button clicks by control id.
+// selection, a clicked check box) back to the core, and signals button clicks by control id. The
+// limit edits ask the core about every character before they take it, pasted text included.
 #pragma once
 
 #include "view/ViewState.h"
@@ -10,7 +11,10 @@
 
 #include <map>
 
+class QKeyEvent;
+
 class QLineEdit;
+class QMenu;
 
 namespace rir {
 
@@ -36,9 +40,15 @@ public:
     // pixels of extra tab rows. The main window places the page's top-left corner itself.
     void applyLayout(int dx, int dy, int rowOffset);
 
+    // The context menu of a limit edit: the edit's standard menu, whose paste goes through the
+    // core's key filter. The caller owns it.
+    QMenu* createLimitEditMenu(QLineEdit* edit);
+
 signals:
     // A push button was clicked.
     void controlClicked(int id);
+    // Enter was pressed in limit edit `editId`.
+    void enterPressed(int editId);
     // A chart series check box was clicked; `checked` is its new state.
     void checkBoxClicked(int id, bool checked);
 
@@ -49,6 +59,10 @@ private:
     void buildControls();
     void applyControl(int id);
     void forwardEdit(QLineEdit* edit, bool hasFocus);
+    int limitEditId(QObject* watched) const;
+    bool filterLimitEdit(QLineEdit* edit, int id, QEvent* event);
+    bool filterTypedKey(QLineEdit* edit, int id, QKeyEvent* key);
+    void pasteInto(QLineEdit* edit, int id, const QString& text);
     const QFont& fontFor(FontKind kind) const;
 
     DevicePage& page_;

@@ -66,7 +66,10 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     connect(aboutAction, &QAction::triggered, this, [this, id = about.id] { OnMenu(id); });
 
     connect(tabs_, &TabControl::tabClicked, this, [this](int index) { station_->SelectTab(index); });
-    connect(statsTimer_, &QTimer::timeout, this, [this] { station_->OnTimer(); });
+    connect(statsTimer_, &QTimer::timeout, this, [this] {
+        station_->OnTimer();
+        station_->OnPageTicks(std::chrono::steady_clock::now());
+    });
     resize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
 }
 
@@ -185,6 +188,14 @@ void CMainDlg::OnMenu(int id) {
 void CMainDlg::PageAdded(DevicePage& page) {
     auto* view = new CDevicePage(page, client_);
     pageViews_[&page] = view;
+    // The page is named by its device, which no other page shares: a click that is still on its
+    // way when the page goes finds nothing.
+    const int address = page.state.address;
+    const int channel = page.state.channel;
+    connect(view, &CDevicePage::controlClicked, this,
+            [this, address, channel](int id) { station_->OnPageCommand(address, channel, id); });
+    connect(view, &CDevicePage::enterPressed, this,
+            [this, address, channel](int id) { station_->OnPageEnter(address, channel, id); });
     view->hide();
     PageChanged(page);
 }

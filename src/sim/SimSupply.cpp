@@ -67,6 +67,12 @@ void SimSupply::SetLoad(double ohms) {
 }
 
 SimReply SimSupply::Handle(int function, std::span<const std::uint8_t> data) {
+    // After a change of module configuration the supply starts its new module set over and
+    // wants to be identified again before it reports: polls get exception 5 until then. Writes
+    // are still taken, since the station sends the new configuration's settings right behind
+    // the change.
+    if (awaitsIdentification_ && (function == FC_MEASURE || function == FC_MODULES))
+        return Exception(function, EXCEPTION_IDENTIFY_AGAIN);
     switch (function) {
     case FC_IDENTIFY:
         return Identify(data);
@@ -83,11 +89,12 @@ SimReply SimSupply::Handle(int function, std::span<const std::uint8_t> data) {
     }
 }
 
-SimReply SimSupply::Identify(std::span<const std::uint8_t> data) const {
+SimReply SimSupply::Identify(std::span<const std::uint8_t> data) {
     // The station asks with 1 (first identification) or 2 (after a module change); the answer
     // is the same.
     if (data.empty() || (data[0] != 1 && data[0] != 2))
         return Exception(FC_IDENTIFY, EXCEPTION_ILLEGAL_DATA);
+    awaitsIdentification_ = false;
     SimReply r{FC_IDENTIFY, {}};
     r.payload.push_back(static_cast<std::uint8_t>(ratings_.model));
     PutBigEndian(r.payload, static_cast<std::uint32_t>(ratings_.voltMax), 2);
@@ -173,6 +180,7 @@ SimReply SimSupply::Extended(std::span<const std::uint8_t> data) {
         if (config_ == CONFIG_TWO_CHANNELS || newConfig == CONFIG_TWO_CHANNELS)
             channelB_.on = false;
         config_ = newConfig;
+        awaitsIdentification_ = true;
     }
     // Settings are kept whatever the configuration: a module set up now runs once its
     // configuration is chosen.

@@ -20,6 +20,8 @@ namespace rir::sim {
 
 inline constexpr int EXCEPTION_ILLEGAL_FUNCTION = 1; // also: the supply has no modules
 inline constexpr int EXCEPTION_ILLEGAL_DATA = 3;
+// "Identify me again": the supply's module set changed since the station last asked who it is.
+inline constexpr int EXCEPTION_IDENTIFY_AGAIN = 5;
 
 inline constexpr double DEFAULT_LOAD_OHMS = 10.0;
 
@@ -63,9 +65,11 @@ public:
     const SimReverse& reverse() const { return reverse_; }
     const SimThermometer& thermometer() const { return thermometer_; }
     int WattRaw() const;
+    // A change of module configuration was taken and no identification request came since.
+    bool awaitsIdentification() const { return awaitsIdentification_; }
 
 private:
-    SimReply Identify(std::span<const std::uint8_t> data) const;
+    SimReply Identify(std::span<const std::uint8_t> data);
     SimReply Measure() const;
     SimReply Control(std::span<const std::uint8_t> data);
     SimReply Modules() const;
@@ -90,6 +94,7 @@ private:
     int currScale_;
     bool hasModules_;
     int config_;
+    bool awaitsIdentification_ = false;
     double loadOhms_;
     SimChannel main_;
     SimChannel channelB_;

@@ -12,6 +12,7 @@
 #include "CDevicePage.h"
 #include "CMainDlg.h"
 #include "QtSerialPort.h"
+#include "ScratchDir.h"
 #include "ScriptedPty.h"
 #include "SimProcess.h"
 #include "TabControl.h"
@@ -23,22 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A scratch folder that is also the current directory, where the log file goes.
-struct ScratchDir {
-    fs::path dir;
-    fs::path previous = fs::current_path();
-    ScratchDir() {
-        dir = fs::temp_directory_path() / ("rir-e2e-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        fs::current_path(dir);
-    }
-    ~ScratchDir() {
-        fs::current_path(previous);
-        fs::remove_all(dir);
-    }
-};
+using test::ScratchDir;
 
 template <typename Pred> bool WaitFor(Pred done, int ms = 30000) {
     QElapsedTimer timer;

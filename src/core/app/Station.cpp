@@ -138,7 +138,7 @@ bool Station::OnCommand(int id) {
         return true;
     case ID_MENU_DELETE:
         if (const DevicePage* page = SelectedPage())
-            DeleteDevice(page->state.address, page->state.channel);
+            RemoveSupply(page->state.address, page->state.channel);
         return true;
     case ID_MENU_LOG_SCREEN:
         log_.ToggleLogToScreen();

@@ -17,6 +17,7 @@
 #include "bus/PollList.h"
 #include "bus/ReplyIntake.h"
 #include "device/DevicePage.h"
+#include "device/PageCommands.h"
 #include "device/PageLayout.h"
 #include "device/ReplyDecoder.h"
 
@@ -45,10 +46,12 @@ inline constexpr int FIRST_RUN_ADDRESS = 15;
 inline constexpr int STATS_TIMER_MS = 100;
 inline constexpr int TIMER_TICKS_PER_SECOND = 1000 / STATS_TIMER_MS;
 
-class Station {
+// The station carries out what the pages' commands decide (the PageCommandSink side lives in
+// StationCommands.cpp).
+class Station : private PageCommandSink {
 public:
     Station(std::vector<std::string> portList, Prompts& prompts, StationListener& listener, EventLog& log);
-    ~Station();
+    ~Station() override;
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
 
@@ -62,11 +65,18 @@ public:
     void Shutdown();
 
     void OnTimer() { ++bus_.timerTicks; }
+    // Runs the one-second ticks of the pages that fell due by `now` (a monotonic time the window
+    // reads); called from the statistics timer, so a held-up window catches up in order.
+    void OnPageTicks(MonoTime now);
     // A menu command; true when handled here ("Выход" and "О программе" are the window's).
     bool OnCommand(int id);
     void OnResize(int clientWidth, int clientHeight);
     // The bus thread's notification, on the UI thread.
     void OnBusReply(int wParam, int lParam);
+    // A push button of the page of (address, channel) was clicked, or Enter was pressed in one of
+    // its limit edits (editId). Nothing for a page that is no longer there.
+    void OnPageCommand(int address, int channel, int id);
+    void OnPageEnter(int address, int channel, int editId);
 
     // Device tabs.
     void AddDevice(int address, int channel);
@@ -137,6 +147,13 @@ private:
     void ApplyPageOperations(DevicePage& decoded, const std::vector<PageOperation>& operations);
     void CountPageMiss(DevicePage* page);
     void LogValues(std::string line, const std::vector<int>& values);
+
+    // Page commands.
+    void FinishPageCommand(int address, int channel, PageCommandResult result);
+    // The operator's removal ("X", "Удалить"): the device, and with a main page its channel B.
+    void RemoveSupply(int address, int channel);
+    bool Enqueue(const Request& request) override;
+    std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
 
     std::vector<std::string> portList_;
     Prompts& prompts_;

@@ -9,8 +9,13 @@
 #include "chart/ChartState.h"
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"
+#include "device/EditKeys.h"
+#include "device/PageCommands.h"
+#include "device/Requests.h"
+#include "device/TickSchedule.h"
 #include "view/ViewState.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +28,12 @@ enum class RefreshCode {
     Layout,   // module configuration: which module lines the page shows
     WriteAck, // a limit or output write was acknowledged
 };
+
+// Timer 1 of a page, its one-second tick: it runs while the page records or runs a program.
+inline constexpr int PAGE_TICK_MS = 1000;
+// Device replies after the start of a recording until the first sample takes the measured
+// values: the first replies may still carry the values of before the switch-on.
+inline constexpr int FIRST_SAMPLE_REFRESHES = 3;
 
 class DevicePage {
 public:
@@ -68,6 +79,32 @@ public:
     // Ends a recording with the output off and empties the chart.
     void ClearChart();
 
+    // Operator commands (DevicePageCommands.cpp). Requests go to `sink` in the order the supply
+    // is to take them.
+    // A push button of the page was clicked; IDOK and IDCANCEL (Enter and Escape) are ignored.
+    PageCommandResult OnCommand(int id, PageCommandSink& sink);
+    // Enter in a limit edit sends that edit's limit; the key then goes on to the edit.
+    PageCommandResult OnEnterKey(int editId, PageCommandSink& sink);
+    // A character typed into a limit edit, before the edit takes it: what the edit is to do.
+    // An accepted character marks the edit as holding unsent text.
+    KeyDecision FilterEditKey(int editId, char32_t typed);
+    // Text pasted or dropped into a limit edit, taken as if it were typed character by character:
+    // what goes in place of the edit's selection (empty: nothing changes).
+    std::string FilterEditPaste(int editId, std::u32string_view pasted);
+
+    void SendLimits(LimitChoice which, PageCommandSink& sink);
+    void ToggleOutput(PageCommandSink& sink);
+    void SendOutputOff(PageCommandSink& sink) const;
+    void RestartDoser(PageCommandSink& sink) const;
+    void ConfigureModules(PageCommandSink& sink);
+
+    // The output was switched on by hand with no program loaded: the page starts a recording of
+    // the supply's limits and measurements (DevicePageRecording.cpp).
+    void StartRecording();
+    // Timer 1's tick, once a second while tickTimerRunning: one sample of a recording into the
+    // seconds ring, the minute step every 60 samples, the cursor and the chart (DevicePageTick.cpp).
+    void OnTick();
+
     DeviceState state;
     ViewState view;
 
@@ -82,8 +119,10 @@ public:
     RepaintCounter* repaints = &SharedRepaintCounter();
     // Stamps new samples.
     StampClock stampClock = SystemStampTime;
-    // Timer 1: the page's one-second tick runs while this is set.
+    // Timer 1 (PAGE_TICK_MS): the page's one-second tick runs while this is set, on the
+    // schedule below.
     bool tickTimerRunning = false;
+    TickSchedule tickSchedule{std::chrono::milliseconds(PAGE_TICK_MS)};
 
     // Program runner and recording, set by the commands that own them.
     bool programLoaded = false;
@@ -97,6 +136,7 @@ private:
         TextSelection selection;
     };
 
+    void MinuteStep();
     void ShowIdentification();
     void ShowEditMarks();
     void AcknowledgeLimits();
@@ -113,6 +153,9 @@ private:
     void ApplyStatus(PollState pollState);
     void ShowColours();
     void SetLine(int line, bool shown);
+    EditFocus* FocusOf(int editId);
+    void MarkEdited(int editId);
+    bool Usable(int id) const;
 
     EditFocus voltFocus_;
     EditFocus currFocus_;

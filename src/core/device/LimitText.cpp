@@ -98,4 +98,25 @@ KeyDecision FilterLimitKey(std::string_view text, TextSelection selection, char3
     return {true, c};
 }
 
+std::string FilterLimitPaste(std::string_view text, TextSelection selection, std::u32string_view pasted) {
+    std::string current(text);
+    const int length = static_cast<int>(current.size());
+    int start = std::clamp(std::min(selection.start, selection.end), 0, length);
+    int end = std::clamp(std::max(selection.start, selection.end), 0, length);
+    std::string inserted;
+    for (char32_t typed : pasted) {
+        // A pasted control character is no key: backspace deletes only when it is pressed.
+        if (typed == KEY_BACKSPACE)
+            continue;
+        const KeyDecision decision = FilterLimitKey(current, {start, end}, typed);
+        if (!decision.accepted)
+            continue;
+        current.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start), 1,
+                        decision.character);
+        inserted += decision.character;
+        end = ++start;
+    }
+    return inserted;
+}
+
 } // namespace rir

@@ -6,6 +6,7 @@
 #include "device/EditKeys.h"
 #include "view/ViewState.h"
 
+#include <string>
 #include <string_view>
 
 namespace rir {
@@ -39,5 +40,10 @@ LimitPair LimitsFromTexts(const DeviceState& state, std::string_view voltText, s
 // backspace; one point at most; at five characters only backspace and the point get through,
 // unless the character replaces a selection.
 KeyDecision FilterLimitKey(std::string_view text, TextSelection selection, char32_t typed);
+
+// Pasted text passes the same filter, character by character as if typed: the first replaces
+// the selection, each further one goes in behind the last one taken. Returns what goes in place
+// of the selection; empty when nothing passes (the selection then stays as it is).
+std::string FilterLimitPaste(std::string_view text, TextSelection selection, std::u32string_view pasted);
 
 } // namespace rir

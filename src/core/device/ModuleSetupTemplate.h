@@ -13,9 +13,6 @@
 
 namespace rir {
 
-inline constexpr int IDOK = 1;     // "Установить"
-inline constexpr int IDCANCEL = 2; // "Отменить"
-
 inline constexpr int IDC_SETUP_MODULE = 1031; // combo "Текущий модуль:"
 
 inline constexpr int IDC_SETUP_TIMER_GROUP = 1056; // also "Настройки отсутствуют"

@@ -24,6 +24,11 @@ enum class ControlKind { GroupBox, Label, Edit, Button, CheckBox, ChartArea };
 // Labels that the logic never addresses carry this id.
 inline constexpr int IDC_STATIC = -1;
 
+// The commands Enter and Escape give a dialog; in the module dialog they are "Установить" and
+// "Отменить", a device page ignores them.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
 struct TemplateControl {
     int id;
     ControlKind kind;

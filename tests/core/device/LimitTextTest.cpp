@@ -139,5 +139,33 @@ TEST(LimitTextTest, TypingOneCommaFiveShowsOnePointFive) {
     EXPECT_EQ(text, "1.5");
 }
 
+TEST(LimitTextTest, PasteGoesThroughTheKeyFilterCharacterByCharacter) {
+    const struct {
+        const char* name;
+        const char* text;
+        TextSelection selection;
+        std::u32string_view pasted;
+        const char* inserted;
+    } cases[] = {
+        {"a comma is a point", "", {0, 0}, U"12,5", "12.5"},
+        {"a second point is dropped", "", {0, 0}, U"1,5,5", "1.55"},
+        {"the point already in the text", "1.5", {3, 3}, U"2.5", "25"},
+        {"letters, blanks and units dropped", "", {0, 0}, U" 12.5 В\tV", "12.5"},
+        {"at five characters nothing more", "12345", {5, 5}, U"6", ""},
+        {"but the point still goes in", "12345", {5, 5}, U"6.7", "."},
+        {"over a whole selection all goes in", "12345", {0, 5}, U"678", "678"},
+        {"over a short selection the limit bites", "12345", {0, 1}, U"678", "6"},
+        {"a selection given end first", "12345", {5, 0}, U"9", "9"},
+        {"a pasted backspace deletes nothing", "12", {2, 2}, U"\b3", "3"},
+        {"a selection beyond the text", "1", {4, 9}, U"2", "2"},
+        {"nothing usable", "15.00", {0, 5}, U"abc", ""},
+        {"an empty clipboard", "15.00", {0, 5}, U"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FilterLimitPaste(c.text, c.selection, c.pasted), c.inserted);
+    }
+}
+
 } // namespace
 } // namespace rir

@@ -26,6 +26,14 @@ std::vector<std::uint8_t> Ask(SimSupply& s, int function, const std::vector<std:
     return out;
 }
 
+// A module configuration request as the station sends it, followed by the identification the
+// station asks for once the change is acknowledged.
+std::vector<std::uint8_t> Reconfigure(SimSupply& s, const char* request) {
+    const auto ack = Ask(s, FC_EXTENDED, Hex(request));
+    Ask(s, FC_IDENTIFY, {2});
+    return ack;
+}
+
 TEST(SimSupply, IdentifyReportsEachModelsRatings) {
     struct Case {
         int model;
@@ -168,14 +176,15 @@ TEST(SimSupply, RefusedExtendedRequestChangesNothing) {
 
 TEST(SimSupply, ConfigurationChangesOnlyWithBit7) {
     SimSupply s = Make(2, 0);
-    EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("81")), Hex("45 00"));
+    EXPECT_EQ(Reconfigure(s, "81"), Hex("45 00"));
     EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 01 41 00 000000 92 00 00 00000000 000000"));
     EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("05")), Hex("45 00")); // same code without bit 7: a no-op
     EXPECT_EQ(s.config(), 1);
-    EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("85")), Hex("45 00"));
+    EXPECT_FALSE(s.awaitsIdentification());
+    EXPECT_EQ(Reconfigure(s, "85"), Hex("45 00"));
     EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 05 24 0000"));
     // A change and its settings block in one request: the block lands in the new configuration.
-    EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("83 02 00 01 000064")), Hex("45 00"));
+    EXPECT_EQ(Reconfigure(s, "83 02 00 01 000064"), Hex("45 00"));
     EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 03 92 00 01 00000000 000064"));
 }
 
@@ -190,14 +199,35 @@ TEST(SimSupply, ChannelBIsWrittenThroughBlock5AndReportedInItsRecord) {
     // The main channel was not touched.
     EXPECT_EQ(Ask(s, FC_MEASURE), Hex("42 0000 04B0 0000 01F4 00"));
     // Leaving the two-channel configuration switches channel B off.
-    Ask(s, FC_EXTENDED, Hex("82"));
-    Ask(s, FC_EXTENDED, Hex("86"));
+    Reconfigure(s, "82");
+    Reconfigure(s, "86");
     EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 06 95 0000 1068 0000 0002 00"));
     // Nor does a write made outside the two-channel configuration switch it on later.
-    Ask(s, FC_EXTENDED, Hex("82"));
+    Reconfigure(s, "82");
     EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("00 05 09 0000 0000")), Hex("45 00"));
-    Ask(s, FC_EXTENDED, Hex("86"));
+    Reconfigure(s, "86");
     EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 06 95 0000 1068 0000 0002 00"));
+}
+
+TEST(SimSupply, AChangedModuleSetWantsToBeIdentifiedAgain) {
+    SimSupply s = Make(2, 1);
+    EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("81")), Hex("45 00")) << "the configuration in force";
+    EXPECT_FALSE(s.awaitsIdentification());
+    EXPECT_EQ(Ask(s, FC_MEASURE)[0], FC_MEASURE);
+
+    EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("85")), Hex("45 00"));
+    EXPECT_TRUE(s.awaitsIdentification());
+    EXPECT_EQ(Ask(s, FC_MEASURE), Hex("C2 05"));
+    EXPECT_EQ(Ask(s, FC_MODULES), Hex("C4 05"));
+    // Writes are still taken: the settings of a new configuration follow right behind it.
+    EXPECT_EQ(Ask(s, FC_CONTROL, Hex("0F 03E8 0064")), Hex("43 03E8 0064 03"));
+    EXPECT_EQ(Ask(s, FC_EXTENDED, Hex("00 02 00 00 000000")), Hex("45 00"));
+    EXPECT_EQ(Ask(s, FC_IDENTIFY, {3}), Hex("C1 03")) << "a refused identification is none";
+    EXPECT_TRUE(s.awaitsIdentification());
+    EXPECT_EQ(Ask(s, FC_IDENTIFY, {2})[0], FC_IDENTIFY);
+    EXPECT_FALSE(s.awaitsIdentification());
+    EXPECT_EQ(Ask(s, FC_MEASURE), Hex("42 03E8 03E8 0064 0064 03"));
+    EXPECT_EQ(Ask(s, FC_MODULES), Hex("44 05 24 03E8")); // 10 V at 1 A: 10.00 W
 }
 
 } // namespace

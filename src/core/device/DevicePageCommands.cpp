@@ -1,0 +1,123 @@
+// The operator's commands on a device page: limits, the output switch, the dosing restart, the
+// module settings and the page's own removal, each turned into the requests the supply takes.
+#include "device/DevicePage.h"
+
+#include "device/LimitText.h"
+#include "device/ModuleRequests.h"
+#include "device/ModuleSetupValues.h"
+#include "device/PageControls.h"
+#include "device/PageTemplate.h"
+
+namespace rir {
+
+bool DevicePage::Usable(int id) const {
+    // A click can only come from a control the operator sees enabled; anything else is stale
+    // (the page changed under the event) and must not reach the supply.
+    return view.shown(id) && view.enabled(id);
+}
+
+PageCommandResult DevicePage::OnCommand(int id, PageCommandSink& sink) {
+    // Enter and Escape give a dialog IDOK and IDCANCEL; a page is no dialog to be closed by them.
+    if (id == IDOK || id == IDCANCEL || !Usable(id))
+        return PageCommandResult::Ignored;
+    switch (id) {
+    case IDC_SET_LIMITS:
+        SendLimits(LimitChoice::Both, sink);
+        return PageCommandResult::Done;
+    case IDC_OUTPUT_BUTTON:
+        ToggleOutput(sink);
+        return PageCommandResult::Done;
+    case IDC_DOSER_RESTART:
+        RestartDoser(sink);
+        return PageCommandResult::Done;
+    case IDC_MODULE_SETUP:
+        ConfigureModules(sink);
+        return PageCommandResult::Done;
+    case IDC_REMOVE_DEVICE:
+        return PageCommandResult::RemoveDevice;
+    default:
+        return PageCommandResult::Ignored;
+    }
+}
+
+PageCommandResult DevicePage::OnEnterKey(int editId, PageCommandSink& sink) {
+    if (!Usable(editId))
+        return PageCommandResult::Ignored;
+    if (editId == IDC_VOLT_EDIT)
+        SendLimits(LimitChoice::Voltage, sink);
+    else if (editId == IDC_CURR_EDIT)
+        SendLimits(LimitChoice::Current, sink);
+    else
+        return PageCommandResult::Ignored;
+    return PageCommandResult::Done;
+}
+
+DevicePage::EditFocus* DevicePage::FocusOf(int editId) {
+    return editId == IDC_VOLT_EDIT ? &voltFocus_ : editId == IDC_CURR_EDIT ? &currFocus_ : nullptr;
+}
+
+void DevicePage::MarkEdited(int editId) {
+    (editId == IDC_VOLT_EDIT ? state.voltEdited : state.currEdited) = 1;
+    // The asterisk shows as the operator types, not only at the supply's next reply.
+    ShowEditMarks();
+}
+
+KeyDecision DevicePage::FilterEditKey(int editId, char32_t typed) {
+    const EditFocus* focus = FocusOf(editId);
+    if (focus == nullptr)
+        return REFUSED_KEY;
+    const KeyDecision decision = FilterLimitKey(view.text(editId), focus->selection, typed);
+    if (decision.accepted)
+        MarkEdited(editId);
+    return decision;
+}
+
+std::string DevicePage::FilterEditPaste(int editId, std::u32string_view pasted) {
+    const EditFocus* focus = FocusOf(editId);
+    if (focus == nullptr)
+        return {};
+    std::string inserted = FilterLimitPaste(view.text(editId), focus->selection, pasted);
+    if (!inserted.empty())
+        MarkEdited(editId);
+    return inserted;
+}
+
+void DevicePage::SendLimits(LimitChoice which, PageCommandSink& sink) {
+    // Both edits are read and both limits overwritten whichever is sent: the request always
+    // carries both values, and the supply takes the one its flags name.
+    const LimitPair limits = LimitsFromTexts(state, view.text(IDC_VOLT_EDIT), view.text(IDC_CURR_EDIT));
+    state.voltLimit = limits.voltLimit;
+    state.currLimit = limits.currLimit;
+    sink.Enqueue(LimitsRequest(state, which));
+    state.limitsSent = static_cast<int>(which);
+}
+
+void DevicePage::ToggleOutput(PageCommandSink& sink) {
+    // A switch-on by hand records the run; one already recording goes on with the same chart.
+    if (!state.outputOn && !programLoaded && !recording)
+        StartRecording();
+    for (const Request& r : ToggleOutputRequests(state))
+        sink.Enqueue(r);
+}
+
+void DevicePage::SendOutputOff(PageCommandSink& sink) const {
+    if (const std::optional<Request> r = OutputOffRequest(state))
+        sink.Enqueue(*r);
+}
+
+void DevicePage::RestartDoser(PageCommandSink& sink) const {
+    sink.Enqueue(DoserRestartRequest(state));
+}
+
+void DevicePage::ConfigureModules(PageCommandSink& sink) {
+    const std::optional<ModuleSetupValues> chosen = sink.RunModuleSetup(ModuleSetupValuesFrom(state));
+    if (!chosen)
+        return;
+    // The requests compare the chosen configuration with the one in force, so they are built
+    // before the record takes the dialog's values.
+    for (const Request& r : ModuleSetupRequests(state, *chosen))
+        sink.Enqueue(r);
+    ApplyModuleSetup(state, *chosen);
+}
+
+} // namespace rir

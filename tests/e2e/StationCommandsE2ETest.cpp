@@ -1,0 +1,213 @@
+// The operator's commands on the real window, over the real bus thread and serial adapter, to
+// rir-sim: what the supply takes shows on the page only once the supply reports it.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "CDevicePage.h"
+#include "CMainDlg.h"
+#include "CModuleSetupDlg.h"
+#include "KeyInput.h"
+#include "ModalWatcher.h"
+#include "QtSerialPort.h"
+#include "ScratchDir.h"
+#include "SimProcess.h"
+#include "TabControl.h"
+#include "device/ModuleSetupTemplate.h"
+#include "device/PageControls.h"
+#include "text/Cp1251.h"
+
+namespace rir {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Deadlines for a loaded two-core machine: the bus runs at 9600 baud.
+constexpr int STATE_DEADLINE_MS = 60000;
+
+class StationCommandsE2E : public ::testing::Test {
+protected:
+    // The station on the simulator's port with the given settings file text (none: a first run,
+    // which shows address 15 in MODBUS-ASCII).
+    void Open(const std::string& settings = {}) {
+        settingsFile = scratch.dir / "rir-controller.INI";
+        if (!settings.empty())
+            std::ofstream(settingsFile, std::ios::binary) << settings;
+        ASSERT_TRUE(sim && sim->running()) << (sim ? sim->error() : std::string("no simulator"));
+        window = std::make_unique<CMainDlg>(std::vector<std::string>{sim->path()}, settingsFile,
+                                            [] { return std::make_unique<QtSerialPort>(); });
+        ASSERT_TRUE(window->Initialise());
+        window->show();
+        window->activateWindow();
+    }
+
+    DevicePage* Page(int address) const { return window->station().FindPage(address, 0); }
+    bool Online(int address) const { return Page(address) != nullptr && Page(address)->state.online; }
+    QWidget* Control(int address, int id) const { return window->viewOf(Page(address))->controlById(id); }
+    QString WidgetText(int address, int id) const {
+        QWidget* w = Control(address, id);
+        if (auto* label = qobject_cast<QLabel*>(w))
+            return label->text();
+        if (auto* button = qobject_cast<QPushButton*>(w))
+            return button->text();
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            return edit->text();
+        return {};
+    }
+    void Click(int address, int id) const { qobject_cast<QPushButton*>(Control(address, id))->click(); }
+    // A limit edit, focused with its text selected, as the operator starts typing over it.
+    QLineEdit* StartTyping(int address, int id) const {
+        auto* edit = qobject_cast<QLineEdit*>(Control(address, id));
+        edit->setFocus();
+        edit->selectAll();
+        return edit;
+    }
+
+    test::ScratchDir scratch;
+    fs::path settingsFile;
+    std::unique_ptr<test::SimProcess> sim;
+    std::unique_ptr<CMainDlg> window;
+};
+
+TEST_F(StationCommandsE2E, TypedLimitsReachTheSupplyAndTheMarksClearOnItsAnswer) {
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"});
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    const DevicePage& page = *Page(15);
+    ASSERT_EQ(page.state.voltLimit, 1500);
+
+    QLineEdit* volt = StartTyping(15, IDC_VOLT_EDIT);
+    test::Type(volt, QStringLiteral("12,5"));
+    EXPECT_EQ(volt->text(), QStringLiteral("12.5"));
+    EXPECT_EQ(WidgetText(15, IDC_VOLT_UNIT), QString::fromUtf8("В*"));
+    test::Enter(volt);
+    // The supply's measurements carry the limit it took; its acknowledgement clears the mark.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return page.state.voltLimit == 1250 && page.state.voltEdited == 0 &&
+                   WidgetText(15, IDC_VOLT_UNIT) == QString::fromUtf8("В");
+        },
+        STATE_DEADLINE_MS));
+    EXPECT_EQ(page.state.currLimit, 1000) << "Enter in the voltage edit sets the voltage only";
+    EXPECT_EQ(volt->text(), QStringLiteral("12.50")) << "the edit shows what the supply took";
+
+    QLineEdit* curr = StartTyping(15, IDC_CURR_EDIT);
+    test::Type(curr, QStringLiteral("99"));
+    EXPECT_EQ(WidgetText(15, IDC_CURR_UNIT), QString::fromUtf8("А*"));
+    Click(15, IDC_SET_LIMITS);
+    // 99 is no current this supply has (15 A at most): read as 9.9 A.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return page.state.currLimit == 990 && page.state.currEdited == 0 &&
+                   WidgetText(15, IDC_CURR_UNIT) == QString::fromUtf8("А");
+        },
+        STATE_DEADLINE_MS));
+    EXPECT_EQ(page.state.voltLimit, 1250);
+    window->close();
+}
+
+TEST_F(StationCommandsE2E, SwitchingOnChangesTheSupplysOutputAndStartsARecording) {
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"});
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    const DevicePage& page = *Page(15);
+    ASSERT_FALSE(page.state.outputOn);
+
+    Click(15, IDC_OUTPUT_BUTTON);
+    EXPECT_TRUE(page.recording);
+    EXPECT_EQ(page.secondsRing.size(), 180u);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return page.state.outputOn && page.state.voltMeas > 0 &&
+                   WidgetText(15, IDC_OUTPUT_STATE) == QString::fromUtf8("Включен") &&
+                   WidgetText(15, IDC_OUTPUT_BUTTON) == QString::fromUtf8("Выключить");
+        },
+        STATE_DEADLINE_MS));
+    EXPECT_FALSE(Control(15, IDC_READOUT_VALUES)->isHidden());
+    EXPECT_FALSE(Control(15, IDC_MODULE_SETUP)->isEnabled()) << "no module changes while on";
+
+    Click(15, IDC_OUTPUT_BUTTON);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return !page.state.outputOn && WidgetText(15, IDC_OUTPUT_STATE) == QString::fromUtf8("Выключен");
+        },
+        STATE_DEADLINE_MS));
+    EXPECT_TRUE(page.recording) << "switching off leaves the recording on";
+    EXPECT_TRUE(WaitFor([&] { return page.state.voltMeas == 0; }, STATE_DEADLINE_MS)) << "the output is down";
+    window->close();
+}
+
+TEST_F(StationCommandsE2E, AModuleChangeReidentifiesTheSupplyAndLaysThePageOutAnew) {
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"});
+    Open("[RIR Control RS485]\r\nProtocol=ASCII\r\nLogToFile=1\r\nTabs=1\r\nActiveTab=1\r\n"
+         "[Tab_01]\r\nName=#15\r\nId=15\r\n");
+    ASSERT_TRUE(WaitFor([&] { return Online(15) && Page(15)->state.moduleConfig == 1; }, STATE_DEADLINE_MS));
+    const DevicePage& page = *Page(15);
+    ASSERT_TRUE(Control(15, IDC_LINE3_VALUE)->isVisible());
+
+    ModalWatcher wattmeter({[](QWidget* w) {
+        auto* dialog = qobject_cast<CModuleSetupDlg*>(w);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "not the module dialog";
+            w->close();
+            return;
+        }
+        auto* modules = qobject_cast<QComboBox*>(dialog->controlById(IDC_SETUP_MODULE));
+        const int index = modules->findText(QString::fromUtf8("Ватт-метр"));
+        modules->setCurrentIndex(index);
+        emit modules->activated(index); // as the operator's choice
+        qobject_cast<QPushButton*>(dialog->controlById(IDOK))->click();
+    }});
+    Click(15, IDC_MODULE_SETUP);
+    EXPECT_EQ(wattmeter.unexpected(), "");
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return page.state.moduleConfig == 5 && page.state.online &&
+                   WidgetText(15, IDC_LINE1_LABEL) == QString::fromUtf8("Ваттметр:") &&
+                   WidgetText(15, IDC_LINE1_VALUE).endsWith(QString::fromUtf8(" ватт")) &&
+                   Control(15, IDC_LINE1_VALUE)->isVisible() && !Control(15, IDC_LINE2_LABEL)->isVisible() &&
+                   !Control(15, IDC_LINE3_VALUE)->isVisible();
+        },
+        STATE_DEADLINE_MS));
+    window->close();
+
+    // The log file holds every line: the change went out with its change bit, and the station
+    // asked the supply who it is once the change was acknowledged.
+    std::ifstream in(scratch.dir / "zadida.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string log = Cp1251ToUtf8(text.str());
+    const std::size_t change = log.find("Отправили в порт:  15 69 133\r\n");
+    ASSERT_NE(change, std::string::npos);
+    EXPECT_NE(log.find("Отправили в порт:  15 65 2\r\n", change), std::string::npos);
+}
+
+TEST_F(StationCommandsE2E, RemoveButtonTakesTheTabAway) {
+    sim = std::make_unique<test::SimProcess>(
+        std::vector<std::string>{"--framing", "rtu", "--device", "15:2:1", "--device", "20:4:0"});
+    Open("[RIR Control RS485]\r\nProtocol=RTU\r\nTabs=2\r\nActiveTab=2\r\n"
+         "[Tab_01]\r\nName=#15\r\nId=15\r\n[Tab_02]\r\nName=#20\r\nId=20\r\n");
+    ASSERT_TRUE(WaitFor([&] { return Online(15) && Online(20); }, STATE_DEADLINE_MS));
+    ASSERT_EQ(window->tabControl()->count(), 2);
+
+    Click(20, IDC_REMOVE_DEVICE);
+    EXPECT_EQ(window->tabControl()->count(), 1);
+    EXPECT_EQ(window->tabControl()->tabText(0), QStringLiteral("#15"));
+    EXPECT_EQ(Page(20), nullptr);
+    EXPECT_EQ(window->station().SelectedPage(), Page(15));
+    // The remaining supply is still polled: its readings keep coming.
+    const int before = window->station().bus().requestsSent;
+    ASSERT_TRUE(WaitFor([&] { return window->station().bus().requestsSent >= before + 5 && Online(15); },
+                        STATE_DEADLINE_MS));
+    window->close();
+}
+
+} // namespace
+} // namespace rir
