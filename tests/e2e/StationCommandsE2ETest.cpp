@@ -132,6 +132,13 @@ TEST_F(StationCommandsE2E, SwitchingOnChangesTheSupplysOutputAndStartsARecording
         STATE_DEADLINE_MS));
     EXPECT_FALSE(Control(15, IDC_READOUT_VALUES)->isHidden());
     EXPECT_FALSE(Control(15, IDC_MODULE_SETUP)->isEnabled()) << "no module changes while on";
+    // The chart records second by second: samples carry what the supply measured.
+    ASSERT_TRUE(WaitFor([&] { return page.chart.chartClock >= 2; }, STATE_DEADLINE_MS));
+    const ChartSample& second = page.secondsRing[static_cast<std::size_t>(page.chart.ringIndex)];
+    EXPECT_EQ(second.time, page.chart.chartClock);
+    EXPECT_GT(second.voltMeas, 0);
+    EXPECT_EQ(second.output, 1);
+    EXPECT_FALSE(Control(15, IDC_READOUT_VALUES)->property("text").toString().isEmpty());
 
     Click(15, IDC_OUTPUT_BUTTON);
     ASSERT_TRUE(WaitFor(
