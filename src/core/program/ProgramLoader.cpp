@@ -21,7 +21,8 @@ constexpr int SWITCH_LINE = 3;
 constexpr char TITLE_MARK = '#';
 
 int LineNumber(long long count) {
-    return count < std::numeric_limits<int>::max() ? static_cast<int>(count) : std::numeric_limits<int>::max();
+    return count < std::numeric_limits<int>::max() ? static_cast<int>(count)
+                                                   : std::numeric_limits<int>::max();
 }
 
 // Where one field lies, for the rules that look at it.
@@ -39,10 +40,9 @@ public:
     void Field(std::string_view text, const FieldPlace& at) {
         // A first field of line 3 whose CR LF ends it counts as lying on line 4 and would not be
         // scanned; it is all the same the switch line an operator wrote ("Ur=1,Ul=0" on its own).
-        if (at.column == COLUMN_TIME && (at.countedLine == SWITCH_LINE || (at.line == SWITCH_LINE && at.endsLine))) {
+        if (at.column == COLUMN_TIME &&
+            (at.countedLine == SWITCH_LINE || (at.line == SWITCH_LINE && at.endsLine)))
             ScanDisplaySwitches(text, out_.switches);
-            out_.switchLineScanned = true;
-        }
         switch (at.column) {
         case COLUMN_TIME:
             time_ = ReadProgramWhole(text);
@@ -191,7 +191,6 @@ ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, c
         // Nothing of such a file reaches the page.
         out.title.clear();
         out.switches = {};
-        out.switchLineScanned = false;
         out.report = FormatText(NO_STEPS_FORMAT, {fileName});
     }
     return out;

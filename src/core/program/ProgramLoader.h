@@ -30,8 +30,7 @@ struct ProgramLoad {
     std::vector<ChartSample> steps;
     std::string title; // UTF-8; "" when the file names none
     DisplaySwitches switches;
-    bool switchLineScanned = false; // a third line's field was scanned: set the boxes from the switches
-    int startShift = 0;             // the first step's time in the file, taken off every step
+    int startShift = 0; // the first step's time in the file, taken off every step
     ProgramErrors errors;
     int voltLimitMax = 0; // largest limits among the steps, for the chart's scales
     int currLimitMax = 0;

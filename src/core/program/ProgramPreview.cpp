@@ -27,7 +27,8 @@ struct MinuteSums {
 
 } // namespace
 
-ProgramPreview BuildProgramPreview(const std::vector<ChartSample>& steps, std::optional<StampTime> startStamp) {
+ProgramPreview BuildProgramPreview(const std::vector<ChartSample>& steps,
+                                   std::optional<StampTime> startStamp) {
     ProgramPreview preview;
     if (steps.empty())
         return preview;
@@ -49,7 +50,8 @@ ProgramPreview BuildProgramPreview(const std::vector<ChartSample>& steps, std::o
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return steps[a].time < steps[b].time; });
 
-    preview.secondsRing.reserve(static_cast<std::size_t>(std::min<long long>(end - first + 1, SECONDS_RING_SIZE)));
+    preview.secondsRing.reserve(
+        static_cast<std::size_t>(std::min<long long>(end - first + 1, SECONDS_RING_SIZE)));
     preview.minutesList.reserve(static_cast<std::size_t>((end - first + 1) / SECONDS_PER_MINUTE + 1));
     int currLimit = 0;
     int voltLimit = 0;

@@ -33,7 +33,8 @@ struct ProgramPreview {
 // second the step of that time (the last in list order when several have it) replaces the held
 // values. Steps outside that span, which rows out of time order leave behind, are never reached.
 // startStamp is written into the entry for second 0. No steps give an empty preview.
-ProgramPreview BuildProgramPreview(const std::vector<ChartSample>& steps, std::optional<StampTime> startStamp);
+ProgramPreview BuildProgramPreview(const std::vector<ChartSample>& steps,
+                                   std::optional<StampTime> startStamp);
 
 // "Файл-задача: prog.csv", or "Файл-задача: prog.csv # Title" when the file has a title.
 std::string ProgramCaption(std::string_view fileName, std::string_view title);

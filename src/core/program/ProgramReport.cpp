@@ -69,8 +69,8 @@ std::string LineListText(const std::vector<int>& lines) {
     return text;
 }
 
-std::string ProgramReportText(std::string_view fileName, const ProgramErrors& errors, const ProgramLimits& limits,
-                              int startShift) {
+std::string ProgramReportText(std::string_view fileName, const ProgramErrors& errors,
+                              const ProgramLimits& limits, int startShift) {
     if (!errors.any() && startShift == 0)
         return {};
     std::string text = FormatText(REPORT_HEADER_FORMAT, {fileName});

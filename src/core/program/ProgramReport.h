@@ -13,14 +13,17 @@ namespace rir {
 
 inline constexpr std::string_view REPORT_HEADER_FORMAT = "Ошибки при чтении файла %s:\n";
 inline constexpr std::string_view DUPLICATE_MESSAGE = "Дубликат времени!";
-inline constexpr std::string_view CURR_ABOVE_FORMAT = "Лимит тока свыше максимального тока блока питания %s ампер.";
-inline constexpr std::string_view CURR_BELOW_FORMAT = "Лимит тока ниже минимального тока блока питания %s ампер.";
+inline constexpr std::string_view CURR_ABOVE_FORMAT =
+    "Лимит тока свыше максимального тока блока питания %s ампер.";
+inline constexpr std::string_view CURR_BELOW_FORMAT =
+    "Лимит тока ниже минимального тока блока питания %s ампер.";
 inline constexpr std::string_view VOLT_ABOVE_FORMAT =
     "Лимит напряжения свыше максимального напряжения блока питания %s вольт.";
 inline constexpr std::string_view VOLT_BELOW_FORMAT =
     "Лимит напряжения ниже минимального напряжения блока питания %s вольт.";
 // Rows beyond the longest program the station runs are dropped, as duplicates are.
-inline constexpr std::string_view BEYOND_END_FORMAT = "Время свыше максимальной длительности программы %s секунд.";
+inline constexpr std::string_view BEYOND_END_FORMAT =
+    "Время свыше максимальной длительности программы %s секунд.";
 inline constexpr std::string_view ONE_LINE_FORMAT = "%s Строка: %s\n";
 inline constexpr std::string_view MANY_LINES_FORMAT = "%s\nСтроки: %s\n";
 inline constexpr std::string_view SHIFT_FORMAT = "Старт времени не с нуля, сдвиг на %s секунд!";
@@ -62,7 +65,7 @@ std::string LimitValueText(int raw, int scale, bool trimZeros);
 std::string LineListText(const std::vector<int>& lines);
 
 // The report of a loaded file, or "" when there is nothing to report (no list and no shift).
-std::string ProgramReportText(std::string_view fileName, const ProgramErrors& errors, const ProgramLimits& limits,
-                              int startShift);
+std::string ProgramReportText(std::string_view fileName, const ProgramErrors& errors,
+                              const ProgramLimits& limits, int startShift);
 
 } // namespace rir
