@@ -25,13 +25,14 @@ constexpr ProgramLimits LIMITS = {3900, 1500, 50, 15, 100, 100};
 // A title, a heading, display switches, then one row per second with a current that wanders
 // between 1 and 13 A, a voltage limit of 12 or 24 V and the output switched now and then.
 std::string DayProgram(bool errors) {
-    std::string file = "#Суточная программа;;;\r\nВремя;Ток;Напряжение;Вкл\r\nUr=1,Ul=1,Ir=1,Il=1,Po=1;;;\r\n";
+    std::string file =
+        "#Суточная программа;;;\r\nВремя;Ток;Напряжение;Вкл\r\nUr=1,Ul=1,Ir=1,Il=1,Po=1;;;\r\n";
     file.reserve(std::size_t{24} * DAY_SECONDS);
     char row[64];
     for (int t = 0; t < DAY_SECONDS; ++t) {
         const int centiamps = errors && t % 10 == 0 ? 2000 : 100 + (t * 37) % 1200;
-        const int n = std::snprintf(row, sizeof row, "%d;%d,%02d;%s;%d\r\n", t, centiamps / 100, centiamps % 100,
-                                    t % 3600 < 1800 ? "12" : "24,5", t % 600 < 590 ? 1 : 0);
+        const int n = std::snprintf(row, sizeof row, "%d;%d,%02d;%s;%d\r\n", t, centiamps / 100,
+                                    centiamps % 100, t % 3600 < 1800 ? "12" : "24,5", t % 600 < 590 ? 1 : 0);
         file.append(row, static_cast<std::size_t>(n));
     }
     return file;
@@ -43,7 +44,8 @@ void BM_LoadDay(benchmark::State& state) {
         ProgramLoad load = LoadProgramFile(file, "day.csv", LIMITS);
         benchmark::DoNotOptimize(load.steps.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(file.size()));
 }
 BENCHMARK(BM_LoadDay)->ArgName("errors")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -97,7 +99,8 @@ void BM_LoadLargestFile(benchmark::State& state) {
         ProgramPreview preview = BuildProgramPreview(load.steps, StampTime{});
         benchmark::DoNotOptimize(preview.minutesList.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(file.size()));
 }
 BENCHMARK(BM_LoadLargestFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -20,6 +20,9 @@ constexpr int TITLE_LAST_LINE = 3;
 constexpr int SWITCH_LINE = 3;
 constexpr char TITLE_MARK = '#';
 
+static_assert(2LL * PROGRAM_VALUE_LIMIT <= std::numeric_limits<int>::max(),
+              "a time minus the start shift fits a step's time");
+
 int LineNumber(long long count) {
     return count < std::numeric_limits<int>::max() ? static_cast<int>(count)
                                                    : std::numeric_limits<int>::max();
@@ -66,8 +69,8 @@ public:
 
 private:
     void Row(int line) {
-        // Values are saturated far inside 32 bits, so neither the sum nor the shifted time can
-        // overflow in 64.
+        // Every value is saturated at PROGRAM_VALUE_LIMIT: the sum is taken in 64 bits, and a
+        // time minus the shift (two limits at most) still fits an int.
         const long long sum = static_cast<long long>(time_) + curr_ + volt_ + output_;
         if (sum <= 0)
             return; // a heading of words, a row of zeros
