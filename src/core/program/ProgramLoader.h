@@ -1,0 +1,48 @@
+// A program file read into steps: the bytes of a CSV file in Windows-1251 and the supply's
+// limits in, the steps, title, display switches, start shift, the problems found and the one
+// report about them out. Nothing here touches a page; the page applies the result.
+#pragma once
+
+#include "chart/ChartSample.h"
+#include "program/ProgramLimits.h"
+#include "program/ProgramReport.h"
+#include "program/ProgramValues.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rir {
+
+// A title longer than this is cut and marked.
+inline constexpr std::size_t PROGRAM_TITLE_LENGTH = 50;
+inline constexpr std::string_view TITLE_CUT_MARK = "...";
+
+// The four columns of a program row.
+enum ProgramColumn { COLUMN_TIME = 0, COLUMN_CURRENT = 1, COLUMN_VOLTAGE = 2, COLUMN_OUTPUT = 3 };
+
+struct ProgramLoad {
+    // At least one step was read: the page takes the program. Otherwise nothing is loaded, the
+    // page keeps what it had and shows the report (which then says that the file has no step).
+    bool loaded = false;
+    // In file order. Times are seconds after the start shift (the first step is at 0), limits
+    // raw and clamped into the supply's range; measured values 0, voltage regulation, no stamp.
+    std::vector<ChartSample> steps;
+    std::string title; // UTF-8; "" when the file names none
+    DisplaySwitches switches;
+    int startShift = 0; // the first step's time in the file, taken off every step
+    ProgramErrors errors;
+    int voltLimitMax = 0; // largest limits among the steps, for the chart's scales
+    int currLimitMax = 0;
+    std::string report; // the one message about the file; "" when there is nothing to say
+};
+
+// Reads a program file. Lines end with CR LF only; fields end at ";", at that CR LF or at the
+// end of the file, and any other CR or LF byte is dropped from a field. An empty field keeps
+// the column's value from the line before. A row becomes a step when its output field is there
+// and time + current + voltage + output is above 0. fileName (UTF-8, without folders) is for
+// the report. Any bytes are read to a clean result: fields and lines of any length, numbers
+// saturated, nothing read past the end.
+ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits);
+
+} // namespace rir
