@@ -65,6 +65,7 @@ std::unique_ptr<CMainDlg> OpenStation(const std::string& port, const fs::path& s
 }
 
 bool LogHas(CMainDlg& w, const QString& text) {
+    w.ApplyLog();
     return w.logEdit()->toPlainText().contains(text);
 }
 
