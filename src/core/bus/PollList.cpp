@@ -58,6 +58,10 @@ void SendBackToIdentification(PollEntry& entry) {
     entry.nextFunction = FC_MEASURE;
     entry.missCount = 0;
     entry.state = PollState::Unknown;
+    // Whatever answers at this address next is asked about its modules afresh: a supply
+    // without modules waits for that answer before it comes online, so one that had said
+    // "no modules" before it went away would otherwise never come back.
+    entry.moduleDataAllowed = true;
 }
 
 void ClearMisses(PollEntry& entry) {

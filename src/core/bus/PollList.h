@@ -103,7 +103,8 @@ std::size_t LiveEntryCount(const PollList& list);
 int NextPollFunction(PollEntry& entry);
 // True on the miss that makes the supply count as gone (the entry is back to identification).
 bool CountMiss(PollEntry& entry);
-// The supply counts as gone: it is asked to identify itself again before anything else.
+// The supply counts as gone: it is asked to identify itself again before anything else, and
+// about its modules after that.
 void SendBackToIdentification(PollEntry& entry);
 void ClearMisses(PollEntry& entry);
 

@@ -26,8 +26,9 @@ public:
     int failOpens = 0;        // refuse this many opens first
     bool refuseOpens = false; // refuse every open while set (a port that is away)
     PortError openError{PortErrorKind::NotFound, "No such file or directory"};
-    bool readsFail = false;  // every read of the open port fails (the adapter was pulled)
-    bool writesFail = false; // every write of the open port fails
+    bool readsFail = false;      // every read of the open port fails (the adapter was pulled)
+    int bytesBeforeFailure = -1; // when 0 or more: reads fail after this many more bytes
+    bool writesFail = false;     // every write of the open port fails
     PortError ioError{PortErrorKind::Removed, "Input/output error"};
 
     bool Open(const std::string& path) override {
@@ -61,6 +62,10 @@ public:
             }
             pendingRequest_.clear();
         }
+        if (bytesBeforeFailure == 0) {
+            readsFail = true;
+            bytesBeforeFailure = -1;
+        }
         if (readsFail) {
             pending_.clear();
             lastError_ = ioError;
@@ -70,6 +75,8 @@ public:
             return {ReadStatus::Timeout, 0};
         const std::uint8_t b = pending_.front();
         pending_.pop_front();
+        if (bytesBeforeFailure > 0)
+            --bytesBeforeFailure;
         return {ReadStatus::Byte, b};
     }
     bool WriteBytes(std::uint32_t value, int count) override {
