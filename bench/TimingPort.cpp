@@ -6,12 +6,12 @@ TimingPort::~TimingPort() {
     Finish();
 }
 
-std::optional<std::uint8_t> TimingPort::ReadByte() {
-    const auto b = port_.ReadByte();
+ReadResult TimingPort::ReadByte() {
+    const ReadResult b = port_.ReadByte();
     const auto now = PortCycle::Clock::now();
     if (phase_ == Phase::Writing)
         phase_ = Phase::Reading;
-    if (b) {
+    if (b.status == ReadStatus::Byte) {
         if (current_.bytes == 0)
             current_.firstByte = now;
         current_.lastByte = now;
@@ -22,16 +22,17 @@ std::optional<std::uint8_t> TimingPort::ReadByte() {
     return b;
 }
 
-void TimingPort::WriteBytes(std::uint32_t value, int count) {
+bool TimingPort::WriteBytes(std::uint32_t value, int count) {
     if (phase_ != Phase::Writing) {
         Finish();
         current_ = PortCycle{};
         current_.writeStart = PortCycle::Clock::now();
         phase_ = Phase::Writing;
     }
-    port_.WriteBytes(value, count);
+    const bool written = port_.WriteBytes(value, count);
     current_.requestBytes += count;
     current_.writeEnd = PortCycle::Clock::now();
+    return written;
 }
 
 void TimingPort::Close() {

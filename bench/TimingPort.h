@@ -31,9 +31,10 @@ public:
     bool Open(const std::string& path) override { return port_.Open(path); }
     void Configure(const LineSettings& settings) override { port_.Configure(settings); }
     void SetReadTimeout(int totalMs, int intervalMs) override { port_.SetReadTimeout(totalMs, intervalMs); }
-    std::optional<std::uint8_t> ReadByte() override;
-    void WriteBytes(std::uint32_t value, int count) override;
+    ReadResult ReadByte() override;
+    bool WriteBytes(std::uint32_t value, int count) override;
     void Close() override;
+    PortError lastError() const override { return port_.lastError(); }
 
 private:
     enum class Phase { Idle, Writing, Reading };

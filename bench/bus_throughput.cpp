@@ -137,6 +137,7 @@ void Drive(Run& run, const RunOptions& options) {
     state.asciiMode = false;
     state.rs232Mode = false;
     BusShared shared;
+    shared.portList = {sim.slavePath()};
     for (int a = 1; a <= run.supplies; ++a)
         AddEntry(shared.pollList, a, 0);
     // Fully known supplies: the polls alternate between measurements and module data.
@@ -147,7 +148,7 @@ void Drive(Run& run, const RunOptions& options) {
     std::vector<PortCycle>& portCycles = run.port;
 
     QtBusThread thread;
-    thread.Start(state, shared, eStart, notes, {sim.slavePath()},
+    thread.Start(state, shared, eStart, notes,
                  [&portCycles] { return std::make_unique<TimingPort>(portCycles); });
 
     const auto warmup =

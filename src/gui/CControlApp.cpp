@@ -26,6 +26,7 @@ CControlApp::CControlApp(int& argc, char** argv) : QApplication(argc, argv) {
 int CControlApp::Run() {
     CMainDlg window(DiscoverPorts(), DefaultProfilePath(applicationName().toStdString()),
                     [] { return std::make_unique<QtSerialPort>(); });
+    window.setPortDiscovery(DiscoverPorts);
     if (!window.Initialise())
         return 0; // no serial port: the operator has been told
     StopSignals stopSignals;

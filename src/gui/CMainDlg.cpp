@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -38,11 +40,17 @@ void ShowCheck(QAction* a, bool checked) {
 CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path settingsFile,
                    QtBusThread::PortFactory portFactory, QWidget* parent)
     : QMainWindow(parent), settingsFile_(std::move(settingsFile)), portFactory_(std::move(portFactory)),
-      notifier_(this), statsTimer_(new QTimer(this)), client_(new QWidget(this)),
-      tabs_(new TabControl(client_)), log_(new QPlainTextEdit(client_)) {
+      notifier_(this), statsTimer_(new QTimer(this)), logTimer_(new QTimer(this)), client_(new QWidget(this)),
+      tabs_(new TabControl(client_)), log_(new QPlainTextEdit(client_)), status_(new QLabel(this)) {
     setWindowTitle(QString::fromUtf8(WINDOW_TITLE));
     setMinimumSize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
     setCentralWidget(client_);
+    // Below the client area, which keeps its layout: the status bar takes its own height.
+    status_->setObjectName(QStringLiteral("statusLine"));
+    status_->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(status_, 1);
+    logTimer_->setSingleShot(true);
+    connect(logTimer_, &QTimer::timeout, this, &CMainDlg::ApplyLog);
     log_->setObjectName(QStringLiteral("edit%1").arg(IDC_LOG_EDIT));
     log_->setReadOnly(true);
     // Nobody can undo in a read-only box, and every appended or dropped line would otherwise
@@ -59,6 +67,15 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
         popups_.push_back(menu);
         RebuildPopup(menu, popup);
         shownPopupStructure_.push_back(popup.structureRevision);
+    }
+    // An adapter plugged in while the station runs appears when the operator opens the menu.
+    if (static_cast<std::size_t>(POPUP_PORT) < popups_.size()) {
+        connect(popups_[POPUP_PORT], &QMenu::aboutToShow, this, [this] {
+            if (!discoverPorts_)
+                return;
+            station_->PortsFound(discoverPorts_());
+            MenuChanged();
+        });
     }
     const MenuItem& about = station_->menu().aboutItem();
     QAction* aboutAction = menuBar()->addAction(QString::fromStdString(about.text));
@@ -83,8 +100,7 @@ bool CMainDlg::Initialise() {
     restored_ = ReadSettings(store);
     const bool ok = station_->Start(&restored_);
     if (ok) {
-        busThread_.Start(station_->bus(), station_->shared(), station_->eStart(), notifier_,
-                         station_->portList(), portFactory_);
+        busThread_.Start(station_->bus(), station_->shared(), station_->eStart(), notifier_, portFactory_);
     }
     statsTimer_->start(STATS_TIMER_MS);
     return ok;
@@ -231,6 +247,18 @@ void CMainDlg::LogChanged() {
     log_->setVisible(eventLog_.logToScreen());
     if (!eventLog_.logToScreen())
         return; // the delta waits: showing the box again starts from the whole text
+    if (!logTimer_->isActive())
+        logTimer_->start(LOG_REPAINT_MS);
+}
+
+void CMainDlg::StatusChanged() {
+    status_->setText(QString::fromStdString(station_->statusText()));
+}
+
+void CMainDlg::ApplyLog() {
+    logTimer_->stop();
+    if (!eventLog_.logToScreen())
+        return;
     const ScreenDelta delta = eventLog_.takeScreenDelta();
     if (delta.empty())
         return;

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "app/Station.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QTimer;
@@ -29,6 +31,10 @@ class TabControl;
 
 inline constexpr int IDC_LOG_EDIT = 1000;
 inline constexpr int IDC_TAB_CONTROL = 1002;
+// The log box takes what the station logged at most this often: on a busy bus it would
+// otherwise repaint for every line, dozens of times a second. Lines are never lost or reordered,
+// only applied together.
+inline constexpr int LOG_REPAINT_MS = 50;
 
 class CMainDlg : public QMainWindow, public StationListener, public Prompts {
     Q_OBJECT
@@ -45,10 +51,18 @@ public:
     // Shows the window at its restored place and in its restored state.
     void ShowRestored();
 
+    // Where the port menu looks for ports each time it opens (none: it keeps what it has).
+    using PortDiscovery = std::function<std::vector<std::string>()>;
+    void setPortDiscovery(PortDiscovery discover) { discoverPorts_ = std::move(discover); }
+
     Station& station() { return *station_; }
     CDevicePage* viewOf(const DevicePage* page) const;
     TabControl* tabControl() const { return tabs_; }
+    // The log box; what the station logged reaches it within LOG_REPAINT_MS, or at once
+    // through ApplyLog.
     QPlainTextEdit* logEdit() const { return log_; }
+    void ApplyLog();
+    QLabel* statusLine() const { return status_; }
     QAction* action(int id) const;
 
     // StationListener
@@ -59,6 +73,7 @@ public:
     void MenuChanged() override;
     void LogChanged() override;
     void LayoutChanged() override;
+    void StatusChanged() override;
 
     // Prompts
     void Message(const std::string& text) override;
@@ -84,9 +99,12 @@ private:
     QtBusNotifier notifier_;
     QtBusThread busThread_;
     QTimer* statsTimer_;
+    QTimer* logTimer_;
     QWidget* client_;
     TabControl* tabs_;
     QPlainTextEdit* log_;
+    QLabel* status_;
+    PortDiscovery discoverPorts_;
     std::vector<QMenu*> popups_;
     std::map<int, QAction*> actions_;
     std::map<const DevicePage*, CDevicePage*> pageViews_;

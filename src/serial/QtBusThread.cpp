@@ -11,18 +11,18 @@ QtBusThread::~QtBusThread() {
 }
 
 void QtBusThread::Start(BusState& state, BusShared& shared, AutoResetEvent& eStart, BusNotifier& notifier,
-                        std::vector<std::string> portList, PortFactory makePort) {
+                        PortFactory makePort) {
     if (thread_)
         return;
     eStart_ = &eStart;
-    thread_.reset(QThread::create([&state, &shared, &eStart, &notifier, ports = std::move(portList),
-                                   makePort = std::move(makePort)]() mutable {
-        std::unique_ptr<SerialPort> port = makePort();
-        if (!port)
-            return;
-        BusContext context{state, shared, eStart, notifier, *port, std::move(ports), nullptr};
-        BusThreadProc(context);
-    }));
+    thread_.reset(
+        QThread::create([&state, &shared, &eStart, &notifier, makePort = std::move(makePort)]() mutable {
+            std::unique_ptr<SerialPort> port = makePort();
+            if (!port)
+                return;
+            BusContext context{state, shared, eStart, notifier, *port, nullptr};
+            BusThreadProc(context);
+        }));
     thread_->setObjectName(QStringLiteral("bus"));
     thread_->start();
 }

@@ -24,8 +24,9 @@ public:
     QtBusThread& operator=(const QtBusThread&) = delete;
 
     // Starts BusThreadProc once; later calls do nothing.
+    // The port names come from shared.portList.
     void Start(BusState& state, BusShared& shared, AutoResetEvent& eStart, BusNotifier& notifier,
-               std::vector<std::string> portList, PortFactory makePort);
+               PortFactory makePort);
     // Asks the thread to end and waits for it; used at process exit and by tests.
     void Stop();
     bool Running() const;

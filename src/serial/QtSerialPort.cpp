@@ -2,12 +2,38 @@
 
 #include <QSerialPort>
 
+#include <cerrno>
+#include <cstring>
+
+#if defined(Q_OS_UNIX)
+#include <poll.h>
+#include <unistd.h>
+#endif
+
 namespace rir {
 
 namespace {
 // Writes go out at once at any speed the station uses; this only guards against a line that
 // never drains (a hung adapter), so the bus thread cannot block for good.
 constexpr int WRITE_GUARD_MS = 2000;
+
+std::string SystemText(const QSerialPort& port) {
+    return port.errorString().toStdString();
+}
+
+// Qt says "permission" both for a port the user may not open and for one that another
+// program holds (its lock file, or the exclusive-use flag of a terminal). Only the first can
+// be mended by the operator's group membership, so they are told apart here.
+PortErrorKind PermissionKind(const std::string& path) {
+#if defined(Q_OS_UNIX)
+    if (::access(path.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM))
+        return PortErrorKind::NoPermission;
+    return PortErrorKind::Busy;
+#else
+    (void)path;
+    return PortErrorKind::NoPermission;
+#endif
+}
 } // namespace
 
 QtSerialPort::QtSerialPort() = default;
@@ -18,13 +44,25 @@ QtSerialPort::~QtSerialPort() {
 
 bool QtSerialPort::Open(const std::string& path) {
     Close();
+    path_ = path;
     port_ = std::make_unique<QSerialPort>();
     port_->setPortName(QString::fromStdString(path));
-    if (!port_->open(QIODevice::ReadWrite)) {
-        port_.reset();
-        return false;
+    if (port_->open(QIODevice::ReadWrite))
+        return true;
+    PortError error{PortErrorKind::Other, SystemText(*port_)};
+    switch (port_->error()) {
+    case QSerialPort::DeviceNotFoundError:
+        error.kind = PortErrorKind::NotFound;
+        break;
+    case QSerialPort::PermissionError:
+        error.kind = PermissionKind(path);
+        break;
+    default:
+        break;
     }
-    return true;
+    lastError_ = error;
+    port_.reset();
+    return false;
 }
 
 void QtSerialPort::Configure(const LineSettings& s) {
@@ -45,25 +83,81 @@ void QtSerialPort::SetReadTimeout(int totalMs, int /*intervalMs*/) {
     readTimeoutMs_ = totalMs;
 }
 
-std::optional<std::uint8_t> QtSerialPort::ReadByte() {
-    if (!port_)
-        return std::nullopt;
-    if (port_->bytesAvailable() <= 0 && !port_->waitForReadyRead(readTimeoutMs_))
-        return std::nullopt;
+bool QtSerialPort::HungUp() {
+#if defined(Q_OS_UNIX)
+    // A pseudo-terminal whose other side has closed, or an adapter that was pulled, polls as
+    // hung up for good; reading it fails at once. Qt may report that as an instant time-out,
+    // and treating it as one made the station spin through "no reply" cycles for ever.
+    pollfd pfd{static_cast<int>(port_->handle()), POLLIN, 0};
+    if (::poll(&pfd, 1, 0) <= 0 || (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0)
+        return false;
     char c = 0;
-    if (port_->read(&c, 1) != 1)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(c);
+    const ssize_t n = ::read(pfd.fd, &c, 1);
+    const std::string why = n < 0 ? std::strerror(errno) : "the line hung up";
+    lastError_ = {PortErrorKind::Removed, why + ((pfd.revents & POLLHUP) != 0 ? ", POLLHUP" : "")};
+    return true;
+#else
+    return false;
+#endif
 }
 
-void QtSerialPort::WriteBytes(std::uint32_t value, int count) {
-    if (!port_ || count <= 0 || count > 4)
-        return;
+bool QtSerialPort::Failed() {
+    if (!HungUp()) {
+        const QSerialPort::SerialPortError code = port_->error();
+        const PortErrorKind kind = code == QSerialPort::PermissionError       ? PermissionKind(path_)
+                                   : code == QSerialPort::DeviceNotFoundError ? PortErrorKind::NotFound
+                                                                              : PortErrorKind::Removed;
+        lastError_ = {kind, SystemText(*port_)};
+    }
+    port_->clearError();
+    return false;
+}
+
+ReadResult QtSerialPort::ReadByte() {
+    if (!port_) {
+        lastError_ = {PortErrorKind::Other, "the port is not open"};
+        return {ReadStatus::Failed, 0};
+    }
+    if (port_->bytesAvailable() <= 0 && !port_->waitForReadyRead(readTimeoutMs_)) {
+        const QSerialPort::SerialPortError code = port_->error();
+        if ((code == QSerialPort::TimeoutError || code == QSerialPort::NoError) && !HungUp()) {
+            port_->clearError();
+            return {ReadStatus::Timeout, 0};
+        }
+        Failed();
+        return {ReadStatus::Failed, 0};
+    }
+    char c = 0;
+    if (port_->read(&c, 1) != 1) {
+        Failed();
+        return {ReadStatus::Failed, 0};
+    }
+    return {ReadStatus::Byte, static_cast<std::uint8_t>(c)};
+}
+
+bool QtSerialPort::WriteBytes(std::uint32_t value, int count) {
+    if (!port_) {
+        lastError_ = {PortErrorKind::Other, "the port is not open"};
+        return false;
+    }
+    if (count <= 0 || count > 4)
+        return true; // nothing to write
     char bytes[4];
     for (int i = 0; i < count; ++i)
         bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    if (port_->write(bytes, count) == count)
-        port_->waitForBytesWritten(WRITE_GUARD_MS);
+    if (port_->write(bytes, count) != count)
+        return Failed();
+    if (!port_->waitForBytesWritten(WRITE_GUARD_MS)) {
+        // Written into the port's buffer but not drained: a time-out on a line that is only
+        // slow is no failure; anything else (a hung-up line, a write error) is.
+        const QSerialPort::SerialPortError code = port_->error();
+        if (code != QSerialPort::TimeoutError && code != QSerialPort::NoError)
+            return Failed();
+        if (HungUp())
+            return false;
+        port_->clearError();
+    }
+    return true;
 }
 
 void QtSerialPort::Close() {

@@ -19,13 +19,21 @@ public:
     bool Open(const std::string& path) override;
     void Configure(const LineSettings& settings) override;
     void SetReadTimeout(int totalMs, int intervalMs) override;
-    std::optional<std::uint8_t> ReadByte() override;
-    void WriteBytes(std::uint32_t value, int count) override;
+    ReadResult ReadByte() override;
+    bool WriteBytes(std::uint32_t value, int count) override;
     void Close() override;
+    PortError lastError() const override { return lastError_; }
 
 private:
+    // Records why the open port failed; always returns false.
+    bool Failed();
+    // Whether the line has hung up (its peer or its device is gone) although no call said so.
+    bool HungUp();
+
     std::unique_ptr<QSerialPort> port_;
+    std::string path_;
     int readTimeoutMs_ = 50;
+    PortError lastError_;
 };
 
 } // namespace rir

@@ -69,7 +69,7 @@ struct LiveBus {
         for (int a : addresses)
             s.tabSections.push_back({"#" + std::to_string(a), a, 0});
         station->Start(&s);
-        thread.Start(station->bus(), station->shared(), station->eStart(), notes, station->portList(),
+        thread.Start(station->bus(), station->shared(), station->eStart(), notes,
                      [] { return std::make_unique<QtSerialPort>(); });
     }
     ~LiveBus() { thread.Stop(); }

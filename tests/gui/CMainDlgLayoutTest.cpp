@@ -98,6 +98,7 @@ TEST_F(MainLayoutTest, LogBoxShowsTheStationsLinesReadOnly) {
     // The bus thread's notice comes through the event loop, after it.
     std::vector<std::string> expected = linesAtInitialise;
     expected.push_back("Поток работы с com-портами запущен. Протокол: MODBUS-ASCII");
+    expected.push_back(Refused("COM1"));
     EXPECT_EQ(LogLines(), expected);
 
     // One paragraph per logged line: the CR LF ends must not leave empty lines between them.
@@ -138,6 +139,7 @@ TEST_F(MainLayoutTest, LogBoxStaysScrolledToTheNewestLine) {
     QScrollBar* bar = window->logEdit()->verticalScrollBar();
     for (int i = 0; i < 30; ++i)
         window->action(1000 + i % 2)->trigger();
+    window->ApplyLog();
     EXPECT_GT(bar->maximum(), 0) << "the box should overflow";
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_EQ(LastLogLine(), "Смена активного порта на: COM4");
@@ -185,7 +187,10 @@ TEST_F(MainLayoutTest, ClosingSavesTheSettingsAndTheNextStartRestoresThem) {
     ASSERT_TRUE(Start());
     ASSERT_FALSE(linesAtInitialise.empty());
     EXPECT_EQ(linesAtInitialise.back(), "Найдено 2 com-порта. Используем: COM4");
-    EXPECT_EQ(LastLogLine(), "Поток работы с com-портами запущен. Протокол: MODBUS-RTU");
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Поток работы с com-портами запущен. Протокол: MODBUS-RTU");
+    EXPECT_EQ(lines.back(), Refused("COM4"));
     EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"#15", "#5", "#5_2"}));
     EXPECT_EQ(window->tabControl()->currentIndex(), 0);
     EXPECT_TRUE(View(15, 0)->isVisible());

@@ -1,5 +1,6 @@
 // A started main window for widget tests: two ports, a settings file in a fresh directory, and a
-// bus thread whose port never opens, so it only retries quietly and never posts a reply.
+// bus thread whose port never opens: it says so once per port it is given and then only retries
+// quietly, never posting a reply.
 #pragma once
 
 #include "CDevicePage.h"
@@ -30,9 +31,10 @@ public:
     bool Open(const std::string&) override { return false; }
     void Configure(const LineSettings&) override {}
     void SetReadTimeout(int, int) override {}
-    std::optional<std::uint8_t> ReadByte() override { return std::nullopt; }
-    void WriteBytes(std::uint32_t, int) override {}
+    ReadResult ReadByte() override { return {}; }
+    bool WriteBytes(std::uint32_t, int) override { return false; }
     void Close() override {}
+    PortError lastError() const override { return {PortErrorKind::NotFound, "No such file or directory"}; }
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -42,8 +44,9 @@ protected:
     }
 
     // Makes the window, starts it as the application does and shows it, then waits for the bus
-    // thread's first notice to reach the log, so no line arrives later unasked. False when the
-    // station refused to start (no port) or the notice never came.
+    // thread's notices (it runs, the first port will not open) to reach the log, so no line
+    // arrives later unasked. False when the station refused to start (no port) or the notices
+    // never came.
     bool Start(std::vector<std::string> ports = {"COM1", "COM4"}) {
         window.reset();
         window = std::make_unique<CMainDlg>(std::move(ports), settingsFile(),
@@ -53,9 +56,14 @@ protected:
         if (!started)
             return false;
         window->show();
-        return WaitFor([this] {
-            return window->isVisible() && !window->centralWidget()->size().isEmpty() &&
-                   LastLogLine().starts_with(BUS_THREAD_STARTED);
+        Station& station = window->station();
+        const std::string refused =
+            "Порт " + station.portList()[station.bus().portIndex] + " не открывается: ";
+        return WaitFor([this, &refused] {
+            const auto lines = LogLines();
+            return window->isVisible() && !window->centralWidget()->size().isEmpty() && lines.size() >= 2 &&
+                   lines[lines.size() - 2].starts_with(BUS_THREAD_STARTED) &&
+                   lines.back().starts_with(refused);
         });
     }
 
@@ -122,6 +130,7 @@ protected:
     // (and so fails any comparison with a logged text).
     std::vector<std::string> LogLines() const {
         static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d "));
+        window->ApplyLog();
         QStringList lines = window->logEdit()->toPlainText().split(QLatin1Char('\n'));
         if (!lines.isEmpty() && lines.back().isEmpty())
             lines.removeLast(); // the empty piece after the last line end
@@ -139,6 +148,11 @@ protected:
     }
 
     static constexpr const char* BUS_THREAD_STARTED = "Поток работы с com-портами запущен. Протокол: ";
+    // The fixture's port never opens; the station says so once, with the reason.
+    static std::string Refused(const std::string& port) {
+        return "Порт " + port +
+               " не открывается: порт не найден (No such file or directory). Повторяем попытки раз в секунду";
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<CMainDlg> window;

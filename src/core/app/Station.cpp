@@ -14,6 +14,7 @@ Station::Station(std::vector<std::string> portList, Prompts& prompts, StationLis
         portList_.resize(MAX_PORT_ITEMS);
     for (std::size_t i = 0; i < portList_.size(); ++i)
         menu_.AppendPortItem(static_cast<int>(i), portList_[i]);
+    shared_.portList = portList_; // the bus thread's copy, before the thread exists
     log_.setAsciiFlag([this] { return bus_.asciiMode.load(); });
 }
 
@@ -55,6 +56,12 @@ void Station::NoteLayout() {
         Flush();
 }
 
+void Station::NoteStatus() {
+    pending_.status = true;
+    if (batchDepth_ == 0)
+        Flush();
+}
+
 void Station::Flush() {
     // Taken first: a listener may call back into the station.
     const PendingChanges changes = std::exchange(pending_, PendingChanges{});
@@ -68,6 +75,8 @@ void Station::Flush() {
         listener_.MenuChanged();
     if (changes.log)
         listener_.LogChanged();
+    if (changes.status)
+        listener_.StatusChanged();
 }
 
 void Station::LogLine(int index, const std::string& text) {
@@ -97,6 +106,7 @@ bool Station::Start(const StoredSettings* stored) {
         LogLine(0, "Com-портов не найдено!");
     }
     NoteMenu();
+    RefreshStatus();
     return havePorts;
 }
 
@@ -124,9 +134,7 @@ bool Station::OnCommand(int id) {
     }
     switch (id) {
     case ID_MENU_START_STOP:
-        pollingRunning_ = !pollingRunning_;
-        if (pollingRunning_)
-            eStart_.Set();
+        TogglePolling();
         return true;
     case ID_MENU_RTU:
     case ID_MENU_ASCII:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/EventLog.h"
+#include "app/LinkStatus.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
 #include "app/Prompts.h"
@@ -36,6 +37,9 @@ public:
     virtual void MenuChanged() = 0;
     virtual void LogChanged() = 0;
     virtual void LayoutChanged() = 0;
+    // The status line's text changed (at most a few times a second). Views without a status
+    // line need not listen.
+    virtual void StatusChanged() {}
 };
 
 inline constexpr const char* MSG_NO_PORTS = "В компьютере отсутствуют COM-порты! Программа будет закрыта.";
@@ -45,6 +49,8 @@ inline constexpr int FIRST_RUN_ADDRESS = 15;
 // The statistics timer counts tenths of a second (the request rate's divisor).
 inline constexpr int STATS_TIMER_MS = 100;
 inline constexpr int TIMER_TICKS_PER_SECOND = 1000 / STATS_TIMER_MS;
+// The status line's counters are brought up to date twice a second; its state at once.
+inline constexpr int STATUS_REFRESH_TICKS = TIMER_TICKS_PER_SECOND / 2;
 
 // The station carries out what the pages' commands decide (the PageCommandSink side lives in
 // StationCommands.cpp).
@@ -64,10 +70,11 @@ public:
     // After the settings are saved: logs the exit and closes the log file.
     void Shutdown();
 
-    void OnTimer() { ++bus_.timerTicks; }
     // Runs the one-second ticks of the pages that fell due by `now` (a monotonic time the window
     // reads); called from the statistics timer, so a held-up window catches up in order.
     void OnPageTicks(MonoTime now);
+    // The statistics timer's tick (every STATS_TIMER_MS).
+    void OnTimer();
     // A menu command; true when handled here ("Выход" and "О программе" are the window's).
     bool OnCommand(int id);
     void OnResize(int clientWidth, int clientHeight);
@@ -77,6 +84,9 @@ public:
     // its limit edits (editId). Nothing for a page that is no longer there.
     void OnPageCommand(int address, int channel, int id);
     void OnPageEnter(int address, int channel, int editId);
+    // The ports the system lists now (the port menu is about to open): names not yet in the
+    // menu are appended to it, so the ports already there keep their places and ids.
+    void PortsFound(const std::vector<std::string>& found);
 
     // Device tabs.
     void AddDevice(int address, int channel);
@@ -95,6 +105,8 @@ public:
     bool pollingRunning() const { return pollingRunning_; }
     const std::vector<std::string>& portList() const { return portList_; }
     EventLog& log() { return log_; }
+    const LinkStatus& link() const { return link_; }
+    const std::string& statusText() const { return statusText_; }
 
     // The structures shared with the bus thread.
     BusState& bus() { return bus_; }
@@ -121,18 +133,21 @@ private:
         bool menu = false;
         bool log = false;
         bool layout = false;
+        bool status = false;
     };
     void NotePageChanged(DevicePage& page);
     void NoteTabs();
     void NoteMenu();
     void NoteLog();
     void NoteLayout();
+    void NoteStatus();
     void Flush();
 
     void RestoreSettings(const StoredSettings& s);
     void SelectPort(int index);
     void SelectSpeed(int menuId);
     void SelectProtocol(int menuId);
+    void RequestReopen();
     void ToggleLogToScreen();
     void ToggleLogToFile();
     void RenewDeviceChecks();
@@ -147,6 +162,14 @@ private:
     void ApplyPageOperations(DevicePage& decoded, const std::vector<PageOperation>& operations);
     void CountPageMiss(DevicePage* page);
     void LogValues(std::string line, const std::vector<int>& values);
+    // Gives the bus thread its next go-ahead while polling runs.
+    void ReleaseNextCycle();
+
+    // The link: the port's notes, start/stop and the status line.
+    void OnPortEvent(int note);
+    void AllPagesOffline();
+    void TogglePolling();
+    void RefreshStatus();
 
     // Page commands.
     void FinishPageCommand(int address, int channel, PageCommandResult result);
@@ -166,6 +189,16 @@ private:
     BusShared shared_;
     AutoResetEvent eStart_{true};
     bool pollingRunning_ = false;
+    // A go-ahead is out and its cycle's end not yet digested (the event is created signalled).
+    // Resuming polling then must not give another: the bus thread would start the next cycle,
+    // and empty the reply buffer, before the running cycle's reply has been read.
+    bool cycleUnderWay_ = true;
+
+    LinkStatus link_;
+    std::string statusText_;
+    int ticks_ = 0;
+    int replies_ = 0;             // valid replies since the port opened
+    int repliesAtLastSecond_ = 0; // replies_ at the last whole second
 
     std::vector<std::unique_ptr<DevicePage>> pages_;
     int selected_ = -1;

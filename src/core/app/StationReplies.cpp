@@ -23,6 +23,8 @@ void Station::OnBusReply(int wParam, int lParam) {
             LogLine(0, text);
         } else if (lParam == NOTE_EMPTY_LIST) {
             LogLine(MSG_NO_DEVICES, "");
+        } else if (lParam == NOTE_PORT_OPENED || lParam == NOTE_PORT_LOST || lParam == NOTE_PORT_REFUSED) {
+            OnPortEvent(lParam);
         }
         return;
     }
@@ -87,8 +89,10 @@ void Station::DigestReply() {
     case ReplyKind::MalformedAscii:
         LogLine(0, "ASCII, считали неправильные данные (" + std::to_string(reply.rawCount) +
                        " байт), игнорируем");
+        ++link_.badReplies; // noise on an ASCII line shows here rather than as a checksum
         break;
     case ReplyKind::NoReply:
+        ++link_.misses;
         // Counted like any missing reply, so a dead line greys the page, on a point-to-point
         // line too (its marker is the function code alone).
         LogLine(0, "Устройство " + std::to_string(reply.address) + " не ответило (ф. " +
@@ -96,24 +100,33 @@ void Station::DigestReply() {
         CountPageMiss(page);
         break;
     case ReplyKind::BadChecksum:
+        ++link_.badReplies;
         LogValues("Считали данные от устройства, но неверная контрольная сумма!", reply.values);
         CountPageMiss(page);
         break;
     case ReplyKind::Short:
+        ++link_.misses;
         LogValues("Считали неполные данные от устройства #" + std::to_string(reply.address) + ", игнорируем:",
                   raw);
         CountPageMiss(page);
         break;
     case ReplyKind::NoPage:
+        ++replies_;
         LogLine(0, "Нету панельки для устройства #" + std::to_string(reply.values[0]));
         break;
     case ReplyKind::Valid:
         DecodeValid(framing, *page, reply);
         break;
     }
+    ReleaseNextCycle();
+}
 
-    if (pollingRunning_)
+void Station::ReleaseNextCycle() {
+    cycleUnderWay_ = false;
+    if (pollingRunning_) {
+        cycleUnderWay_ = true;
         eStart_.Set();
+    }
 }
 
 void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& reply) {
@@ -122,7 +135,10 @@ void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& r
     const int channel = page.state.channel;
     DecodeContext context{bus_, shared_, framing};
     const DecodeOutcome outcome = DecodeReply(context, page, values);
-    if (outcome.result != DecodeResult::Malformed) {
+    if (outcome.result == DecodeResult::Malformed) {
+        ++link_.misses;
+    } else {
+        ++replies_;
         // Only a reply that could be read proves the supply is there: a run of short replies
         // must still add up to a disconnection.
         WithEntry(shared_, address, channel, [](PollEntry& e) {
@@ -177,8 +193,12 @@ void Station::ApplyPageOperations(DevicePage& decoded, const std::vector<PageOpe
             DeleteDevice(op.address, 1);
             break;
         case PageOperation::Kind::Reidentify: {
+            // One identification per supply waits at most: a supply that answers everything
+            // with exception 5 would otherwise add one for every reply, for as long as it runs.
             const int request[] = {op.address, FC_IDENTIFY, op.data};
-            EnqueueCommand(shared_, request);
+            std::lock_guard<BusLock> hold(shared_.lock);
+            if (!HasQueuedCommand(shared_.requestQueue, op.address, FC_IDENTIFY))
+                AppendCommand(shared_.requestQueue, request);
             break;
         }
         }

@@ -1,6 +1,8 @@
 // Device tabs, their menu items and poll entries, and the port, speed and protocol commands.
 #include "app/Station.h"
 
+#include "bus/BusThread.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -143,8 +145,31 @@ void Station::SelectPort(int index) {
         menu_.SetChecked(ID_PORT_FIRST + static_cast<int>(i), static_cast<int>(i) == index);
     bus_.portIndex = static_cast<std::uint8_t>(index);
     LogLine(0, "Смена активного порта на: " + portList_[static_cast<std::size_t>(index)]);
-    bus_.reopenRequested = true;
+    RequestReopen();
     NoteMenu();
+}
+
+void Station::RequestReopen() {
+    // Between two cycles, or at once when the bus thread is waiting to retry a port that is away.
+    rir::RequestReopen(bus_, eStart_);
+}
+
+void Station::PortsFound(const std::vector<std::string>& found) {
+    const NotifyBatch batch(*this);
+    for (const std::string& name : found) {
+        if (name.empty() || std::find(portList_.begin(), portList_.end(), name) != portList_.end())
+            continue;
+        if (portList_.size() >= static_cast<std::size_t>(MAX_PORT_ITEMS))
+            break; // the port ids must stay below the device ids
+        portList_.push_back(name);
+        {
+            std::lock_guard<BusLock> hold(shared_.lock);
+            shared_.portList.push_back(name);
+        }
+        menu_.AppendPortItem(static_cast<int>(portList_.size()) - 1, name);
+        LogLine(0, FillIn(LOG_PORT_FOUND, {name}));
+        NoteMenu();
+    }
 }
 
 void Station::SelectSpeed(int menuId) {
@@ -162,7 +187,7 @@ void Station::SelectSpeed(int menuId) {
     if (wasChecked)
         return;
     bus_.speedIndex = row;
-    bus_.reopenRequested = true;
+    RequestReopen();
     LogLine(0, "Смена скорости порта на " + std::to_string(SpeedTable[static_cast<std::size_t>(row)].baud) +
                    " бод");
 }
@@ -191,7 +216,6 @@ void Station::SelectProtocol(int menuId) {
     if (wasChecked)
         return;
     bus_.SetPendingProtocol(protocol);
-    bus_.reopenRequested = true;
     LogLine(0, "Смена протокола работы на " + displayName);
 
     if (menuId == ID_MENU_RS232) {
@@ -237,6 +261,9 @@ void Station::SelectProtocol(int menuId) {
         for (PollEntry& e : shared_.pollList)
             e.state = PollState::Unknown; // every supply is identified afresh in the new framing
     }
+    // Last: the bus thread may be waiting to retry a port that is away and opens at once, with
+    // the protocol and speed as they are now.
+    RequestReopen();
     NoteMenu();
 }
 

@@ -21,9 +21,18 @@ bool AutoResetEvent::Wait() {
     return true;
 }
 
-bool AutoResetEvent::SleepUnlessCancelled(int ms) {
+bool AutoResetEvent::SleepUnlessCancelled(int ms, const std::function<bool()>& endEarly) {
     std::unique_lock<std::mutex> hold(lock_);
-    return changed_.wait_for(hold, std::chrono::milliseconds(ms), [this] { return cancelled_; });
+    changed_.wait_for(hold, std::chrono::milliseconds(ms),
+                      [this, &endEarly] { return cancelled_ || (endEarly && endEarly()); });
+    return cancelled_;
+}
+
+void AutoResetEvent::Nudge() {
+    // Taking the lock orders the caller's change before the pause's next look: either the
+    // pause looked before (and is waiting, so the notification reaches it) or it looks after.
+    { const std::lock_guard<std::mutex> hold(lock_); }
+    changed_.notify_all();
 }
 
 void AutoResetEvent::Cancel() {

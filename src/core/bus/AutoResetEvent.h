@@ -3,6 +3,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace rir {
@@ -15,8 +16,13 @@ public:
     // Waits until set (and resets it) or until Cancel; false when cancelled.
     bool Wait();
     // Waits at most `ms` milliseconds for Cancel; true when cancelled. Used for pauses that a
-    // stop request must be able to cut short.
-    bool SleepUnlessCancelled(int ms);
+    // stop request must be able to cut short. A pause that something else may end too (a port
+    // change ends the wait between attempts to open a port) passes `endEarly`: it is looked at
+    // when the pause begins and at every Nudge, and the pause ends once it holds.
+    bool SleepUnlessCancelled(int ms, const std::function<bool()>& endEarly = {});
+    // Makes a running pause look at its `endEarly` again: call it after changing what that
+    // reads, so the change is not missed between the pause's look and its wait.
+    void Nudge();
     // Wakes every waiter for good: used to stop the bus thread.
     void Cancel();
     bool Cancelled() const;

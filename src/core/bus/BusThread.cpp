@@ -1,6 +1,8 @@
 #include "bus/BusThread.h"
 
 #include <cctype>
+#include <optional>
+#include <utility>
 
 #include "bus/FrameCodec.h"
 
@@ -27,42 +29,9 @@ std::string PortPath(const std::string& name) {
     return number < 10 ? name : "\\\\.\\" + name;
 }
 
-namespace {
-
-class Cycle {
-public:
-    explicit Cycle(BusContext& bus) : bus_(bus) {}
-
-    // One connection: open, configure, cycle until a reopen request. False when stopped.
-    bool Connect();
-
-private:
-    bool Stopped() const { return bus_.eStart.Cancelled(); }
-    bool Sleep(int ms) { return bus_.sleep ? bus_.sleep(ms) : bus_.eStart.SleepUnlessCancelled(ms); }
-    bool RunCycle(Framing framing);
-    void WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text);
-    void ReadReply(Framing framing, const std::vector<std::uint8_t>& request);
-
-    BusContext& bus_;
-    PollCursor cursor_;
-    int pauseMs_ = 0;
-};
-
-bool Cycle::Connect() {
-    const std::size_t index = bus_.state.portIndex.load();
-    if (index >= bus_.portList.size() || !bus_.port.Open(PortPath(bus_.portList[index])))
-        return !Sleep(OPEN_RETRY_PAUSE_MS);
-
-    const std::string pending = bus_.state.TakePendingProtocol();
-    if (!pending.empty())
-        ApplyProtocol(bus_.state, pending);
-    bus_.state.requestsSent = 0;
-    bus_.state.timerTicks = 0;
-
-    const Framing framing = FramingOf(bus_.state.asciiMode, bus_.state.rs232Mode);
-    const SpeedEntry& speed = SpeedRow(bus_.state.speedIndex);
+LineSettings LineSettingsFor(Framing framing, int baud) {
     LineSettings line;
-    line.baud = speed.baud;
+    line.baud = baud;
     switch (framing) {
     case Framing::Rs232:
         line.dataBits = 8;
@@ -80,23 +49,127 @@ bool Cycle::Connect() {
         line.stopBits = 1;
         break;
     }
-    bus_.port.Configure(line);
+    return line;
+}
+
+namespace {
+
+class Cycle {
+public:
+    explicit Cycle(BusContext& bus) : bus_(bus) {}
+
+    // One connection: open, configure, cycle until a reopen request or a failed port. A port
+    // that will not open, or has failed, is tried again after a pause. False when stopped.
+    bool Connect();
+
+private:
+    enum class CycleEnd { Next, Stopped, PortFailed };
+
+    bool Sleep(int ms) { return bus_.sleep ? bus_.sleep(ms) : bus_.eStart.SleepUnlessCancelled(ms); }
+    // The pause before the next attempt to open the port; a port change ends it early.
+    bool RetryPause();
+    CycleEnd RunCycle(Framing framing);
+    bool WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text);
+    bool ReadReply(Framing framing, const std::vector<std::uint8_t>& request);
+    void PostPortEvent(int note, const PortError& error = {});
+    void Refused(const PortError& error);
+    // The cycle's port failed: close it, say why, and end the cycle with nothing read.
+    void Lost();
+
+    BusContext& bus_;
+    PollCursor cursor_;
+    int pauseMs_ = 0;
+    std::string portName_; // the port this connection opens
+    // The refusal last reported: the same one again is not repeated every second.
+    std::optional<PortError> refusal_;
+    // After a loss the port's first refusal is not reported: the loss already said it is away.
+    bool lostSinceReported_ = false;
+};
+
+bool Cycle::RetryPause() {
+    if (bus_.sleep)
+        return bus_.sleep(bus_.openRetryMs);
+    return bus_.eStart.SleepUnlessCancelled(bus_.openRetryMs,
+                                            [this] { return bus_.state.reopenRequested.load(); });
+}
+
+void Cycle::PostPortEvent(int note, const PortError& error) {
+    {
+        std::lock_guard<BusLock> hold(bus_.shared.lock);
+        bus_.shared.portEvents.push_back({note, portName_, error});
+    }
+    bus_.notifier.Post(NOTE_THREAD, note);
+}
+
+void Cycle::Refused(const PortError& error) {
+    if (refusal_ == error)
+        return;
+    refusal_ = error;
+    if (std::exchange(lostSinceReported_, false))
+        return;
+    PostPortEvent(NOTE_PORT_REFUSED, error);
+}
+
+void Cycle::Lost() {
+    const PortError error = bus_.port.lastError();
+    bus_.port.Close();
+    {
+        std::lock_guard<BusLock> hold(bus_.shared.lock);
+        bus_.shared.replyBuffer.clear(); // nothing of a broken cycle is a reply
+    }
+    PostPortEvent(NOTE_PORT_LOST, error);
+    lostSinceReported_ = true;
+    refusal_.reset();
+}
+
+bool Cycle::Connect() {
+    // A change asked for while the port was away is honoured by this very attempt; the new
+    // port's refusal, if any, is news.
+    if (bus_.state.reopenRequested.exchange(false)) {
+        refusal_.reset();
+        lostSinceReported_ = false;
+    }
+    const std::size_t index = bus_.state.portIndex.load();
+    {
+        std::lock_guard<BusLock> hold(bus_.shared.lock);
+        portName_ = index < bus_.shared.portList.size() ? bus_.shared.portList[index] : std::string();
+    }
+    if (portName_.empty())
+        return !RetryPause(); // no such menu item: nothing to open until the operator picks one
+    if (!bus_.port.Open(PortPath(portName_))) {
+        Refused(bus_.port.lastError());
+        return !RetryPause();
+    }
+    refusal_.reset();
+    lostSinceReported_ = false;
+
+    const std::string pending = bus_.state.TakePendingProtocol();
+    if (!pending.empty())
+        ApplyProtocol(bus_.state, pending);
+    bus_.state.requestsSent = 0;
+    bus_.state.timerTicks = 0;
+
+    const Framing framing = FramingOf(bus_.state.asciiMode, bus_.state.rs232Mode);
+    const SpeedEntry& speed = SpeedRow(bus_.state.speedIndex);
+    bus_.port.Configure(LineSettingsFor(framing, speed.baud));
     bus_.port.SetReadTimeout(speed.readTimeoutMs, READ_INTERVAL_TIMEOUT_MS);
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.requestQueue.clear();
     }
-    bool running = !Sleep(SETTLE_AFTER_OPEN_MS);
-    while (running && !bus_.state.reopenRequested)
-        running = RunCycle(framing);
-    bus_.state.reopenRequested = false;
+    PostPortEvent(NOTE_PORT_OPENED);
+    CycleEnd end = Sleep(SETTLE_AFTER_OPEN_MS) ? CycleEnd::Stopped : CycleEnd::Next;
+    while (end == CycleEnd::Next && !bus_.state.reopenRequested)
+        end = RunCycle(framing);
+    if (end == CycleEnd::PortFailed)
+        return !RetryPause(); // closed already
     bus_.port.Close();
-    return running;
+    return end != CycleEnd::Stopped;
 }
 
-bool Cycle::RunCycle(Framing framing) {
+Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
     if (!bus_.eStart.Wait())
-        return false;
+        return CycleEnd::Stopped;
     RequestChoice choice;
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
@@ -107,65 +180,82 @@ bool Cycle::RunCycle(Framing framing) {
     if (choice.pollListEmpty)
         bus_.notifier.Post(NOTE_THREAD, NOTE_EMPTY_LIST);
 
+    bool failed = false;
     if (!choice.request.empty()) {
         const auto& request = choice.request;
         std::string text = SENT_TEXT_PREFIX;
         for (std::uint8_t b : request)
             text += " " + std::to_string(b);
-        WriteRequest(framing, request, text);
-
-        // Request byte 0 is the address, 1 the function, 2 the first data byte.
-        if (framing != Framing::Rs232 && request.size() >= 3) {
-            if (request[1] == FC_CONTROL && (request[2] & 0x09) == 0x08) {
-                pauseMs_ = SETTLE_AFTER_SWITCH_MS; // switch-off
-            } else if (request[1] == FC_EXTENDED && request[2] >= 0x80) {
-                pauseMs_ = SETTLE_AFTER_SWITCH_MS; // module configuration change
-                bus_.state.reidentifyAfterAck = true;
+        if (!WriteRequest(framing, request, text)) {
+            failed = true; // it never went out whole: no request line, no reply to wait for
+        } else {
+            // Request byte 0 is the address, 1 the function, 2 the first data byte.
+            if (framing != Framing::Rs232 && request.size() >= 3) {
+                if (request[1] == FC_CONTROL && (request[2] & 0x09) == 0x08) {
+                    pauseMs_ = SETTLE_AFTER_SWITCH_MS; // switch-off
+                } else if (request[1] == FC_EXTENDED && request[2] >= 0x80) {
+                    pauseMs_ = SETTLE_AFTER_SWITCH_MS; // module configuration change
+                    bus_.state.reidentifyAfterAck = true;
+                }
             }
+            ++bus_.state.requestsSent;
+            {
+                std::lock_guard<BusLock> hold(bus_.shared.lock);
+                bus_.shared.sentText = std::move(text);
+            }
+            bus_.notifier.Post(NOTE_THREAD, NOTE_SENT);
+            failed = !ReadReply(framing, request);
         }
-        ++bus_.state.requestsSent;
-        {
-            std::lock_guard<BusLock> hold(bus_.shared.lock);
-            bus_.shared.sentText = std::move(text);
-        }
-        bus_.notifier.Post(NOTE_THREAD, NOTE_SENT);
-        ReadReply(framing, request);
+    }
+    if (failed) {
+        pauseMs_ = 0;
+        Lost();
     }
 
+    // Every cycle ends with this note, a failed one too (with nothing to digest): the window
+    // gives its next go-ahead as always, and the cycle after the port's return starts at once.
     bus_.notifier.Post(NOTE_CYCLE_DONE, 0);
     if (pauseMs_ != 0) {
         const int pause = pauseMs_;
         pauseMs_ = 0;
         if (Sleep(pause))
-            return false;
+            return CycleEnd::Stopped;
     }
-    std::lock_guard<BusLock> hold(bus_.shared.lock);
-    EndOfCycle(bus_.shared.pollList, cursor_);
-    return true;
+    {
+        std::lock_guard<BusLock> hold(bus_.shared.lock);
+        EndOfCycle(bus_.shared.pollList, cursor_);
+    }
+    return failed ? CycleEnd::PortFailed : CycleEnd::Next;
 }
 
-void Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text) {
+bool Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text) {
     const std::vector<std::uint8_t> frame = EncodeRequest(framing, request);
     // The supplies were written for one write call per byte, the RTU checksum as one two-byte
     // write (low byte first); the adapters' timing is what it was.
     const std::size_t checksumBytes = framing == Framing::Rtu ? 2 : 0;
     const std::size_t body = frame.size() - checksumBytes;
-    for (std::size_t i = 0; i < body; ++i)
-        bus_.port.WriteBytes(frame[i], 1);
+    for (std::size_t i = 0; i < body; ++i) {
+        if (!bus_.port.WriteBytes(frame[i], 1))
+            return false;
+    }
     if (checksumBytes != 0) {
-        bus_.port.WriteBytes(frame[body] | static_cast<std::uint32_t>(frame[body + 1]) << 8, 2);
+        if (!bus_.port.WriteBytes(frame[body] | static_cast<std::uint32_t>(frame[body + 1]) << 8, 2))
+            return false;
         // The log shows the RTU checksum after the request; ASCII shows the request bytes only.
         for (std::size_t i = body; i < frame.size(); ++i)
             text += " " + std::to_string(frame[i]);
     }
+    return true;
 }
 
-void Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request) {
+bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request) {
     // The first byte may take up to two read time-outs: the supply needs time to answer.
-    auto b = bus_.port.ReadByte();
-    if (!b)
-        b = bus_.port.ReadByte();
-    if (!b) {
+    ReadResult r = bus_.port.ReadByte();
+    if (r.status == ReadStatus::Timeout)
+        r = bus_.port.ReadByte();
+    if (r.status == ReadStatus::Failed)
+        return false;
+    if (r.status == ReadStatus::Timeout) {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         auto& reply = bus_.shared.replyBuffer;
         if (framing == Framing::Rs232) {
@@ -173,17 +263,19 @@ void Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request)
         } else {
             reply = {request[0], request.size() >= 2 ? request[1] : 0};
         }
-        return;
+        return true;
     }
     std::size_t count = 0;
-    while (b && count < MAX_REPLY_VALUES) {
+    while (r.status == ReadStatus::Byte && count < MAX_REPLY_VALUES) {
         {
             std::lock_guard<BusLock> hold(bus_.shared.lock);
-            bus_.shared.replyBuffer.push_back(*b);
+            bus_.shared.replyBuffer.push_back(r.byte);
         }
         ++count;
-        b = bus_.port.ReadByte();
+        r = bus_.port.ReadByte();
     }
+    // A port that fails in the middle of a reply has lost it: a torn frame is no answer.
+    return r.status != ReadStatus::Failed;
 }
 
 } // namespace
@@ -200,6 +292,11 @@ int BusThreadProc(BusContext& bus) {
 
 void RequestBusStop(BusContext& bus) {
     bus.eStart.Cancel();
+}
+
+void RequestReopen(BusState& state, AutoResetEvent& eStart) {
+    state.reopenRequested = true;
+    eStart.Nudge();
 }
 
 } // namespace rir

@@ -19,7 +19,11 @@ inline constexpr int NOTE_THREAD = 1;     // wParam of the bus thread's notes
 inline constexpr int NOTE_STARTED = 1;    // (1, 1) the thread runs
 inline constexpr int NOTE_SENT = 2;       // (1, 2) a request went out; sentText holds it
 inline constexpr int NOTE_EMPTY_LIST = 3; // (1, 3) the poll list was empty
-inline constexpr int NOTE_CYCLE_DONE = 2; // (2, 0) ReplyBuffer holds this cycle's answer
+// The port's fortunes; each comes with one PortEvent in BusShared::portEvents.
+inline constexpr int NOTE_PORT_OPENED = 4;  // (1, 4) the port is open and configured
+inline constexpr int NOTE_PORT_LOST = 5;    // (1, 5) the open port failed and was closed
+inline constexpr int NOTE_PORT_REFUSED = 6; // (1, 6) the port cannot be opened
+inline constexpr int NOTE_CYCLE_DONE = 2;   // (2, 0) ReplyBuffer holds this cycle's answer
 
 class BusNotifier {
 public:
@@ -33,9 +37,10 @@ public:
 inline constexpr int SETTLE_AFTER_SWITCH_MS = 70;
 // After (re)opening the port, before the first request.
 inline constexpr int SETTLE_AFTER_OPEN_MS = 200;
-// Between attempts to open a port that is missing or busy. The station used to retry at once,
-// which spins a core for as long as the port is away.
-inline constexpr int OPEN_RETRY_PAUSE_MS = 500;
+// Between attempts to open a port that is missing, busy or lost. The station used to retry at
+// once, which spins a core for as long as the port is away; once a second finds an adapter
+// plugged back in soon enough and costs nothing. A stop or a port change ends the pause.
+inline constexpr int OPEN_RETRY_PAUSE_MS = 1000;
 // A line that never falls silent must not keep the bus thread reading for ever.
 inline constexpr std::size_t MAX_REPLY_VALUES = 1024;
 
@@ -45,6 +50,9 @@ inline constexpr const char* SENT_TEXT_PREFIX = "Отправили в порт:
 // that the platform needs for them, any other name unchanged.
 std::string PortPath(const std::string& name);
 
+// The character format of a framing at a speed: RS-232 mode 8E1, MODBUS-ASCII 7N2, RTU 8N1.
+LineSettings LineSettingsFor(Framing framing, int baud);
+
 // Everything the bus thread works with. It outlives the thread.
 struct BusContext {
     BusState& state;
@@ -52,14 +60,19 @@ struct BusContext {
     AutoResetEvent& eStart; // created signalled: the first cycle starts at once
     BusNotifier& notifier;
     SerialPort& port;
-    std::vector<std::string> portList;
-    // Sleeps unless a stop is requested; returns true when stopped. Tests replace it.
+    // Sleeps unless a stop is requested; returns true when stopped. Tests replace it. Empty:
+    // the real pauses, and the one between attempts to open the port also ends on a port change.
     std::function<bool(int ms)> sleep;
+    // The pause between attempts to open the port (tests lengthen it to prove what ends it).
+    int openRetryMs = OPEN_RETRY_PAUSE_MS;
 };
 
 // The thread function. Returns when RequestBusStop was called (process exit, tests).
 int BusThreadProc(BusContext& bus);
 // Asks the bus thread to end: wakes it from its wait on "EStart" and from any pause.
 void RequestBusStop(BusContext& bus);
+// The UI's port, speed or protocol change: the thread closes and reopens the port after its
+// cycle, or at once while it waits to retry a port that is away.
+void RequestReopen(BusState& state, AutoResetEvent& eStart);
 
 } // namespace rir

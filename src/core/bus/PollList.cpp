@@ -48,12 +48,20 @@ int NextPollFunction(PollEntry& entry) {
 bool CountMiss(PollEntry& entry) {
     ++entry.missCount;
     if (entry.missCount >= MISSES_TO_DISCONNECT) {
-        entry.nextFunction = FC_MEASURE;
-        entry.missCount = 0;
-        entry.state = PollState::Unknown;
+        SendBackToIdentification(entry);
         return true;
     }
     return false;
+}
+
+void SendBackToIdentification(PollEntry& entry) {
+    entry.nextFunction = FC_MEASURE;
+    entry.missCount = 0;
+    entry.state = PollState::Unknown;
+    // Whatever answers at this address next is asked about its modules afresh: a supply
+    // without modules waits for that answer before it comes online, so one that had said
+    // "no modules" before it went away would otherwise never come back.
+    entry.moduleDataAllowed = true;
 }
 
 void ClearMisses(PollEntry& entry) {
@@ -85,6 +93,22 @@ void RemoveHeadCommand(RequestQueue& queue) {
         queue.clear(); // no complete command: whatever is there is a fragment
     else
         queue.erase(queue.begin(), sep + 1);
+}
+
+bool HasQueuedCommand(const RequestQueue& queue, int first, int function) {
+    // Commands begin at the start and after each separator; a trailing fragment is no command.
+    std::size_t start = 0;
+    while (start < queue.size()) {
+        const auto sep =
+            std::find(queue.begin() + static_cast<std::ptrdiff_t>(start), queue.end(), QUEUE_SEPARATOR);
+        if (sep == queue.end())
+            return false;
+        const auto end = static_cast<std::size_t>(sep - queue.begin());
+        if (end - start >= 2 && queue[start] == first && queue[start + 1] == function)
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <span>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "bus/FrameCodec.h"
+#include "bus/SerialPort.h"
 
 namespace rir {
 
@@ -48,6 +50,17 @@ using RequestQueue = std::vector<int>;
 using ReplyBuffer = std::vector<int>;
 using BusLock = std::mutex;
 
+// What happened to the port, for the note the bus thread posts about it: the note's code
+// (NOTE_PORT_OPENED, NOTE_PORT_LOST or NOTE_PORT_REFUSED), the port's name and, unless it
+// opened, why.
+struct PortEvent {
+    int note = 0;
+    std::string port;
+    PortError error;
+
+    bool operator==(const PortEvent&) const = default;
+};
+
 // Everything the two threads share apart from the atomic flags of BusState. Every access
 // holds `lock`; the bus thread never holds it across port i/o, a sleep or a wait.
 struct BusShared {
@@ -56,6 +69,12 @@ struct BusShared {
     RequestQueue requestQueue;
     ReplyBuffer replyBuffer;
     std::string sentText;
+    // The port menu's names, indexed by BusState::portIndex. Only ever appended to (ports that
+    // appear while the station runs), so an index stays valid.
+    std::vector<std::string> portList;
+    // One per port note posted and not yet handled, oldest first: a port that opens and fails
+    // again before the window gets round to it must not lose the first reason.
+    std::deque<PortEvent> portEvents;
 };
 
 // lastCommandKey after a poll cycle. A real key is address times function code and can be 0
@@ -84,6 +103,9 @@ std::size_t LiveEntryCount(const PollList& list);
 int NextPollFunction(PollEntry& entry);
 // True on the miss that makes the supply count as gone (the entry is back to identification).
 bool CountMiss(PollEntry& entry);
+// The supply counts as gone: it is asked to identify itself again before anything else, and
+// about its modules after that.
+void SendBackToIdentification(PollEntry& entry);
 void ClearMisses(PollEntry& entry);
 
 // A command must be 1..255 values, each 0..255. False (queue untouched) otherwise.
@@ -93,6 +115,8 @@ bool AppendCommand(RequestQueue& queue, std::span<const int> values);
 // Appends a whole command under one hold of the lock.
 bool EnqueueCommand(BusShared& bus, std::span<const int> values);
 void RemoveHeadCommand(RequestQueue& queue);
+// Whether a complete command whose first two values are (first, function) waits in the queue.
+bool HasQueuedCommand(const RequestQueue& queue, int first, int function);
 
 struct RequestChoice {
     std::vector<std::uint8_t> request; // empty: nothing to send this cycle

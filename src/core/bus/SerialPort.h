@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace rir {
@@ -19,20 +18,49 @@ struct LineSettings {
     bool operator==(const LineSettings&) const = default;
 };
 
+// Why a port cannot be opened, or why an open one stopped working. The station tells the
+// operator in its own words and adds the system's.
+enum class PortErrorKind {
+    NotFound,     // no such device: an adapter unplugged, a simulator's link gone
+    NoPermission, // the user may not open it (on Linux: not in the group that owns it)
+    Busy,         // another program holds it
+    Removed,      // it went away while open: an i/o error, the line hung up
+    Other,
+};
+
+struct PortError {
+    PortErrorKind kind = PortErrorKind::Other;
+    std::string detail; // the system's own text ("Permission denied"); may be empty
+
+    bool operator==(const PortError&) const = default;
+};
+
+// One read: a byte, the read time-out with nothing, or a port that has failed (it will not
+// recover by itself: the bus thread closes it and opens it afresh).
+enum class ReadStatus { Byte, Timeout, Failed };
+
+struct ReadResult {
+    ReadStatus status = ReadStatus::Timeout;
+    std::uint8_t byte = 0;
+};
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
-    // Read and write, exclusive. False when the port cannot be opened (missing, busy).
+    // Read and write, exclusive. False when the port cannot be opened; lastError() says why.
     virtual bool Open(const std::string& path) = 0;
     // Line settings with RTS held on. Failures are ignored, as they always were: a port that
     // refuses 7 data bits or RTS (a pseudo-terminal, some adapters) still carries the bytes.
     virtual void Configure(const LineSettings& settings) = 0;
     // One ReadByte waits at most totalMs for its byte.
     virtual void SetReadTimeout(int totalMs, int intervalMs) = 0;
-    virtual std::optional<std::uint8_t> ReadByte() = 0;
-    // Writes the low `count` bytes of value, low byte first. The result is not checked.
-    virtual void WriteBytes(std::uint32_t value, int count) = 0;
+    virtual ReadResult ReadByte() = 0;
+    // Writes the low `count` bytes of value, low byte first. False when the port has failed
+    // (lastError() says why); a line that merely refuses a setting still writes.
+    virtual bool WriteBytes(std::uint32_t value, int count) = 0;
     virtual void Close() = 0;
+    // Why the last Open, ReadByte or WriteBytes failed.
+    virtual PortError lastError() const = 0;
 };
 
 } // namespace rir

@@ -5,6 +5,7 @@
 #include "app/Station.h"
 #include "bus/FrameCodec.h"
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <string>
@@ -41,7 +42,7 @@ public:
 
 class CountingListener : public StationListener {
 public:
-    int added = 0, removed = 0, changed = 0, tabs = 0, menus = 0, logs = 0, layouts = 0;
+    int added = 0, removed = 0, changed = 0, tabs = 0, menus = 0, logs = 0, layouts = 0, statuses = 0;
     void PageAdded(DevicePage&) override { ++added; }
     void PageRemoved(DevicePage&) override { ++removed; }
     void PageChanged(DevicePage&) override { ++changed; }
@@ -49,6 +50,7 @@ public:
     void MenuChanged() override { ++menus; }
     void LogChanged() override { ++logs; }
     void LayoutChanged() override { ++layouts; }
+    void StatusChanged() override { ++statuses; }
 };
 
 struct StationRig {
@@ -106,6 +108,20 @@ struct StationRig {
     RequestQueue Queue() {
         std::lock_guard<BusLock> hold(station.shared().lock);
         return station.shared().requestQueue;
+    }
+
+    // A note about the port from the bus thread, with its event.
+    void PortNote(int note, const std::string& port, PortError error = {}) {
+        {
+            std::lock_guard<BusLock> hold(station.shared().lock);
+            station.shared().portEvents.push_back({note, port, std::move(error)});
+        }
+        station.OnBusReply(1, note);
+    }
+    // How many log lines so far are exactly `text`.
+    std::size_t Count(const std::string& text) const {
+        const auto lines = Lines();
+        return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), text));
     }
 
     // One finished bus cycle whose answer is `raw` (as read from the wire).

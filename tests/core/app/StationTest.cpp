@@ -240,16 +240,38 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
     EXPECT_EQ(rig.Lines().size(), lines);
 }
 
-TEST(StationCommands, StartStopReleasesTheBusOnlyWhenTurnedOn) {
+TEST(StationCommands, StartStopReleasesTheBusOnlyWhenTurnedOnAndSaysSo) {
     StationRig rig;
     rig.station.Start(nullptr);
     ASSERT_TRUE(rig.station.eStart().Wait()); // the first cycle's go-ahead, created signalled
     rig.station.OnCommand(ID_MENU_START_STOP);
     EXPECT_FALSE(rig.station.pollingRunning());
+    EXPECT_EQ(rig.LastLine(),
+              "Опрос остановлен оператором (Старт/стоп), показания на панельках не обновляются");
+    rig.Reply({15, 0x41}); // the cycle under way when polling stopped ends
     EXPECT_FALSE(rig.station.eStart().IsSet());
     rig.station.OnCommand(ID_MENU_START_STOP);
     EXPECT_TRUE(rig.station.pollingRunning());
+    EXPECT_EQ(rig.LastLine(), "Опрос возобновлен оператором (Старт/стоп)");
     EXPECT_TRUE(rig.station.eStart().IsSet());
+}
+
+TEST(StationCommands, StopAndStartDuringACycleLeaveItsReplyToReleaseTheNext) {
+    // A second go-ahead while a cycle runs would start the next one as soon as this one ends,
+    // emptying the reply buffer before its reply was read, and the two threads would stay a
+    // cycle apart from then on.
+    StationRig rig;
+    rig.station.Start(nullptr);
+    ASSERT_TRUE(rig.station.eStart().Wait());
+    rig.station.OnCommand(ID_MENU_START_STOP);
+    rig.station.OnCommand(ID_MENU_START_STOP);
+    EXPECT_FALSE(rig.station.eStart().IsSet()) << "the running cycle has not been digested";
+    rig.Reply({15, 0x41});
+    EXPECT_TRUE(rig.station.eStart().IsSet());
+    ASSERT_TRUE(rig.station.eStart().Wait());
+    rig.station.OnCommand(ID_MENU_START_STOP);
+    rig.station.OnCommand(ID_MENU_START_STOP);
+    EXPECT_FALSE(rig.station.eStart().IsSet());
 }
 
 TEST(StationCommands, LogSwitches) {

@@ -14,6 +14,7 @@ using Writes = std::vector<std::pair<std::uint32_t, int>>;
 const std::pair<int, int> STARTED{NOTE_THREAD, NOTE_STARTED};
 const std::pair<int, int> SENT{NOTE_THREAD, NOTE_SENT};
 const std::pair<int, int> EMPTY{NOTE_THREAD, NOTE_EMPTY_LIST};
+const std::pair<int, int> OPENED{NOTE_THREAD, NOTE_PORT_OPENED};
 const std::pair<int, int> DONE{NOTE_CYCLE_DONE, 0};
 
 void SetUpBus(BusRig& rig, bool ascii, bool rs232, int address = 15) {
@@ -89,6 +90,8 @@ TEST(BusThread, FirstCycleWritesIdentifyByteByByteInEachFraming) {
         SetUpBus(rig, c.ascii, c.rs232);
         rig.Start();
         EXPECT_EQ(rig.notes.Next(), STARTED);
+        EXPECT_EQ(rig.notes.Next(), OPENED);
+        EXPECT_EQ(rig.TakePortEvent(), (PortEvent{NOTE_PORT_OPENED, "COM3", {}}));
         EXPECT_EQ(rig.notes.Next(), SENT);
         EXPECT_EQ(rig.TakeSentText(), c.sentText);
         EXPECT_EQ(rig.notes.Next(), DONE);
@@ -140,6 +143,7 @@ TEST(BusThread, EmptyPollListSendsNothingAndSaysSo) {
     BusRig rig;
     rig.Start();
     EXPECT_EQ(rig.notes.Next(), STARTED);
+    EXPECT_EQ(rig.notes.Next(), OPENED);
     EXPECT_EQ(rig.notes.Next(), EMPTY);
     EXPECT_EQ(rig.notes.Next(), DONE);
     EXPECT_TRUE(rig.port.With([&] { return rig.port.writes.empty(); }));
@@ -248,7 +252,7 @@ TEST(BusThread, PortThatCannotOpenIsRetriedWithAPause) {
     BusRig rig;
     SetUpBus(rig, false, false);
     rig.port.failOpens = 3;
-    rig.context.portList = {"COM12"};
+    rig.shared.portList = {"COM12"};
     rig.Start();
     ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
     EXPECT_EQ(rig.Sleeps(), (std::vector<int>{OPEN_RETRY_PAUSE_MS, OPEN_RETRY_PAUSE_MS, OPEN_RETRY_PAUSE_MS,
@@ -265,7 +269,8 @@ TEST(BusThread, StopEndsAThreadThatCannotOpenItsPort) {
     test::NoteQueue notes;
     test::FakeSerialPort port;
     port.failOpens = 1 << 30;
-    BusContext context{state, shared, eStart, notes, port, {"COM1"}, nullptr}; // real, cancellable sleeps
+    shared.portList = {"COM1"};
+    BusContext context{state, shared, eStart, notes, port, nullptr}; // real, cancellable sleeps
     std::thread t([&] { BusThreadProc(context); });
     EXPECT_EQ(notes.Next(), STARTED);
     RequestBusStop(context);

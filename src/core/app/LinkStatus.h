@@ -1,0 +1,66 @@
+// The status line under the log (the port and its character format, the link's state, how the
+// bus fares since the port opened) and the log lines about the port. Built here from a small
+// record the station keeps; the window shows the text as it stands.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "bus/FrameCodec.h"
+#include "bus/SerialPort.h"
+
+namespace rir {
+
+// What the station knows of its link. The counters start afresh each time the port opens.
+struct LinkStatus {
+    std::string port; // the port in use or being tried
+    Framing framing = Framing::Ascii;
+    int baud = 9600;
+    bool portOpen = false; // the bus thread has reported it open
+    bool portAway = false; // lost or refused since; the bus thread keeps trying
+    bool pollingRunning = true;
+    int repliesPerSecond = 0; // over the last whole second
+    int misses = 0;           // requests that went unanswered, or whose answer was cut short
+    int badReplies = 0;       // answers whose checksum failed, or ASCII frames that were no frame
+
+    bool operator==(const LinkStatus&) const = default;
+};
+
+inline constexpr std::string_view STATUS_OPENING = "Порт открывается";
+inline constexpr std::string_view STATUS_POLLING = "Опрос идет";
+inline constexpr std::string_view STATUS_STOPPED = "Опрос остановлен оператором";
+inline constexpr std::string_view STATUS_PORT_AWAY = "Порт недоступен, повторяем попытки раз в секунду";
+inline constexpr std::string_view STATUS_PORT_AWAY_STOPPED = "Порт недоступен; опрос остановлен оператором";
+
+// For example "/dev/ttyUSB0: MODBUS-RTU 8N1, 38400 бод | Опрос идет | Ответов в секунду: 33 |
+// С открытия порта: пропусков 0, ошибок контрольной суммы 0".
+std::string LinkStatusText(const LinkStatus& status);
+
+// "MODBUS-RTU 8N1", "MODBUS-ASCII 7N2", "RS-232 8E1": the framing and the character format the
+// bus thread sets for it.
+std::string FramingText(Framing framing);
+
+// Log lines; %s is the port's name, then the reason (PortErrorText).
+inline constexpr std::string_view LOG_PORT_LOST =
+    "Порт %s потерян: %s. Повторяем попытки открыть его раз в секунду";
+inline constexpr std::string_view LOG_PORT_REFUSED =
+    "Порт %s не открывается: %s. Повторяем попытки раз в секунду";
+// Once a lost or refused port opens.
+inline constexpr std::string_view LOG_PORT_BACK = "Порт %s снова доступен, опрос продолжается";
+inline constexpr std::string_view LOG_PORT_BACK_STOPPED =
+    "Порт %s снова доступен, опрос остановлен оператором";
+inline constexpr std::string_view LOG_PORT_FOUND = "Найден новый com-порт: %s";
+// "Старт/стоп": the log says so, because the pages keep their last values while polling stops.
+inline constexpr std::string_view LOG_POLLING_STOPPED =
+    "Опрос остановлен оператором (Старт/стоп), показания на панельках не обновляются";
+inline constexpr std::string_view LOG_POLLING_RESUMED = "Опрос возобновлен оператором (Старт/стоп)";
+
+// The reason in the station's words, the system's own text after it in brackets (when there is
+// one): "нет прав доступа (Permission denied)".
+std::string PortErrorText(const PortError& error);
+
+// `format` with each "%s" replaced by the next of `values`, in order; a "%s" beyond them stays.
+std::string FillIn(std::string_view format, std::initializer_list<std::string_view> values);
+
+} // namespace rir

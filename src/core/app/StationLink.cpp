@@ -1,0 +1,116 @@
+// The link to the supplies: the bus thread's notes about its port, "Старт/стоп", and the status
+// line. A port that is lost or refused is said once in the log and takes every page offline;
+// its return is said once too, and the pages come back through identification by themselves.
+#include "app/Station.h"
+
+#include "bus/BusThread.h"
+
+namespace rir {
+
+void Station::OnTimer() {
+    const NotifyBatch batch(*this);
+    ++bus_.timerTicks;
+    ++ticks_;
+    if (ticks_ % TIMER_TICKS_PER_SECOND == 0) {
+        link_.repliesPerSecond = replies_ - repliesAtLastSecond_;
+        repliesAtLastSecond_ = replies_;
+    }
+    if (ticks_ % STATUS_REFRESH_TICKS == 0)
+        RefreshStatus();
+}
+
+void Station::OnPortEvent(int note) {
+    PortEvent event;
+    {
+        std::lock_guard<BusLock> hold(shared_.lock);
+        if (shared_.portEvents.empty())
+            return;
+        event = std::move(shared_.portEvents.front());
+        shared_.portEvents.pop_front();
+    }
+    if (event.note != note)
+        return; // notes and events go in step; a stray note has nothing to tell
+    link_.port = event.port;
+    switch (note) {
+    case NOTE_PORT_OPENED: {
+        if (link_.portAway) {
+            LogLine(0, FillIn(pollingRunning_ ? LOG_PORT_BACK : LOG_PORT_BACK_STOPPED, {event.port}));
+        }
+        link_.portOpen = true;
+        link_.portAway = false;
+        // The bus thread has applied the protocol and the speed it opened with.
+        link_.framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
+        link_.baud = SpeedRow(bus_.speedIndex).baud;
+        link_.misses = 0;
+        link_.badReplies = 0;
+        link_.repliesPerSecond = 0;
+        replies_ = 0;
+        repliesAtLastSecond_ = 0;
+        break;
+    }
+    case NOTE_PORT_LOST:
+        LogLine(0, FillIn(LOG_PORT_LOST, {event.port, PortErrorText(event.error)}));
+        link_.portOpen = false;
+        link_.portAway = true;
+        link_.repliesPerSecond = 0;
+        AllPagesOffline();
+        break;
+    case NOTE_PORT_REFUSED:
+        LogLine(0, FillIn(LOG_PORT_REFUSED, {event.port, PortErrorText(event.error)}));
+        link_.portOpen = false;
+        link_.portAway = true;
+        link_.repliesPerSecond = 0;
+        AllPagesOffline(); // after a port change, the supplies on the old port are gone too
+        break;
+    default:
+        break;
+    }
+    RefreshStatus();
+}
+
+void Station::AllPagesOffline() {
+    // As on each supply's fifth miss: identification first when the line is back. A second
+    // channel's entry is never polled on its own; its page follows its supply's replies.
+    {
+        std::lock_guard<BusLock> hold(shared_.lock);
+        for (PollEntry& e : shared_.pollList) {
+            if (e.address != -1 && e.channel == 0)
+                SendBackToIdentification(e);
+        }
+    }
+    for (const auto& page : pages_) {
+        if (!page->state.online)
+            continue;
+        page->state.online = false;
+        page->UpdateControls();
+        PageUpdated(*page);
+    }
+}
+
+void Station::TogglePolling() {
+    pollingRunning_ = !pollingRunning_;
+    LogLine(0, std::string(pollingRunning_ ? LOG_POLLING_RESUMED : LOG_POLLING_STOPPED));
+    if (pollingRunning_ && !cycleUnderWay_) {
+        cycleUnderWay_ = true;
+        eStart_.Set();
+    }
+    RefreshStatus();
+}
+
+void Station::RefreshStatus() {
+    if (!link_.portOpen && !link_.portAway) {
+        // Until the bus thread says which port it opened: the one chosen, as it will be set.
+        const std::size_t index = bus_.portIndex.load();
+        link_.port = index < portList_.size() ? portList_[index] : std::string();
+        link_.framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
+        link_.baud = SpeedRow(bus_.speedIndex).baud;
+    }
+    link_.pollingRunning = pollingRunning_;
+    std::string text = LinkStatusText(link_);
+    if (text == statusText_)
+        return;
+    statusText_ = std::move(text);
+    NoteStatus();
+}
+
+} // namespace rir

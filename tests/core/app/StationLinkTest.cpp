@@ -1,0 +1,284 @@
+// What the station makes of the bus thread's port notes, of start/stop, of new ports and of a
+// supply that answers everything with exception 5.
+#include "StationRig.h"
+
+#include "PageOnline.h"
+#include "bus/BusThread.h"
+#include "device/PageControls.h"
+
+#include <gtest/gtest.h>
+
+namespace rir {
+namespace {
+
+using test::StationRig;
+using Strings = std::vector<std::string>;
+
+const PortError IO_ERROR{PortErrorKind::Removed, "Input/output error"};
+const std::string LOST_LINE = "Порт COM1 потерян: устройство отключено или не отвечает (Input/output error). "
+                              "Повторяем попытки открыть его раз в секунду";
+const std::string BACK_LINE = "Порт COM1 снова доступен, опрос продолжается";
+
+// Two supplies online, #20 with its second channel; the port open.
+struct LinkRig : StationRig {
+    LinkRig() {
+        StoredSettings s;
+        s.protocol = "RTU";
+        s.tabSections = {{"#15", 15, 0}, {"#20", 20, 0}, {"#20_2", 20, 1}};
+        station.Start(&s);
+        station.eStart().Wait(); // the first cycle is under way
+        PortNote(NOTE_PORT_OPENED, "COM1");
+        for (const auto& page : station.pages()) {
+            test::BringPageOnline(*page, 0);
+            SetEntryState(page->state.address, page->state.channel, PollState::Complete);
+        }
+    }
+};
+
+TEST(StationLink, ALostPortIsSaidOnceAndEveryPageGoesOfflineAtOnce) {
+    LinkRig rig;
+    {
+        std::lock_guard<BusLock> hold(rig.station.shared().lock);
+        rig.station.shared().pollList[0].missCount = 3;
+    }
+    const std::size_t linesBefore = rig.Lines().size();
+    rig.PortNote(NOTE_PORT_LOST, "COM1", IO_ERROR);
+    EXPECT_EQ(rig.Lines().size(), linesBefore + 1);
+    EXPECT_EQ(rig.LastLine(), LOST_LINE);
+    for (const auto& page : rig.station.pages()) {
+        const int a = page->state.address;
+        const int ch = page->state.channel;
+        EXPECT_FALSE(page->state.online) << a << "_" << ch;
+        EXPECT_EQ(page->view.text(IDC_OUTPUT_STATE), "-") << a << "_" << ch;
+        EXPECT_FALSE(page->view.enabled(IDC_VOLT_EDIT)) << a << "_" << ch;
+        // As on a fifth miss: identification first when the line is back. A second channel is
+        // never polled on its own and keeps its entry.
+        EXPECT_EQ(rig.Entry(a, ch).state, ch == 0 ? PollState::Unknown : PollState::Complete) << a;
+        EXPECT_EQ(rig.Entry(a, ch).missCount, 0) << a;
+    }
+    EXPECT_NE(rig.station.statusText().find("| Порт недоступен, повторяем попытки раз в секунду |"),
+              std::string::npos)
+        << rig.station.statusText();
+
+    // The failed cycle's end: nothing to say, and the next go-ahead for the port's return.
+    rig.Reply({});
+    EXPECT_EQ(rig.Lines().size(), linesBefore + 1);
+    EXPECT_TRUE(rig.station.eStart().IsSet());
+
+    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    EXPECT_EQ(rig.LastLine(), BACK_LINE);
+    EXPECT_EQ(rig.Lines().size(), linesBefore + 2);
+    EXPECT_NE(rig.station.statusText().find("| Опрос идет |"), std::string::npos);
+    EXPECT_EQ(rig.Count(LOST_LINE), 1u);
+}
+
+TEST(StationLink, TheFirstOpeningIsSilentAndARefusalIsSaidWithItsReason) {
+    StationRig rig;
+    rig.station.Start(nullptr);
+    EXPECT_NE(rig.station.statusText().find("COM1: MODBUS-ASCII 7N2, 9600 бод | Порт открывается |"),
+              std::string::npos)
+        << rig.station.statusText();
+    const std::size_t lines = rig.Lines().size();
+    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    EXPECT_EQ(rig.Lines().size(), lines) << "opening as expected is not news";
+
+    rig.station.OnCommand(ID_PORT_FIRST + 1);
+    rig.PortNote(NOTE_PORT_REFUSED, "COM4", {PortErrorKind::NoPermission, "Permission denied"});
+    EXPECT_EQ(
+        rig.LastLine(),
+        "Порт COM4 не открывается: нет прав доступа (Permission denied). Повторяем попытки раз в секунду");
+    EXPECT_NE(rig.station.statusText().find("COM4: "), std::string::npos);
+    EXPECT_NE(rig.station.statusText().find("Порт недоступен"), std::string::npos);
+
+    // Back while polling is stopped: the line says polling does not go on by itself.
+    rig.station.OnCommand(ID_MENU_START_STOP);
+    rig.PortNote(NOTE_PORT_OPENED, "COM4");
+    EXPECT_EQ(rig.LastLine(), "Порт COM4 снова доступен, опрос остановлен оператором");
+    EXPECT_NE(rig.station.statusText().find("| Опрос остановлен оператором |"), std::string::npos);
+}
+
+TEST(StationLink, CountersFollowTheRepliesAndStartAfreshWhenThePortOpens) {
+    LinkRig rig;
+    const int statusesBefore = rig.listener.statuses;
+    const std::vector<int> measure{15, 0x42, 0x05, 0xDC, 0x07, 0xD0, 0x00, 0x64, 0x01, 0xF4, 0x01};
+    for (int i = 0; i < 7; ++i)
+        rig.ReplyRtu(measure);
+    rig.Reply({15, 0x42});                   // no reply
+    rig.Reply({15, 0x42, 0x00, 0x00, 0x00}); // checksum wrong
+    for (int tick = 0; tick < TIMER_TICKS_PER_SECOND; ++tick)
+        rig.station.OnTimer();
+    EXPECT_EQ(rig.station.link().repliesPerSecond, 7);
+    EXPECT_EQ(rig.station.link().misses, 1);
+    EXPECT_EQ(rig.station.link().badReplies, 1);
+    EXPECT_NE(rig.station.statusText().find(
+                  "| Ответов в секунду: 7 | С открытия порта: пропусков 1, ошибок контрольной суммы 1"),
+              std::string::npos)
+        << rig.station.statusText();
+    // Ten ticks, two refreshes of the counters; the listener hears only of a changed text.
+    EXPECT_LE(rig.listener.statuses - statusesBefore, TIMER_TICKS_PER_SECOND / STATUS_REFRESH_TICKS);
+    EXPECT_GE(rig.listener.statuses - statusesBefore, 1);
+
+    // A quiet second: no replies in it.
+    for (int tick = 0; tick < TIMER_TICKS_PER_SECOND; ++tick)
+        rig.station.OnTimer();
+    EXPECT_EQ(rig.station.link().repliesPerSecond, 0);
+
+    rig.PortNote(NOTE_PORT_LOST, "COM1", IO_ERROR);
+    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    EXPECT_EQ(rig.station.link().misses, 0);
+    EXPECT_EQ(rig.station.link().badReplies, 0);
+}
+
+TEST(StationLink, TheStatusLineIsRefreshedAtMostTwiceASecondByTheTimer) {
+    LinkRig rig;
+    const int before = rig.listener.statuses;
+    for (int tick = 0; tick < 3 * TIMER_TICKS_PER_SECOND; ++tick) {
+        rig.Reply({15, 0x42}); // every tick a miss: the counter's text changes all the time
+        rig.station.OnTimer();
+    }
+    EXPECT_EQ(rig.listener.statuses - before, 3 * TIMER_TICKS_PER_SECOND / STATUS_REFRESH_TICKS);
+}
+
+TEST(StationLink, NewPortsAreAppendedAndTheListedOnesKeepTheirIds) {
+    StationRig rig({"COM1", "COM4"});
+    rig.station.Start(nullptr);
+    rig.station.PortsFound({"COM4", "/dev/ttyUSB0", "COM1", "", "/dev/ttyUSB0", "COM2"});
+    EXPECT_EQ(rig.station.portList(), (Strings{"COM1", "COM4", "/dev/ttyUSB0", "COM2"}));
+    {
+        std::lock_guard<BusLock> hold(rig.station.shared().lock);
+        EXPECT_EQ(rig.station.shared().portList, rig.station.portList()) << "the bus thread's list follows";
+    }
+    const auto& items = rig.station.menu().popups()[POPUP_PORT].items;
+    std::vector<std::pair<int, std::string>> ports;
+    for (const MenuItem& item : items) {
+        if (item.id >= ID_PORT_FIRST && item.id < ID_PORT_FIRST + MAX_PORT_ITEMS)
+            ports.emplace_back(item.id, item.text);
+    }
+    EXPECT_EQ(
+        ports,
+        (std::vector<std::pair<int, std::string>>{
+            {1000, "Порт COM1"}, {1001, "Порт COM4"}, {1002, "Порт /dev/ttyUSB0"}, {1003, "Порт COM2"}}));
+    EXPECT_EQ(rig.Count("Найден новый com-порт: /dev/ttyUSB0"), 1u);
+    EXPECT_TRUE(rig.station.menu().Checked(ID_PORT_FIRST)) << "the port in use stays chosen";
+
+    rig.station.OnCommand(1002);
+    EXPECT_EQ(rig.station.bus().portIndex.load(), 2);
+    EXPECT_TRUE(rig.station.bus().reopenRequested.load());
+    EXPECT_EQ(rig.LastLine(), "Смена активного порта на: /dev/ttyUSB0");
+}
+
+TEST(StationLink, NoMorePortsThanTheMenuHasIdsFor) {
+    std::vector<std::string> many;
+    for (int i = 0; i < MAX_PORT_ITEMS - 2; ++i)
+        many.push_back("/dev/p" + std::to_string(i));
+    StationRig rig(many);
+    rig.station.Start(nullptr);
+    rig.station.PortsFound({"/dev/new1", "/dev/new2", "/dev/new3"});
+    EXPECT_EQ(rig.station.portList().size(), static_cast<std::size_t>(MAX_PORT_ITEMS));
+    EXPECT_EQ(rig.station.portList().back(), "/dev/new2");
+    EXPECT_EQ(rig.station.menu().Find(ID_PORT_FIRST + MAX_PORT_ITEMS), nullptr);
+}
+
+// Plays the bus thread's part for `cycles` cycles: choose the request as it would, and let the
+// supply answer every one with an exception carrying `code`.
+std::size_t MostCommandsQueued(StationRig& rig, int cycles, int code) {
+    PollCursor cursor;
+    std::size_t most = 0;
+    for (int i = 0; i < cycles; ++i) {
+        RequestChoice choice;
+        {
+            std::lock_guard<BusLock> hold(rig.station.shared().lock);
+            auto& q = rig.station.shared().requestQueue;
+            most = std::max<std::size_t>(
+                most, static_cast<std::size_t>(std::count(q.begin(), q.end(), QUEUE_SEPARATOR)));
+            choice = ChooseRequest(rig.station.shared().pollList, q, cursor, false);
+        }
+        if (choice.request.size() >= 2)
+            rig.ReplyRtu({choice.request[0], choice.request[1] | EXCEPTION_FLAG, code});
+        std::lock_guard<BusLock> hold(rig.station.shared().lock);
+        EndOfCycle(rig.station.shared().pollList, cursor);
+    }
+    return most;
+}
+
+TEST(StationLink, ASupplyThatAnswersEverythingWithExceptionFiveNeverFillsTheQueue) {
+    StationRig rig;
+    StoredSettings s;
+    s.protocol = "RTU";
+    rig.station.Start(&s);
+    rig.SetEntryState(15, 0, PollState::Complete);
+    EXPECT_EQ(MostCommandsQueued(rig, 5000, 5), 1u);
+    std::lock_guard<BusLock> hold(rig.station.shared().lock);
+    EXPECT_LE(rig.station.shared().requestQueue.size(), 4u);
+}
+
+TEST(StationLink, OneReidentificationPerSupplyWaits) {
+    StationRig rig;
+    StoredSettings s;
+    s.protocol = "RTU";
+    s.tabSections = {{"#15", 15, 0}, {"#9", 9, 0}};
+    rig.station.Start(&s);
+    rig.ReplyRtu({15, 0xC2, 0x05});
+    rig.station.bus().reidentifyAfterAck = true;
+    rig.ReplyRtu({15, FC_EXTENDED}); // a module change on top: still the one identification
+    rig.ReplyRtu({15, 0xC2, 0x05});
+    rig.ReplyRtu({9, 0xC2, 0x05}); // another supply has its own
+    EXPECT_EQ(rig.Queue(),
+              (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR, 9, FC_IDENTIFY, 1, QUEUE_SEPARATOR}));
+    // Once it has been sent and dropped, the next exception queues it again.
+    {
+        std::lock_guard<BusLock> hold(rig.station.shared().lock);
+        RemoveHeadCommand(rig.station.shared().requestQueue);
+    }
+    rig.ReplyRtu({15, 0xC2, 0x05});
+    EXPECT_EQ(rig.Queue(),
+              (RequestQueue{9, FC_IDENTIFY, 1, QUEUE_SEPARATOR, 15, FC_IDENTIFY, 1, QUEUE_SEPARATOR}));
+}
+
+TEST(StationLink, ASupplyWithoutModulesComesBackAfterItWasGone) {
+    // It said "no modules" (exception 1 to FC_MODULES) once; after it has gone it is asked
+    // again, since a supply without modules comes online only with that answer.
+    const std::vector<int> identify{15,   0x41, 0x02, 0x0F, 0x3C, 0x05, 0xDC,
+                                    0x00, 0x05, 0xDC, 0x03, 0xE8, 0x00};
+    const std::vector<int> measure{15, 0x42, 0x05, 0xDC, 0x07, 0xD0, 0x00, 0x64, 0x01, 0xF4, 0x01};
+    for (const bool portLost : {false, true}) {
+        StationRig rig;
+        StoredSettings s;
+        s.protocol = "RTU";
+        rig.station.Start(&s);
+        DevicePage& page = *rig.station.FindPage(15, 0);
+        rig.ReplyRtu(identify);
+        rig.ReplyRtu({15, FC_MODULES | EXCEPTION_FLAG, 0x01});
+        rig.ReplyRtu(measure);
+        ASSERT_TRUE(page.state.online);
+        ASSERT_FALSE(rig.Entry(15, 0).moduleDataAllowed);
+        if (portLost) {
+            rig.PortNote(NOTE_PORT_LOST, "COM1", IO_ERROR);
+        } else {
+            for (int i = 0; i < MISSES_TO_DISCONNECT; ++i)
+                rig.Reply({15, 0x42});
+        }
+        ASSERT_FALSE(page.state.online);
+        EXPECT_TRUE(rig.Entry(15, 0).moduleDataAllowed) << portLost;
+        rig.ReplyRtu(identify);
+        rig.ReplyRtu(measure);
+        rig.ReplyRtu({15, FC_MODULES | EXCEPTION_FLAG, 0x01});
+        rig.ReplyRtu(measure);
+        EXPECT_TRUE(page.state.online) << portLost;
+    }
+}
+
+TEST(HasQueuedCommand, FindsWholeCommandsOnly) {
+    const RequestQueue q{15, FC_CONTROL,      1, QUEUE_SEPARATOR, 9, FC_IDENTIFY,
+                         2,  QUEUE_SEPARATOR, 7, FC_IDENTIFY};
+    EXPECT_TRUE(HasQueuedCommand(q, 15, FC_CONTROL));
+    EXPECT_TRUE(HasQueuedCommand(q, 9, FC_IDENTIFY));
+    EXPECT_FALSE(HasQueuedCommand(q, 7, FC_IDENTIFY)) << "a fragment without its separator is no command";
+    EXPECT_FALSE(HasQueuedCommand(q, 1, FC_CONTROL)) << "values inside a command are not its start";
+    EXPECT_FALSE(HasQueuedCommand({}, 15, FC_IDENTIFY));
+    EXPECT_FALSE(HasQueuedCommand({15, QUEUE_SEPARATOR}, 15, FC_IDENTIFY))
+        << "a one-value command has no function";
+}
+
+} // namespace
+} // namespace rir
