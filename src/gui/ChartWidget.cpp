@@ -76,17 +76,17 @@ void ChartWidget::leaveEvent(QEvent* /*event*/) {
 }
 
 bool ChartWidget::eventFilter(QObject* watched, QEvent* event) {
+    // The parent sees every kind of event; only mouse events may be cast.
     if (watched == parentWidget()) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
         switch (event->type()) {
         case QEvent::MouseMove:
-            Pointer(mouse->position().toPoint());
+            Pointer(static_cast<QMouseEvent*>(event)->position().toPoint());
             break;
         case QEvent::MouseButtonPress:
-            Button(mouse, true);
+            Button(static_cast<QMouseEvent*>(event), true);
             break;
         case QEvent::MouseButtonRelease:
-            Button(mouse, false);
+            Button(static_cast<QMouseEvent*>(event), false);
             break;
         default:
             break;

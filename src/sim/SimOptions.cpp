@@ -75,7 +75,8 @@ std::string ParseDevice(std::string_view text, DeviceOption& device) {
 }
 
 bool TakesValue(std::string_view name) {
-    return name == "--device" || name == "--load" || name == "--framing" || name == "--link";
+    return name == "--device" || name == "--load" || name == "--framing" || name == "--link" ||
+           name == "--parent";
 }
 
 } // namespace
@@ -154,6 +155,13 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
                 result.error = "bad --framing '" + value + "': expected rtu, ascii or rs232";
                 return result;
             }
+        } else if (name == "--parent") {
+            const auto pid = ParseInt(value);
+            if (!pid || *pid < 1) {
+                result.error = "bad --parent '" + value + "': expected a process id above 0";
+                return result;
+            }
+            o.parentPid = *pid;
         } else {
             if (value.empty()) {
                 result.error = "option --link needs a path";
@@ -201,6 +209,8 @@ std::string SimHelpText() {
         "                                (an existing link is replaced; removed on exit).\n"
         "  --wire-time                   send each reply byte after its time on the wire at the\n"
         "                                speed and character format the station set on the line.\n"
+        "  --parent PID                  end when the process PID ends (for test harnesses, so\n"
+        "                                that a crashed test leaves no simulator behind).\n"
         "  -v, --verbose                 log requests and replies to stderr.\n"
         "  -h, --help                    this text.\n"
         "  Options taking a value also accept --option=value.\n"

@@ -22,6 +22,7 @@ struct SimOptions {
     Framing framing = Framing::Ascii; // the station's default protocol
     std::string linkPath;
     bool wireTime = false;
+    int parentPid = 0; // 0: outlive whoever started us
     bool verbose = false;
     bool help = false;
 };

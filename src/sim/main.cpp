@@ -14,6 +14,7 @@
 #include <poll.h>
 #include <span>
 #include <string>
+#include <sys/prctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -112,6 +113,12 @@ int Run(const rir::sim::SimOptions& options) {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    if (options.parentPid != 0) {
+        // The stop signal comes when the parent ends; if it already has, nobody is left to ask.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != options.parentPid)
+            return 0;
+    }
 
     std::printf("%s\n", pty.slavePath().c_str());
     std::fflush(stdout);

@@ -32,6 +32,10 @@ SimProcess::SimProcess(const std::string& binary, const std::vector<std::string>
     std::vector<std::string> argStrings;
     argStrings.push_back(binary);
     argStrings.insert(argStrings.end(), args.begin(), args.end());
+    // A test that dies (a sanitizer's abort, a failed assertion in a helper thread) must not leave
+    // the simulator holding the test runner's output open.
+    argStrings.push_back("--parent");
+    argStrings.push_back(std::to_string(getpid()));
     std::vector<char*> argv;
     for (std::string& a : argStrings)
         argv.push_back(a.data());

@@ -8,9 +8,10 @@ namespace rir::sim {
 namespace {
 
 TEST(SimOptions, GoodCommandLines) {
-    const auto p = ParseSimOptions({"--framing", "rtu", "--device", "15:2:1", "--device=20:3:6", "--device",
-                                    "7:1", "--device", "8:4", "--device", "9:2:none", "--load", "15:8.5",
-                                    "--load=2.5", "--link", "/tmp/rir0", "--wire-time", "-v"});
+    const auto p =
+        ParseSimOptions({"--framing", "rtu", "--device", "15:2:1", "--device=20:3:6", "--device", "7:1",
+                         "--device", "8:4", "--device", "9:2:none", "--load", "15:8.5", "--load=2.5",
+                         "--link", "/tmp/rir0", "--wire-time", "-v", "--parent=4321"});
     ASSERT_EQ(p.error, "");
     const SimOptions& o = p.options;
     EXPECT_EQ(o.framing, Framing::Rtu);
@@ -28,6 +29,7 @@ TEST(SimOptions, GoodCommandLines) {
     EXPECT_EQ(o.linkPath, "/tmp/rir0");
     EXPECT_TRUE(o.wireTime);
     EXPECT_TRUE(o.verbose);
+    EXPECT_EQ(o.parentPid, 4321);
     EXPECT_FALSE(o.help);
 }
 
@@ -40,6 +42,7 @@ TEST(SimOptions, DefaultsAreOneTimerAmpereSupplyInAscii) {
     EXPECT_EQ(p.options.devices[0].model, 2);
     EXPECT_EQ(p.options.devices[0].config, 1);
     EXPECT_EQ(p.options.defaultLoadOhms, 10.0);
+    EXPECT_EQ(p.options.parentPid, 0);
     EXPECT_TRUE(ParseSimOptions({"-h"}).options.help);
 }
 
@@ -67,6 +70,9 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
         {{"--framing", "RTU2"}, "framing"},
         {{"--link="}, "path"},
         {{"--verbose=1"}, "no value"},
+        {{"--parent", "0"}, "process id"},
+        {{"--parent", "12x"}, "process id"},
+        {{"--parent"}, "needs a value"},
         {{"--speed", "9600"}, "unknown option"},
         {{"15:2"}, "unknown option"},
     };
