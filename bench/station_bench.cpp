@@ -35,6 +35,7 @@ public:
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues&) override {
         return std::nullopt;
     }
+    std::optional<std::string> ChooseProgramFile() override { return std::nullopt; }
 };
 
 // Takes the page's changes as the Qt page does before it copies them onto its widgets, and

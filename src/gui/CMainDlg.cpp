@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -359,6 +362,22 @@ std::optional<ModuleSetupValues> CMainDlg::RunModuleSetup(const ModuleSetupValue
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.values();
+}
+
+std::optional<std::string> CMainDlg::ChooseProgramFile() {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(
+        {QStringLiteral("Файл-программа в формате csv (*.csv)"), QStringLiteral("Все файлы (*.*)")});
+    if (!programFolder_.isEmpty())
+        dialog.setDirectory(programFolder_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    programFolder_ = QFileInfo(chosen).absolutePath();
+    // The name as the file system spells it, so that any name the dialog shows can be opened.
+    return QFile::encodeName(chosen).toStdString();
 }
 
 } // namespace rir

@@ -79,6 +79,7 @@ public:
     void Message(const std::string& text) override;
     std::optional<int> AskAddress(int proposed) override;
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
+    std::optional<std::string> ChooseProgramFile() override;
 
 protected:
     bool event(QEvent* event) override;
@@ -93,6 +94,8 @@ private:
     int LogDisplayedLines(const std::string& text);
 
     std::filesystem::path settingsFile_;
+    // The open-file dialog starts where the operator last took a program from.
+    QString programFolder_;
     QtBusThread::PortFactory portFactory_;
     EventLog eventLog_;
     std::unique_ptr<Station> station_;

@@ -30,6 +30,7 @@ public:
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues&) override {
         return std::nullopt;
     }
+    std::optional<std::string> ChooseProgramFile() override { return std::nullopt; }
     void PageAdded(DevicePage&) override {}
     void PageRemoved(DevicePage&) override {}
     void PageChanged(DevicePage&) override {}

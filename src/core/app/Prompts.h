@@ -20,6 +20,9 @@ public:
     // The module settings dialog opened with `given`; the values it hands back after
     // "Установить", nothing after "Отменить". The dialog itself refuses what it cannot take.
     virtual std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) = 0;
+    // The open-file dialog for a program file (CSV files, or all files); the chosen file's full
+    // path in UTF-8, nothing on Cancel.
+    virtual std::optional<std::string> ChooseProgramFile() = 0;
 };
 
 } // namespace rir

@@ -161,9 +161,15 @@ bool Station::OnCommand(int id) {
             NoteLog();
         NoteMenu();
         return true;
-    case ID_MENU_SAVE:
     case ID_MENU_OPEN:
-        // Program files arrive with the program runner; until then both items only exist.
+        // For the selected tab's page, while its item is enabled: the page answers and holds no
+        // program.
+        if (const DevicePage* page = SelectedPage();
+            page != nullptr && page->state.online && page->view.menuEnabled(ID_MENU_FILE_OPEN))
+            OpenProgram(page->state.address, page->state.channel);
+        return true;
+    case ID_MENU_SAVE:
+        // Saving a recording comes with the run journal; until then the item only exists.
         return true;
     default:
         return false;

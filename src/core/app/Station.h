@@ -2,9 +2,11 @@
 // the log, start-up and shutdown, and the intake of the bus thread's notifications.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/EventLog.h"
@@ -172,7 +174,21 @@ private:
     void RefreshStatus();
 
     // Page commands.
-    void FinishPageCommand(int address, int channel, PageCommandResult result);
+    void FinishPageCommand(int address, int channel, int id, PageCommandResult result);
+    // Program files and runs (StationPrograms.cpp): the file dialog, the read, the load and its
+    // report for one page; the end messages of the runs, shown after the ticks.
+    void OpenProgram(int address, int channel);
+    void ShowProgramEnds();
+    // A modal prompt: the window keeps showing what the bus brings while it is open, so what
+    // was held back for the present event goes out first and nothing is held while it is open.
+    template <typename Prompt> auto Modal(Prompt prompt) {
+        const int depth = std::exchange(batchDepth_, 0);
+        Flush();
+        auto answer = prompt();
+        batchDepth_ = depth;
+        return answer;
+    }
+    void ModalMessage(const std::string& text);
     // The operator's removal ("X", "Удалить"): the device, and with a main page its channel B.
     void RemoveSupply(int address, int channel);
     bool Enqueue(const Request& request) override;
@@ -205,6 +221,10 @@ private:
 
     int batchDepth_ = 0;
     PendingChanges pending_;
+
+    // Programs that ended and whose message has not been shown yet, in the order they ended.
+    std::deque<std::string> programEnds_;
+    bool showingProgramEnds_ = false;
 };
 
 } // namespace rir

@@ -2,6 +2,8 @@
 // the station puts it on the bus queue, runs the module dialog and removes a device on "X".
 #include "app/Station.h"
 
+#include "program/ProgramRunner.h"
+
 #include <utility>
 
 namespace rir {
@@ -11,21 +13,28 @@ void Station::OnPageCommand(int address, int channel, int id) {
     DevicePage* page = FindPage(address, channel);
     if (page == nullptr)
         return;
-    FinishPageCommand(address, channel, page->OnCommand(id, *this));
+    FinishPageCommand(address, channel, id, page->OnCommand(id, *this));
 }
 
 void Station::OnPageTicks(MonoTime now) {
     // At most this many seconds per call and page: a machine that slept catches up over a few
     // calls of the statistics timer instead of freezing the window.
     constexpr int MAX_TICKS_PER_CALL = 600;
-    const NotifyBatch batch(*this);
-    for (const auto& page : pages_) {
-        const int due = page->tickSchedule.TakeDue(now, page->tickTimerRunning, MAX_TICKS_PER_CALL);
-        for (int i = 0; i < due && page->tickTimerRunning; ++i)
-            page->OnTick();
-        if (due > 0)
-            PageUpdated(*page);
+    {
+        const NotifyBatch batch(*this);
+        for (const auto& page : pages_) {
+            const int due = page->tickSchedule.TakeDue(now, page->tickTimerRunning, MAX_TICKS_PER_CALL);
+            for (int i = 0; i < due && page->tickTimerRunning; ++i) {
+                if (page->OnTick(*this) == TickOutcome::ProgramEnded)
+                    programEnds_.push_back(page->ProgramEndMessage());
+            }
+            if (due > 0)
+                PageUpdated(*page);
+        }
     }
+    // Only once every page has had its seconds: the box is modal, and while it is open the
+    // other pages' programs must go on.
+    ShowProgramEnds();
 }
 
 void Station::OnPageEnter(int address, int channel, int editId) {
@@ -33,10 +42,10 @@ void Station::OnPageEnter(int address, int channel, int editId) {
     DevicePage* page = FindPage(address, channel);
     if (page == nullptr)
         return;
-    FinishPageCommand(address, channel, page->OnEnterKey(editId, *this));
+    FinishPageCommand(address, channel, editId, page->OnEnterKey(editId, *this));
 }
 
-void Station::FinishPageCommand(int address, int channel, PageCommandResult result) {
+void Station::FinishPageCommand(int address, int channel, int id, PageCommandResult result) {
     switch (result) {
     case PageCommandResult::Ignored:
         break;
@@ -47,6 +56,15 @@ void Station::FinishPageCommand(int address, int channel, PageCommandResult resu
         break;
     case PageCommandResult::RemoveDevice:
         RemoveSupply(address, channel);
+        break;
+    case PageCommandResult::OpenProgram:
+        OpenProgram(address, channel);
+        break;
+    case PageCommandResult::RunProgram:
+        if (DevicePage* page = FindPage(address, channel)) {
+            RunProgramButton(*page, id, *this);
+            PageUpdated(*page);
+        }
         break;
     }
 }
@@ -67,11 +85,7 @@ bool Station::Enqueue(const Request& request) {
 std::optional<ModuleSetupValues> Station::RunModuleSetup(const ModuleSetupValues& given) {
     // The dialog is modal, but the bus goes on while it is open: what the replies change is shown
     // as it comes, not held back until the dialog closes.
-    const int depth = std::exchange(batchDepth_, 0);
-    Flush();
-    std::optional<ModuleSetupValues> chosen = prompts_.RunModuleSetup(given);
-    batchDepth_ = depth;
-    return chosen;
+    return Modal([&] { return prompts_.RunModuleSetup(given); });
 }
 
 } // namespace rir

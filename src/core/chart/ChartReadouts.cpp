@@ -6,8 +6,6 @@ namespace rir {
 
 namespace {
 
-constexpr int SECONDS_PER_MINUTE = 60;
-
 constexpr const char* LIMITS_AHEAD = "\nЛимит тока: --;\nЛимит напряжения: --;\nВключен блок: --";
 constexpr const char* VALUES_AHEAD_TAIL = " с;\nТок: --\nНапряжение: --\nРежим стаб: --";
 

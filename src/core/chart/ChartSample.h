@@ -36,6 +36,7 @@ struct ChartSample {
 
 // The seconds ring holds the last three minutes, one sample per second.
 inline constexpr int SECONDS_RING_SIZE = 180;
+inline constexpr int SECONDS_PER_MINUTE = 60;
 
 // Any index to its place in the ring: one ring length is added to a negative index, then the
 // rest of the division is taken. An index further below 0 than that still lands in the ring.
@@ -49,6 +50,9 @@ constexpr int RingIndex(int k) {
 // The ring entry k, or nullptr when the ring does not hold it (a short program, an emptied
 // chart).
 inline const ChartSample* RingEntry(const std::vector<ChartSample>& ring, int k) {
+    return k >= 0 && static_cast<std::size_t>(k) < ring.size() ? &ring[static_cast<std::size_t>(k)] : nullptr;
+}
+inline ChartSample* RingEntry(std::vector<ChartSample>& ring, int k) {
     return k >= 0 && static_cast<std::size_t>(k) < ring.size() ? &ring[static_cast<std::size_t>(k)] : nullptr;
 }
 

@@ -46,6 +46,13 @@ struct ChartState {
     int currMax = 0;
 };
 
+// The elapsed second whose tick ends a run of a program of this duration. A program whose last
+// step is at 0 (or before) has no second to wait for: it ends after its first tick, with its
+// only step sent, instead of never.
+constexpr int ProgramEndSecond(int duration) {
+    return duration < 1 ? 1 : duration;
+}
+
 // Pointer-driven repaints between two samples are limited while data is live, so that a fast
 // mouse cannot flood the station with drawings. One count serves every page: the drawing adds
 // to it, the one-second tick of any page sets it back to 0.

@@ -8,8 +8,6 @@ namespace rir {
 
 namespace {
 
-constexpr int SECONDS_PER_MINUTE = 60;
-
 // The entries a loop visits: 0, step, 2 × step, ... below count. A bent walk also visits the
 // last entry when the stride would jump past it, so the trace reaches the end of the history.
 template <typename Visit> void Walk(int count, int step, bool bent, Visit visit) {

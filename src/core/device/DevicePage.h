@@ -29,6 +29,12 @@ enum class RefreshCode {
     WriteAck, // a limit or output write was acknowledged
 };
 
+// What a page's one-second tick leaves for the station to do.
+enum class TickOutcome {
+    Ticked,
+    ProgramEnded, // the station shows ProgramEndMessage(); the supply keeps the last step
+};
+
 // Timer 1 of a page, its one-second tick: it runs while the page records or runs a program.
 inline constexpr int PAGE_TICK_MS = 1000;
 // Device replies after the start of a recording until the first sample takes the measured
@@ -101,9 +107,19 @@ public:
     // The output was switched on by hand with no program loaded: the page starts a recording of
     // the supply's limits and measurements (DevicePageRecording.cpp).
     void StartRecording();
-    // Timer 1's tick, once a second while tickTimerRunning: one sample of a recording into the
-    // seconds ring, the minute step every 60 samples, the cursor and the chart (DevicePageTick.cpp).
-    void OnTick();
+    // Timer 1's tick, once a second while tickTimerRunning: a running program's second sent,
+    // one sample into the seconds ring, the minute step every 60 samples, the plan refilled
+    // ahead, the cursor and the chart (DevicePageTick.cpp). Tells when the program has ended.
+    TickOutcome OnTick(PageCommandSink& sink);
+
+    // A running program (DevicePageProgram.cpp). Sends the plan of the second at the ring index
+    // unless the supply already reports exactly that.
+    void SendPlannedValues(PageCommandSink& sink) const;
+    // "#15 - Работа по файлу закончена!", with the line that the supply stays on when the plan's
+    // last second has the output on.
+    std::string ProgramEndMessage() const;
+    // The next load or drawing needs the chart drawn again.
+    void InvalidateChart() { chartInvalidated_ = true; }
 
     DeviceState state;
     ViewState view;
@@ -124,7 +140,9 @@ public:
     bool tickTimerRunning = false;
     TickSchedule tickSchedule{std::chrono::milliseconds(PAGE_TICK_MS)};
 
-    // Program runner and recording, set by the commands that own them.
+    // Program runner and recording, set by the commands that own them. The steps are the loaded
+    // program in file order; the ring holds their plan second by second.
+    std::vector<ChartSample> programSteps;
     bool programLoaded = false;
     bool programStarted = false; // stays set while paused
     bool programPaused = false;
@@ -137,6 +155,7 @@ private:
     };
 
     void MinuteStep();
+    void RefillAhead();
     void ShowIdentification();
     void ShowEditMarks();
     void AcknowledgeLimits();

@@ -35,6 +35,12 @@ PageCommandResult DevicePage::OnCommand(int id, PageCommandSink& sink) {
         return PageCommandResult::Done;
     case IDC_REMOVE_DEVICE:
         return PageCommandResult::RemoveDevice;
+    case IDC_OPEN_PROGRAM:
+        return PageCommandResult::OpenProgram;
+    case IDC_PROGRAM_START:
+    case IDC_PROGRAM_PAUSE:
+    case IDC_PROGRAM_CANCEL:
+        return programLoaded ? PageCommandResult::RunProgram : PageCommandResult::Ignored;
     default:
         return PageCommandResult::Ignored;
     }

@@ -49,27 +49,31 @@ ChartSample MinuteOf(const RingSums& s, int minute, int divisor, std::optional<S
 
 } // namespace
 
-void DevicePage::OnTick() {
+TickOutcome DevicePage::OnTick(PageCommandSink& sink) {
     ++chart.elapsedSeconds;
-    // A ring that is not laid out (a recording never started on this page) is never written.
-    if ((programLoaded || recording) && secondsRing.size() == static_cast<std::size_t>(SECONDS_RING_SIZE)) {
+    if (programLoaded || recording) {
         ++chart.chartClock;
         chart.ringIndex =
             chart.chartClock < SECONDS_RING_SIZE ? chart.chartClock : chart.chartClock % SECONDS_RING_SIZE;
-        ChartSample& entry = secondsRing[static_cast<std::size_t>(chart.ringIndex)];
-        if (!programLoaded) {
-            entry.currLimit = state.currLimit;
-            entry.voltLimit = state.voltLimit;
-            entry.output = state.outputOn ? 1 : 0;
+        // A program shorter than the ring has a ring only as long as the program; a page that
+        // never laid its ring out has none. What is not there is not written.
+        if (ChartSample* entry = RingEntry(secondsRing, chart.ringIndex)) {
+            if (!programLoaded) {
+                entry->currLimit = state.currLimit;
+                entry->voltLimit = state.voltLimit;
+                entry->output = state.outputOn ? 1 : 0;
+            } else if (programStarted) {
+                SendPlannedValues(sink);
+            }
+            entry->stamp = stampClock();
+            entry->voltMeas = state.voltMeas;
+            entry->currMeas = state.currMeas;
+            entry->voltRegulation = state.voltRegulation;
+            entry->time = chart.chartClock;
         }
-        entry.stamp = stampClock();
-        entry.voltMeas = state.voltMeas;
-        entry.currMeas = state.currMeas;
-        entry.voltRegulation = state.voltRegulation;
-        entry.time = chart.chartClock;
         chart.voltLimitMax = std::max(chart.voltLimitMax, state.voltLimit);
         chart.currLimitMax = std::max(chart.currLimitMax, state.currLimit);
-        if (chart.ringIndex % 60 == 0)
+        if (chart.ringIndex % SECONDS_PER_MINUTE == 0)
             MinuteStep();
         if (!chart.hoverLock)
             chart.cursor = chart.elapsedSeconds;
@@ -78,10 +82,17 @@ void DevicePage::OnTick() {
     }
     chart.voltMax = std::max(chart.voltMax, state.voltMeas);
     chart.currMax = std::max(chart.currMax, state.currMeas);
+    if (programLoaded && programStarted && chart.elapsedSeconds == ProgramEndSecond(chart.programDuration)) {
+        // The supply is not switched off: the last step stays in force.
+        tickTimerRunning = false;
+        programStarted = false;
+        UpdateControls();
+        return TickOutcome::ProgramEnded;
+    }
+    return TickOutcome::Ticked;
 }
 
 void DevicePage::MinuteStep() {
-    constexpr int SECONDS_PER_MINUTE = 60;
     const int m = chart.chartClock / SECONDS_PER_MINUTE;
     const RingSums last = SumRing(secondsRing, chart.ringIndex - (SECONDS_PER_MINUTE - 1), chart.ringIndex);
     const std::size_t index = static_cast<std::size_t>(m);
@@ -113,6 +124,8 @@ void DevicePage::MinuteStep() {
     minute->currMeas = state.currMeas;
     minute->voltRegulation = state.voltRegulation;
     minute->output = state.outputOn ? 1 : 0;
+    if (programLoaded && m > 1 && chart.programDuration >= SECONDS_RING_SIZE)
+        RefillAhead();
 }
 
 } // namespace rir

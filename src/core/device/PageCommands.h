@@ -26,6 +26,8 @@ enum class PageCommandResult {
     Ignored,      // not a command of the page, or its control is hidden or disabled
     Done,         // carried out; the page's view may have changed
     RemoveDevice, // "X": the station deletes this page's device (the page is gone afterwards)
+    OpenProgram,  // "Открыть файл": the station asks for a file and loads it into the page
+    RunProgram,   // "Старт", "Пауза" or "Отменить": the station runs the program's command
 };
 
 } // namespace rir

@@ -45,6 +45,14 @@ Request WriteOutputRequest(const DeviceState& state, int outputFlags) {
     return r;
 }
 
+Request PlannedOutputRequest(const DeviceState& state, int voltLimit, int currLimit, bool outputOn) {
+    DeviceState planned = state;
+    planned.voltLimit = voltLimit;
+    planned.currLimit = currLimit;
+    return WriteOutputRequest(planned,
+                              TAKE_VOLT_LIMIT | TAKE_CURR_LIMIT | TAKE_OUTPUT | (outputOn ? OUTPUT_ON : 0));
+}
+
 Request LimitsRequest(const DeviceState& state, LimitChoice which) {
     int flags = 0;
     switch (which) {

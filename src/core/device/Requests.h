@@ -38,6 +38,10 @@ enum class LimitChoice { Voltage = 1, Current = 2, Both = 3 };
 // clamped to 16 bits and the flags to a byte, so every value is a byte.
 Request WriteOutputRequest(const DeviceState& state, int outputFlags);
 
+// A program's second as the supply is to take it: both limits and the output (flags 0x0E, plus
+// 0x01 when the output is to be on), whatever the record says.
+Request PlannedOutputRequest(const DeviceState& state, int voltLimit, int currLimit, bool outputOn);
+
 // Flags 0x02, 0x04 or 0x06; the caller has parsed and clamped the limits into the record.
 Request LimitsRequest(const DeviceState& state, LimitChoice which);
 

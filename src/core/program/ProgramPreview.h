@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chart/ChartSample.h"
+#include "chart/ChartState.h"
 
 #include <optional>
 #include <string>
@@ -15,7 +16,6 @@ inline constexpr std::string_view PROGRAM_CAPTION_FORMAT = "Файл-задач�
 inline constexpr std::string_view TITLED_CAPTION_FORMAT = "%s # %s";
 
 // A minute's output counts as on when it was on for more than half of its 60 seconds.
-inline constexpr int SECONDS_PER_MINUTE = 60;
 inline constexpr int MINUTE_OUTPUT_ON_ABOVE = SECONDS_PER_MINUTE / 2;
 
 struct ProgramPreview {
@@ -38,12 +38,5 @@ ProgramPreview BuildProgramPreview(const std::vector<ChartSample>& steps,
 
 // "Файл-задача: prog.csv", or "Файл-задача: prog.csv # Title" when the file has a title.
 std::string ProgramCaption(std::string_view fileName, std::string_view title);
-
-// The elapsed second whose tick ends a run of a program of this duration. A program whose last
-// step is at 0 (or before) has no second to wait for: it ends after its first tick, with its
-// only step sent, instead of never.
-constexpr int ProgramEndSecond(int duration) {
-    return duration < 1 ? 1 : duration;
-}
 
 } // namespace rir

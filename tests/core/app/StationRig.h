@@ -20,6 +20,8 @@ public:
     std::vector<int> proposed;
     std::deque<std::optional<ModuleSetupValues>> moduleSetups; // answers to RunModuleSetup, in order
     std::vector<ModuleSetupValues> moduleSetupsGiven;
+    std::deque<std::optional<std::string>> programFiles; // answers to ChooseProgramFile, in order
+    int programFileDialogs = 0;
 
     void Message(const std::string& text) override { messages.push_back(text); }
     std::optional<int> AskAddress(int p) override {
@@ -36,6 +38,14 @@ public:
             return std::nullopt;
         auto answer = moduleSetups.front();
         moduleSetups.pop_front();
+        return answer;
+    }
+    std::optional<std::string> ChooseProgramFile() override {
+        ++programFileDialogs;
+        if (programFiles.empty())
+            return std::nullopt;
+        auto answer = programFiles.front();
+        programFiles.pop_front();
         return answer;
     }
 };

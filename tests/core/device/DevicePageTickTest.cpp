@@ -3,6 +3,7 @@
 #include "device/DevicePage.h"
 #include "device/TickSchedule.h"
 
+#include "PageCommandsRig.h"
 #include "PageOnline.h"
 
 #include <gtest/gtest.h>
@@ -33,9 +34,10 @@ struct RecordingPage {
         page.state.currMeas = currMeas;
         page.state.outputOn = on;
         now += 1s;
-        page.OnTick();
+        EXPECT_EQ(page.OnTick(sink), TickOutcome::Ticked);
     }
     RepaintCounter counter;
+    test::RecordingSink sink;
 };
 
 TEST(RecordingTick, StartLaysOutTheRingAndZeroesTheMaxima) {
@@ -141,7 +143,9 @@ TEST(RecordingTick, PageThatDoesNotRecordOnlyCountsSeconds) {
     page.InitDevice(15, 0);
     test::BringPageOnline(page, 1);
     page.state.voltMeas = 700;
-    page.OnTick();
+    test::RecordingSink sink;
+    EXPECT_EQ(page.OnTick(sink), TickOutcome::Ticked);
+    EXPECT_TRUE(sink.queued.empty());
     EXPECT_EQ(page.chart.elapsedSeconds, 1);
     EXPECT_EQ(page.chart.chartClock, 0);
     EXPECT_TRUE(page.secondsRing.empty());
