@@ -11,14 +11,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "CDevicePage.h"
-#include "CMainDlg.h"
 #include "CModuleSetupDlg.h"
 #include "KeyInput.h"
 #include "ModalWatcher.h"
-#include "QtSerialPort.h"
-#include "ScratchDir.h"
-#include "SimProcess.h"
+#include "StationWindowTest.h"
 #include "TabControl.h"
 #include "device/ModuleSetupTemplate.h"
 #include "device/PageControls.h"
@@ -27,54 +23,8 @@
 namespace rir {
 namespace {
 
-namespace fs = std::filesystem;
-
-// Deadlines for a loaded two-core machine: the bus runs at 9600 baud.
-constexpr int STATE_DEADLINE_MS = 60000;
-
-class StationCommandsE2E : public ::testing::Test {
-protected:
-    // The station on the simulator's port with the given settings file text (none: a first run,
-    // which shows address 15 in MODBUS-ASCII).
-    void Open(const std::string& settings = {}) {
-        settingsFile = scratch.dir / "rir-controller.INI";
-        if (!settings.empty())
-            std::ofstream(settingsFile, std::ios::binary) << settings;
-        ASSERT_TRUE(sim && sim->running()) << (sim ? sim->error() : std::string("no simulator"));
-        window = std::make_unique<CMainDlg>(std::vector<std::string>{sim->path()}, settingsFile,
-                                            [] { return std::make_unique<QtSerialPort>(); });
-        ASSERT_TRUE(window->Initialise());
-        window->show();
-        window->activateWindow();
-    }
-
-    DevicePage* Page(int address) const { return window->station().FindPage(address, 0); }
-    bool Online(int address) const { return Page(address) != nullptr && Page(address)->state.online; }
-    QWidget* Control(int address, int id) const { return window->viewOf(Page(address))->controlById(id); }
-    QString WidgetText(int address, int id) const {
-        QWidget* w = Control(address, id);
-        if (auto* label = qobject_cast<QLabel*>(w))
-            return label->text();
-        if (auto* button = qobject_cast<QPushButton*>(w))
-            return button->text();
-        if (auto* edit = qobject_cast<QLineEdit*>(w))
-            return edit->text();
-        return {};
-    }
-    void Click(int address, int id) const { qobject_cast<QPushButton*>(Control(address, id))->click(); }
-    // A limit edit, focused with its text selected, as the operator starts typing over it.
-    QLineEdit* StartTyping(int address, int id) const {
-        auto* edit = qobject_cast<QLineEdit*>(Control(address, id));
-        edit->setFocus();
-        edit->selectAll();
-        return edit;
-    }
-
-    test::ScratchDir scratch;
-    fs::path settingsFile;
-    std::unique_ptr<test::SimProcess> sim;
-    std::unique_ptr<CMainDlg> window;
-};
+using StationCommandsE2E = test::StationWindowTest;
+using test::STATE_DEADLINE_MS;
 
 TEST_F(StationCommandsE2E, TypedLimitsReachTheSupplyAndTheMarksClearOnItsAnswer) {
     sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"});

@@ -1,0 +1,116 @@
+// A program run on the real window against rir-sim: chosen in the file dialog, started, driven
+// second by second by the page's tick, and the supply takes each step when its second comes.
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QLineEdit>
+
+#include <map>
+
+#include "ModalWatcher.h"
+#include "StationWindowTest.h"
+#include "device/PageControls.h"
+#include "text/Cp1251.h"
+
+namespace rir {
+namespace {
+
+using StationProgramE2E = test::StationWindowTest;
+using test::STATE_DEADLINE_MS;
+
+// A step that picks `path` in the program file dialog.
+ModalWatcher::Step ChooseFile(const std::string& path) {
+    return [path](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "expected the file dialog, got " << w->metaObject()->className();
+            w->close();
+            return;
+        }
+        // Typed into the name field, as the operator would: the dialog's list of the folder
+        // fills in the background and may not know the file yet.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (name == nullptr) {
+            ADD_FAILURE() << "the file dialog has no name field";
+            dialog->reject();
+            return;
+        }
+        name->setText(QString::fromStdString(path));
+        static_cast<QDialog*>(dialog)->accept(); // the dialog's own accept, reached through QDialog
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the file dialog did not take " << path;
+            dialog->reject();
+        }
+    };
+}
+
+struct Step {
+    int time;
+    int currLimit; // raw, scale 100
+    int voltLimit;
+    bool on;
+};
+
+TEST_F(StationProgramE2E, ASeventySecondProgramReachesTheSupplyStepByStep) {
+    const std::vector<Step> plan = {
+        {0, 100, 1200, true}, {20, 200, 1200, true}, {40, 200, 1500, true}, {69, 50, 1000, false}};
+    std::string csv = Utf8ToCp1251("#Проверка;;;\r\nВремя;Ток;Напряжение;Вкл\r\n;;;\r\n");
+    for (const Step& s : plan)
+        csv += std::to_string(s.time) + ";" + std::to_string(s.currLimit / 100) + "," +
+               std::to_string(s.currLimit % 100) + ";" + std::to_string(s.voltLimit / 100) + ";" +
+               (s.on ? "1" : "0") + "\r\n";
+    const std::string path = (scratch.dir / "seventy.csv").string();
+    std::ofstream(path, std::ios::binary) << csv;
+
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"});
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    const DevicePage& page = *Page(15);
+
+    std::vector<SeenMessage> messages;
+    ModalWatcher watcher({ChooseFile(path), ReadMessage(messages)});
+    Click(15, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    EXPECT_EQ(WidgetText(15, IDC_PROGRAM_CAPTION), QString::fromUtf8("Файл-задача: seventy.csv # Проверка"));
+    EXPECT_TRUE(messages.empty()) << "a clean file shows no report";
+
+    // What the supply reports at each second of the run, as the page sees it.
+    std::map<int, Step> reported;
+    Click(15, IDC_PROGRAM_START);
+    EXPECT_FALSE(Control(15, IDC_PROGRAM_START)->isEnabled());
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            reported[page.chart.elapsedSeconds] = {page.chart.elapsedSeconds, page.state.currLimit,
+                                                   page.state.voltLimit, page.state.outputOn};
+            return !messages.empty();
+        },
+        plan.back().time * 1000 + STATE_DEADLINE_MS))
+        << watcher.unexpected();
+    EXPECT_EQ(messages[0].text, "#15 - Работа по файлу закончена!");
+    EXPECT_EQ(page.chart.elapsedSeconds, plan.back().time);
+    EXPECT_FALSE(page.programStarted);
+    EXPECT_TRUE(page.programLoaded);
+
+    // Each step is in force from a few seconds after its time until the next step is sent: the
+    // supply took it when its second came, and not before.
+    constexpr int TAKE_SECONDS = 3;
+    for (std::size_t k = 0; k + 1 < plan.size(); ++k) {
+        const Step& s = plan[k];
+        for (int t = s.time + TAKE_SECONDS; t < plan[k + 1].time; ++t) {
+            if (!reported.count(t))
+                continue;
+            const Step& r = reported.at(t);
+            EXPECT_EQ(r.currLimit, s.currLimit) << "second " << t;
+            EXPECT_EQ(r.voltLimit, s.voltLimit) << "second " << t;
+            EXPECT_EQ(r.on, s.on) << "second " << t;
+        }
+    }
+    ASSERT_TRUE(
+        WaitFor([&] { return page.state.currLimit == 50 && !page.state.outputOn; }, STATE_DEADLINE_MS))
+        << "the last step reaches the supply";
+    EXPECT_GE(reported.size(), 60u) << "the page ticked second by second";
+    window->close();
+}
+
+} // namespace
+} // namespace rir
