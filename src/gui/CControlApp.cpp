@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 
 #include <clocale>
 
@@ -21,6 +22,8 @@ CControlApp::CControlApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
     InitStationResources();
     setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    if (qtTexts_.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&qtTexts_);
 }
 
 int CControlApp::Run() {

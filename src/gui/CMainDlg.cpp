@@ -370,6 +370,13 @@ std::optional<std::string> CMainDlg::ChooseProgramFile() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(
         {QStringLiteral("Файл-программа в формате csv (*.csv)"), QStringLiteral("Все файлы (*.*)")});
+    // The station speaks Russian whether or not the system has Qt's own translations.
+    dialog.setWindowTitle(QStringLiteral("Открыть"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
     if (!programFolder_.isEmpty())
         dialog.setDirectory(programFolder_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

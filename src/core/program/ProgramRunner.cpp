@@ -49,6 +49,8 @@ void TakeProgram(DevicePage& page, const ProgramLoad& load, std::string_view fil
     page.chart.elapsedSeconds = 0;
     page.chart.ringIndex = 0;
     page.chart.chartClock = 0;
+    // The readouts beside the chart describe the plan's first second until the start.
+    page.chart.cursor = 0;
     page.programLoaded = true;
     page.programStarted = false;
     page.programPaused = false;

@@ -334,6 +334,7 @@ TEST(ProgramLoad, TakingAProgramStopsARecordingAndShowsTheFile) {
     EXPECT_EQ(page.secondsRing[90].voltLimit, 2000);
     EXPECT_EQ(page.minutesList.size(), 2u);
     EXPECT_EQ(page.chart.elapsedSeconds, 0);
+    EXPECT_EQ(page.chart.cursor, 0) << "the readouts show the first second of the plan";
     EXPECT_TRUE(page.takeChartInvalidated());
 }
 
