@@ -11,6 +11,7 @@
 #include "QtSerialPort.h"
 #include "Resources.h"
 #include "StopSignals.h"
+#include "journal/RunJournal.h"
 
 namespace rir {
 
@@ -30,6 +31,7 @@ int CControlApp::Run() {
     CMainDlg window(DiscoverPorts(), DefaultProfilePath(applicationName().toStdString()),
                     [] { return std::make_unique<QtSerialPort>(); });
     window.setPortDiscovery(DiscoverPorts);
+    window.setJournalFolder(DefaultJournalFolder());
     if (!window.Initialise())
         return 0; // no serial port: the operator has been told
     StopSignals stopSignals;

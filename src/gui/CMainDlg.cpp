@@ -387,4 +387,30 @@ std::optional<std::string> CMainDlg::ChooseProgramFile() {
     return QFile::encodeName(chosen).toStdString();
 }
 
+std::optional<std::string> CMainDlg::ChooseSaveFile(const std::string& proposedName) {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(
+        {QStringLiteral("Файл-программа в формате csv (*.csv)"), QStringLiteral("Все файлы (*.*)")});
+    dialog.setWindowTitle(QStringLiteral("Сохранить"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    if (!saveFolder_.isEmpty())
+        dialog.setDirectory(saveFolder_);
+    dialog.selectFile(QString::fromStdString(proposedName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    saveFolder_ = QFileInfo(chosen).absolutePath();
+    return QFile::encodeName(chosen).toStdString();
+}
+
+void CMainDlg::setJournalFolder(const std::filesystem::path& folder) {
+    station_->SetJournalFolder(folder);
+}
+
 } // namespace rir

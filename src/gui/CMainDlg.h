@@ -80,6 +80,9 @@ public:
     std::optional<int> AskAddress(int proposed) override;
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
     std::optional<std::string> ChooseProgramFile() override;
+    std::optional<std::string> ChooseSaveFile(const std::string& proposedName) override;
+    // Where the runs' journals go (the station keeps none until it is told).
+    void setJournalFolder(const std::filesystem::path& folder);
 
 protected:
     bool event(QEvent* event) override;
@@ -96,6 +99,7 @@ private:
     std::filesystem::path settingsFile_;
     // The open-file dialog starts where the operator last took a program from.
     QString programFolder_;
+    QString saveFolder_;
     QtBusThread::PortFactory portFactory_;
     EventLog eventLog_;
     std::unique_ptr<Station> station_;

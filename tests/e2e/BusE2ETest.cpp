@@ -31,6 +31,7 @@ public:
         return std::nullopt;
     }
     std::optional<std::string> ChooseProgramFile() override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile(const std::string&) override { return std::nullopt; }
     void PageAdded(DevicePage&) override {}
     void PageRemoved(DevicePage&) override {}
     void PageChanged(DevicePage&) override {}

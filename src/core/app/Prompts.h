@@ -23,6 +23,9 @@ public:
     // The open-file dialog for a program file (CSV files, or all files); the chosen file's full
     // path in UTF-8, nothing on Cancel.
     virtual std::optional<std::string> ChooseProgramFile() = 0;
+    // The save-file dialog for a run (CSV files) proposing `proposedName`; the chosen path in
+    // UTF-8, nothing on Cancel.
+    virtual std::optional<std::string> ChooseSaveFile(const std::string& proposedName) = 0;
 };
 
 } // namespace rir

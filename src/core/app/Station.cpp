@@ -113,6 +113,8 @@ bool Station::Start(const StoredSettings* stored) {
 void Station::Shutdown() {
     const NotifyBatch batch(*this);
     LogLine(0, "Выход из программы");
+    // Every run's journal is complete on the disk before the station goes.
+    journals_.clear();
     if (log_.logToFile())
         log_.CloseFile();
 }
@@ -169,7 +171,7 @@ bool Station::OnCommand(int id) {
             OpenProgram(page->state.address, page->state.channel);
         return true;
     case ID_MENU_SAVE:
-        // Saving a recording comes with the run journal; until then the item only exists.
+        SaveRun();
         return true;
     default:
         return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@
 #include "device/PageCommands.h"
 #include "device/PageLayout.h"
 #include "device/ReplyDecoder.h"
+#include "journal/RunJournal.h"
 
 namespace rir {
 
@@ -117,6 +119,11 @@ public:
 
     void LogLine(int index, const std::string& text);
 
+    // Run journals (StationJournal.cpp) go into this folder; none while it is empty.
+    void SetJournalFolder(std::filesystem::path folder) { journalFolder_ = std::move(folder); }
+    // The journal of the page's present run; nullptr when it has none.
+    const RunJournal* JournalOf(int address, int channel) const;
+
 private:
     // Holds the listener's calls back until the outermost batch of one event ends.
     class NotifyBatch {
@@ -178,7 +185,22 @@ private:
     // Program files and runs (StationPrograms.cpp): the file dialog, the read, the load and its
     // report for one page; the end messages of the runs, shown after the ticks.
     void OpenProgram(int address, int channel);
-    void ShowProgramEnds();
+    // Messages that come up during the ticks (a program's end, a journal that cannot be made),
+    // shown once every page has had its seconds, in the order they came.
+    void ShowDeferredMessages();
+    // The journal follows the page's run: a new run opens one, each tick adds its second, a run
+    // that is over closes it. "Сохранить" copies it.
+    struct PageJournal {
+        int address = 0;
+        int channel = 0;
+        int run = 0;
+        RunJournal file;
+    };
+    PageJournal* FindJournal(int address, int channel) const;
+    void JournalTick(DevicePage& page);
+    void FollowRun(int address, int channel);
+    void CloseJournal(int address, int channel);
+    void SaveRun();
     // A modal prompt: the window keeps showing what the bus brings while it is open, so what
     // was held back for the present event goes out first and nothing is held while it is open.
     template <typename Prompt> auto Modal(Prompt prompt) {
@@ -222,9 +244,13 @@ private:
     int batchDepth_ = 0;
     PendingChanges pending_;
 
-    // Programs that ended and whose message has not been shown yet, in the order they ended.
-    std::deque<std::string> programEnds_;
-    bool showingProgramEnds_ = false;
+    std::deque<std::string> deferredMessages_;
+    bool showingDeferred_ = false;
+
+    std::filesystem::path journalFolder_;
+    std::vector<std::unique_ptr<PageJournal>> journals_;
+    // The folder's failure is said once, until a journal opens there again.
+    bool journalFailureSaid_ = false;
 };
 
 } // namespace rir

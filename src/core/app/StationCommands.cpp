@@ -14,6 +14,8 @@ void Station::OnPageCommand(int address, int channel, int id) {
     if (page == nullptr)
         return;
     FinishPageCommand(address, channel, id, page->OnCommand(id, *this));
+    // Also after a command the page took for itself ("Очистить график"): a run may have ended.
+    FollowRun(address, channel);
 }
 
 void Station::OnPageTicks(MonoTime now) {
@@ -25,8 +27,12 @@ void Station::OnPageTicks(MonoTime now) {
         for (const auto& page : pages_) {
             const int due = page->tickSchedule.TakeDue(now, page->tickTimerRunning, MAX_TICKS_PER_CALL);
             for (int i = 0; i < due && page->tickTimerRunning; ++i) {
-                if (page->OnTick(*this) == TickOutcome::ProgramEnded)
-                    programEnds_.push_back(page->ProgramEndMessage());
+                const TickOutcome outcome = page->OnTick(*this);
+                JournalTick(*page);
+                if (outcome == TickOutcome::ProgramEnded) {
+                    CloseJournal(page->state.address, page->state.channel);
+                    deferredMessages_.push_back(page->ProgramEndMessage());
+                }
             }
             if (due > 0)
                 PageUpdated(*page);
@@ -34,7 +40,7 @@ void Station::OnPageTicks(MonoTime now) {
     }
     // Only once every page has had its seconds: the box is modal, and while it is open the
     // other pages' programs must go on.
-    ShowProgramEnds();
+    ShowDeferredMessages();
 }
 
 void Station::OnPageEnter(int address, int channel, int editId) {

@@ -43,18 +43,18 @@ void Station::OpenProgram(int address, int channel) {
         ModalMessage(load.report);
 }
 
-void Station::ShowProgramEnds() {
+void Station::ShowDeferredMessages() {
     // A box already open further up (this is called again from the timer while it waits) shows
     // the new ones after its own, in order.
-    if (showingProgramEnds_)
+    if (showingDeferred_)
         return;
-    showingProgramEnds_ = true;
-    while (!programEnds_.empty()) {
-        const std::string text = std::move(programEnds_.front());
-        programEnds_.pop_front();
+    showingDeferred_ = true;
+    while (!deferredMessages_.empty()) {
+        const std::string text = std::move(deferredMessages_.front());
+        deferredMessages_.pop_front();
         ModalMessage(text);
     }
-    showingProgramEnds_ = false;
+    showingDeferred_ = false;
 }
 
 } // namespace rir

@@ -143,6 +143,9 @@ public:
     // Program runner and recording, set by the commands that own them. The steps are the loaded
     // program in file order; the ring holds their plan second by second.
     std::vector<ChartSample> programSteps;
+    // Counts the runs of the page, recordings and fresh program starts: a new number is a new
+    // run, with a journal of its own.
+    int runNumber = 0;
     bool programLoaded = false;
     bool programStarted = false; // stays set while paused
     bool programPaused = false;

@@ -10,6 +10,7 @@ void DevicePage::StartRecording() {
     // program); setting it keeps the ring index and the clock in step should that ever change.
     chart.chartClock = 0;
     recording = true;
+    ++runNumber;
     UpdateControls();
     // The ring is laid out for the three minutes ahead: the first second carries the limits in
     // force and the output on, the others wait for the tick to fill them.

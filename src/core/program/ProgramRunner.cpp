@@ -68,6 +68,7 @@ void StartProgram(DevicePage& page, PageCommandSink& sink) {
         page.chart.ringIndex = 0;
         page.chart.chartClock = 0;
         page.chart.cursor = 0;
+        ++page.runNumber;
         if (ranBefore)
             page.InvalidateChart();
     }

@@ -22,6 +22,8 @@ public:
     std::vector<ModuleSetupValues> moduleSetupsGiven;
     std::deque<std::optional<std::string>> programFiles; // answers to ChooseProgramFile, in order
     int programFileDialogs = 0;
+    std::deque<std::optional<std::string>> saveFiles; // answers to ChooseSaveFile, in order
+    std::vector<std::string> proposedSaveNames;
 
     void Message(const std::string& text) override { messages.push_back(text); }
     std::optional<int> AskAddress(int p) override {
@@ -46,6 +48,14 @@ public:
             return std::nullopt;
         auto answer = programFiles.front();
         programFiles.pop_front();
+        return answer;
+    }
+    std::optional<std::string> ChooseSaveFile(const std::string& proposed) override {
+        proposedSaveNames.push_back(proposed);
+        if (saveFiles.empty())
+            return std::nullopt;
+        auto answer = saveFiles.front();
+        saveFiles.pop_front();
         return answer;
     }
 };

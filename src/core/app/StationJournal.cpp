@@ -1,0 +1,125 @@
+// The run journals as the station keeps them: one per page's run, opened with the run's first
+// tick, a line per second, closed when the run is over; and "Сохранить", which copies the
+// selected page's journal to the operator's file.
+#include "app/Station.h"
+
+#include "device/PageControls.h"
+#include "journal/JournalFormat.h"
+#include "program/FileRead.h"
+
+#include <algorithm>
+
+namespace rir {
+
+namespace {
+
+bool RunActive(const DevicePage& page) {
+    return page.recording || (page.programLoaded && page.programStarted);
+}
+
+std::string SupplyName(int address, int channel) {
+    return Station::TabCaption(address, channel);
+}
+
+} // namespace
+
+Station::PageJournal* Station::FindJournal(int address, int channel) const {
+    for (const auto& j : journals_) {
+        if (j->address == address && j->channel == channel)
+            return j.get();
+    }
+    return nullptr;
+}
+
+const RunJournal* Station::JournalOf(int address, int channel) const {
+    const PageJournal* j = FindJournal(address, channel);
+    return j != nullptr && j->file.open() ? &j->file : nullptr;
+}
+
+void Station::CloseJournal(int address, int channel) {
+    std::erase_if(journals_, [&](const auto& j) { return j->address == address && j->channel == channel; });
+}
+
+void Station::FollowRun(int address, int channel) {
+    const PageJournal* j = FindJournal(address, channel);
+    if (j == nullptr)
+        return;
+    const DevicePage* page = FindPage(address, channel);
+    if (page == nullptr || !RunActive(*page) || page->runNumber != j->run)
+        CloseJournal(address, channel);
+}
+
+void Station::JournalTick(DevicePage& page) {
+    // The tick that ends a program still writes its second: the run is over only after it.
+    if (journalFolder_.empty() || !(page.recording || page.programLoaded))
+        return;
+    const int address = page.state.address;
+    const int channel = page.state.channel;
+    PageJournal* j = FindJournal(address, channel);
+    if (j != nullptr && j->run != page.runNumber) {
+        CloseJournal(address, channel);
+        j = nullptr;
+    }
+    const JournalScales scales{page.state.voltScale, page.state.currScale};
+    const StampTime now = page.stampClock();
+    if (j == nullptr) {
+        auto made = std::make_unique<PageJournal>();
+        made->address = address;
+        made->channel = channel;
+        made->run = page.runNumber;
+        const StampTime start = page.secondsRing.empty() ? now : page.secondsRing.front().stamp.value_or(now);
+        const std::string reason = made->file.Open(journalFolder_, JournalFileName(address, channel, start),
+                                                   JournalHead(address, channel, start, page.series));
+        if (!reason.empty()) {
+            // The run goes on without a journal; this run does not try again.
+            if (!journalFailureSaid_)
+                deferredMessages_.push_back("Журнал работы " + SupplyName(address, channel) +
+                                            " не ведется: не удалось создать файл в папке " +
+                                            journalFolder_.string() + " (" + reason + ").");
+            journalFailureSaid_ = true;
+        } else {
+            journalFailureSaid_ = false;
+            // The run's first second was sampled at its start, before this tick.
+            if (!page.secondsRing.empty() && page.chart.chartClock == 1)
+                made->file.Append(JournalLine(page.secondsRing.front(), scales, now));
+        }
+        journals_.push_back(std::move(made));
+        j = journals_.back().get();
+    }
+    if (!j->file.open())
+        return;
+    const ChartSample* second = RingEntry(page.secondsRing, page.chart.ringIndex);
+    if (second == nullptr || second->time != page.chart.chartClock)
+        return;
+    if (const std::string reason = j->file.Append(JournalLine(*second, scales, now)); !reason.empty())
+        LogLine(0, "Журнал работы " + SupplyName(address, channel) + " остановлен: " + reason);
+}
+
+void Station::SaveRun() {
+    const DevicePage* page = SelectedPage();
+    if (page == nullptr || !page->view.menuEnabled(ID_MENU_FILE_SAVE))
+        return;
+    const int address = page->state.address;
+    const int channel = page->state.channel;
+    PageJournal* j = FindJournal(address, channel);
+    if (j == nullptr || j->file.path().empty()) {
+        ModalMessage("Журнал работы " + SupplyName(address, channel) + " не ведется: сохранить нечего.");
+        return;
+    }
+    const std::optional<std::string> chosen =
+        Modal([&] { return prompts_.ChooseSaveFile(SavedRunName(address, channel, page->stampClock())); });
+    if (!chosen)
+        return;
+    // The dialog let ticks in: the journal may have been closed meanwhile, its file stays.
+    j = FindJournal(address, channel);
+    const std::filesystem::path from = j != nullptr ? j->file.path() : std::filesystem::path();
+    if (j != nullptr)
+        j->file.Sync();
+    if (from.empty())
+        return;
+    const std::filesystem::path to(*chosen);
+    if (const int error = SaveCopy(from, to); error != 0)
+        ModalMessage(FileErrorText(FileErrorFromErrno(error), FileDisplayName(to)));
+}
+
+} // namespace rir

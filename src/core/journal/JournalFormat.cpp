@@ -1,0 +1,71 @@
+#include "journal/JournalFormat.h"
+
+#include "program/ProgramReport.h"
+#include "text/Cp1251.h"
+
+#include <ctime>
+
+namespace rir {
+
+namespace {
+
+std::tm LocalTime(StampTime t) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(t);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr)
+        return {};
+    return local;
+}
+
+std::string Formatted(StampTime t, const char* format) {
+    const std::tm local = LocalTime(t);
+    char buffer[64];
+    const std::size_t n = std::strftime(buffer, sizeof buffer, format, &local);
+    return {buffer, n};
+}
+
+std::string Supply(int address, int channel, const char* separator) {
+    std::string text = std::to_string(address);
+    if (channel != 0)
+        text += separator + std::to_string(channel + 1);
+    return text;
+}
+
+const char* Switch(bool on) {
+    return on ? "1" : "0";
+}
+
+} // namespace
+
+std::string JournalFileName(int address, int channel, StampTime start) {
+    return Supply(address, channel, "_") + "_" + Formatted(start, "%Y-%m-%d_%H-%M-%S") + ".csv";
+}
+
+std::string JournalHead(int address, int channel, StampTime start, const SeriesSwitches& series) {
+    // No comma in the title: the loader would read it as a decimal point.
+    const std::string utf8 =
+        "#Блок #" + Supply(address, channel, "_") + " - запуск " + Formatted(start, "%d.%m.%Y %H:%M:%S") +
+        ";;;\r\n"
+        "Время, с;Лимит тока, А;Лимит напряжения, В;Вкл;Напряжение, В;Ток, А;Стабилизация;Дата и время\r\n" +
+        std::string("Ur=") + Switch(series.voltMeas) + ",Ul=" + Switch(series.voltLimit) +
+        ",Ir=" + Switch(series.currMeas) + ",Il=" + Switch(series.currLimit) +
+        ",Po=" + Switch(series.output) + ";;;\r\n";
+    return Utf8ToCp1251(utf8);
+}
+
+std::string JournalLine(const ChartSample& s, const JournalScales& scales, StampTime now) {
+    const char* regulation = s.output == 0 ? "--" : s.voltRegulation ? "напряжения" : "тока";
+    const std::string utf8 =
+        std::to_string(s.time) + ";" + LimitValueText(s.currLimit, scales.currScale, false) + ";" +
+        LimitValueText(s.voltLimit, scales.voltScale, false) + ";" + std::to_string(s.output > 0 ? 1 : 0) +
+        ";" + LimitValueText(s.voltMeas, scales.voltScale, false) + ";" +
+        LimitValueText(s.currMeas, scales.currScale, false) + ";" + regulation + ";" +
+        Formatted(s.stamp.value_or(now), "%d.%m.%Y %H:%M:%S") + "\r\n";
+    return Utf8ToCp1251(utf8);
+}
+
+std::string SavedRunName(int address, int channel, StampTime day) {
+    return "rir-" + Supply(address, channel, "_") + "-" + Formatted(day, "%Y-%m-%d") + ".csv";
+}
+
+} // namespace rir

@@ -1,0 +1,269 @@
+// Run journals: their exact lines, what the station writes for a recording and a program run,
+// a journal loaded back as a program, a journal cut off as by a power cut, a folder that cannot
+// be written, and "Сохранить".
+#include "journal/JournalFormat.h"
+#include "journal/RunJournal.h"
+
+#include "../app/StationRig.h"
+#include "PageOnline.h"
+#include "TempDir.h"
+#include "device/PageControls.h"
+#include "program/ProgramLimits.h"
+#include "program/ProgramLoader.h"
+#include "program/ProgramPreview.h"
+#include "text/Cp1251.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace rir {
+namespace {
+
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+
+// 2026-12-09 05:39:47 UTC.
+const StampTime START = StampTime(std::chrono::seconds(1796794787));
+
+// Local time is UTC in these tests, so that names and stamps are fixed.
+class JournalTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* tz = std::getenv("TZ");
+        savedTz_ = tz ? std::optional<std::string>(tz) : std::nullopt;
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (savedTz_)
+            setenv("TZ", savedTz_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> savedTz_;
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+Strings Lines(const std::string& cp1251) {
+    Strings lines;
+    std::size_t start = 0;
+    while (start < cp1251.size()) {
+        const std::size_t end = cp1251.find("\r\n", start);
+        lines.push_back(Cp1251ToUtf8(cp1251.substr(start, end - start)));
+        if (end == std::string::npos)
+            break;
+        start = end + 2;
+    }
+    return lines;
+}
+
+TEST_F(JournalTest, NamesHeadAndLinesAreExact) {
+    EXPECT_EQ(JournalFileName(15, 0, START), "15_2026-12-09_05-39-47.csv");
+    EXPECT_EQ(JournalFileName(20, 1, START), "20_2_2026-12-09_05-39-47.csv");
+    EXPECT_EQ(SavedRunName(15, 0, START), "rir-15-2026-12-09.csv");
+    EXPECT_EQ(SavedRunName(20, 1, START), "rir-20_2-2026-12-09.csv");
+
+    SeriesSwitches series;
+    series.voltMeas = false;
+    EXPECT_EQ(
+        Lines(JournalHead(15, 0, START, series)),
+        (Strings{"#Блок #15 - запуск 09.12.2026 05:39:47;;;",
+                 "Время, с;Лимит тока, А;Лимит напряжения, В;Вкл;Напряжение, В;Ток, А;Стабилизация;Дата и "
+                 "время",
+                 "Ur=0,Ul=1,Ir=1,Il=1,Po=1;;;"}));
+
+    ChartSample s(12, 150, 1200, 1, START + 12s);
+    s.voltMeas = 1198;
+    s.currMeas = 5;
+    s.voltRegulation = true;
+    const JournalScales scales{100, 100};
+    EXPECT_EQ(JournalLine(s, scales, START),
+              Utf8ToCp1251("12;1.50;12;1;11.98;0.05;напряжения;09.12.2026 05:39:59\r\n"));
+    s.voltRegulation = false;
+    EXPECT_EQ(Lines(JournalLine(s, scales, START))[0], "12;1.50;12;1;11.98;0.05;тока;09.12.2026 05:39:59");
+    s.output = 0;
+    s.stamp.reset();
+    EXPECT_EQ(Lines(JournalLine(s, {10, 1000}, START))[0],
+              "12;0.150;120;0;119.8;0.005;--;09.12.2026 05:39:47");
+}
+
+TEST_F(JournalTest, TheFolderFollowsTheDataHome) {
+    EXPECT_EQ(JournalFolderFor("/data", "/home/op"), std::filesystem::path("/data/rir-controller/runs"));
+    EXPECT_EQ(JournalFolderFor("relative", "/home/op"),
+              std::filesystem::path("/home/op/.local/share/rir-controller/runs"));
+    EXPECT_EQ(JournalFolderFor(nullptr, "/home/op"),
+              std::filesystem::path("/home/op/.local/share/rir-controller/runs"));
+}
+
+// A station whose page #15 is online, its journals in a scratch folder and its clock in hand.
+struct JournalStation {
+    test::StationRig rig;
+    test::TempDir dir;
+    StampTime now = START;
+    MonoTime mono{std::chrono::seconds(5000)};
+
+    JournalStation() {
+        EXPECT_TRUE(rig.station.Start(nullptr));
+        rig.station.SetJournalFolder(dir / "runs");
+        test::BringPageOnline(Page(), CONFIG_TIMER_COUNTER);
+        Page().stampClock = [this] { return now; };
+        rig.station.OnPageTicks(mono);
+    }
+    DevicePage& Page() { return *rig.station.FindPage(15, 0); }
+    void Seconds(int n) {
+        for (int i = 0; i < n; ++i) {
+            now += 1s;
+            mono += 1s;
+            rig.station.OnPageTicks(mono);
+        }
+    }
+    std::vector<std::filesystem::path> Journals() {
+        std::vector<std::filesystem::path> found;
+        for (const auto& e : std::filesystem::directory_iterator(dir / "runs"))
+            found.push_back(e.path());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+};
+
+TEST_F(JournalTest, ARecordingWritesOneLinePerSecondUntilTheChartIsCleared) {
+    JournalStation s;
+    s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON); // on by hand
+    s.Page().state.outputOn = true;
+    s.rig.station.OnPageTicks(s.mono); // the tick's schedule starts
+    s.Seconds(200);
+    const RunJournal* journal = s.rig.station.JournalOf(15, 0);
+    ASSERT_NE(journal, nullptr);
+    EXPECT_EQ(journal->path().filename(), "15_2026-12-09_05-39-47.csv");
+    const Strings lines = Lines(ReadFile(journal->path()));
+    ASSERT_EQ(lines.size(), 3u + 201u) << "the head, second 0 and 200 ticks";
+    EXPECT_EQ(lines[0], "#Блок #15 - запуск 09.12.2026 05:39:47;;;");
+    EXPECT_EQ(lines[3].substr(0, 11), "0;10;15;1;0");
+    EXPECT_EQ(lines.back().substr(0, 14), "200;10;15;1;0;");
+    EXPECT_NE(lines.back().find("09.12.2026 05:43:07"), std::string::npos) << lines.back();
+
+    // Switched off and cleared: the run is over, the journal stays on the disk.
+    s.Page().state.outputOn = false;
+    s.Page().UpdateControls();
+    s.Page().ClearChart();
+    s.rig.station.OnPageCommand(15, 0, IDC_CLEAR_CHART);
+    EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr);
+    EXPECT_EQ(s.Journals().size(), 1u);
+}
+
+TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
+    JournalStation s;
+    const std::string plan = "0;1;12;1\r\n30;2;12;1\r\n50;2;10;1\r\n70;1;12;0\r\n";
+    std::ofstream(s.dir / "p.csv", std::ios::binary) << plan;
+    s.rig.prompts.programFiles.push_back((s.dir / "p.csv").string());
+    s.rig.station.OnPageCommand(15, 0, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(s.Page().programLoaded);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(40);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_PAUSE);
+    const std::filesystem::path path = s.rig.station.JournalOf(15, 0)->path();
+    s.Seconds(5); // paused: no lines, the journal stays open
+    ASSERT_NE(s.rig.station.JournalOf(15, 0), nullptr);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(30);
+    EXPECT_FALSE(s.Page().programStarted) << "ended";
+    EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr) << "closed with the program's end";
+
+    const std::string journal = ReadFile(path);
+    const Strings lines = Lines(journal);
+    ASSERT_EQ(lines.size(), 3u + 71u) << "seconds 0 to 70, the pause left out";
+    for (std::size_t k = 0; k < 71; ++k)
+        EXPECT_EQ(lines[3 + k].substr(0, lines[3 + k].find(';')), std::to_string(k));
+
+    const ProgramLoad back = LoadProgramFile(journal, "j.csv", ProgramLimitsOf(s.Page().state));
+    const ProgramLoad original = LoadProgramFile(plan, "p.csv", ProgramLimitsOf(s.Page().state));
+    ASSERT_TRUE(back.loaded);
+    EXPECT_EQ(back.report, "");
+    EXPECT_EQ(back.title, "Блок #15 - запуск 09.12.2026 05:39:47");
+    // The plan second by second is the same: the journal holds every second of the original.
+    const auto a = BuildProgramPreview(back.steps, std::nullopt).secondsRing;
+    const auto b = BuildProgramPreview(original.steps, std::nullopt).secondsRing;
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t t = 0; t < a.size(); ++t) {
+        EXPECT_EQ(a[t].currLimit, b[t].currLimit) << t;
+        EXPECT_EQ(a[t].voltLimit, b[t].voltLimit) << t;
+        EXPECT_EQ(a[t].output, b[t].output) << t;
+    }
+
+    // Cut anywhere, as by a power cut: what loads is the run up to a whole line, never a wrong
+    // value.
+    std::mt19937 random(7);
+    for (int cut = 0; cut < 200; ++cut) {
+        const std::size_t at = std::uniform_int_distribution<std::size_t>(0, journal.size())(random);
+        const ProgramLoad part =
+            LoadProgramFile(journal.substr(0, at), "cut.csv", ProgramLimitsOf(s.Page().state));
+        ASSERT_LE(part.steps.size(), back.steps.size());
+        for (std::size_t k = 0; k < part.steps.size(); ++k) {
+            ASSERT_EQ(part.steps[k].time, back.steps[k].time) << "cut at " << at;
+            ASSERT_EQ(part.steps[k].currLimit, back.steps[k].currLimit) << "cut at " << at;
+            ASSERT_EQ(part.steps[k].voltLimit, back.steps[k].voltLimit) << "cut at " << at;
+            ASSERT_EQ(part.steps[k].output, back.steps[k].output) << "cut at " << at;
+        }
+    }
+}
+
+TEST_F(JournalTest, AFolderThatCannotBeMadeIsSaidOnceAndTheRunGoesOn) {
+    JournalStation s;
+    std::ofstream(s.dir / "file") << "x";
+    s.rig.station.SetJournalFolder(s.dir / "file" / "runs"); // under a file: never a folder
+    s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+    s.Page().state.outputOn = true;
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(5);
+    ASSERT_EQ(s.rig.prompts.messages.size(), 1u);
+    EXPECT_EQ(
+        s.rig.prompts.messages[0].rfind("Журнал работы #15 не ведется: не удалось создать файл в папке ", 0),
+        0u)
+        << s.rig.prompts.messages[0];
+    EXPECT_EQ(s.Page().chart.chartClock, 5) << "the recording goes on";
+    EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr);
+
+    s.rig.station.OnCommand(ID_MENU_SAVE);
+    EXPECT_EQ(s.rig.prompts.messages.back(), "Журнал работы #15 не ведется: сохранить нечего.");
+    EXPECT_TRUE(s.rig.prompts.proposedSaveNames.empty());
+}
+
+TEST_F(JournalTest, SaveCopiesTheRunsJournalWhole) {
+    JournalStation s;
+    s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+    s.Page().state.outputOn = true;
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(10);
+    const std::filesystem::path saved = s.dir / "saved.csv";
+    s.rig.prompts.saveFiles.push_back(saved.string());
+    s.rig.station.OnCommand(ID_MENU_SAVE);
+    EXPECT_EQ(s.rig.prompts.proposedSaveNames, Strings{"rir-15-2026-12-09.csv"});
+    EXPECT_EQ(ReadFile(saved), ReadFile(s.rig.station.JournalOf(15, 0)->path()));
+    EXPECT_EQ(Lines(ReadFile(saved)).size(), 3u + 11u);
+    EXPECT_FALSE(std::filesystem::exists(s.dir / "saved.csv.part"));
+
+    // A place that cannot be written: the file-error text, nothing left behind.
+    s.rig.prompts.saveFiles.push_back((s.dir / "no-folder" / "x.csv").string());
+    s.rig.station.OnCommand(ID_MENU_SAVE);
+    EXPECT_EQ(s.rig.prompts.messages.back(), "x.csv не найден.");
+    EXPECT_FALSE(std::filesystem::exists(s.dir / "no-folder"));
+}
+
+} // namespace
+} // namespace rir
