@@ -125,6 +125,13 @@ void EventLog::ToggleLogToFile() {
 
 bool EventLog::OpenFile() {
     CloseFile();
+    // The file of the last start, or of the time before logging was switched off, is kept as the
+    // previous generation; the new one starts empty. An empty file does not push out an older
+    // one that says something. Only a file is renamed: a log pointed at a device keeps its name.
+    std::error_code error;
+    if (std::filesystem::is_regular_file(filePath_, error) &&
+        std::filesystem::file_size(filePath_, error) > 0 && !error)
+        std::filesystem::rename(filePath_, RotatedLogPath(filePath_), error);
     // Binary mode: the lines carry their own CR LF.
     file_ = std::fopen(filePath_.c_str(), "wb");
     fileBytes_ = 0;
@@ -165,13 +172,9 @@ ScreenDelta EventLog::takeScreenDelta() {
 }
 
 bool EventLog::RotateFile() {
-    CloseFile();
-    std::error_code error;
-    // Only a file is renamed: a log pointed at a device keeps its name.
-    if (std::filesystem::is_regular_file(filePath_, error))
-        std::filesystem::rename(filePath_, RotatedLogPath(filePath_), error);
-    // Should the rename fail (the older generation cannot be replaced), the file starts anew all
-    // the same: losing the oldest lines is better than a log that grows without end.
+    // Opening keeps the full file as the previous generation. Should the rename fail (the older
+    // generation cannot be replaced), the file starts anew all the same: losing the oldest lines
+    // is better than a log that grows without end.
     return OpenFile();
 }
 

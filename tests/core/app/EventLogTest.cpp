@@ -208,10 +208,16 @@ TEST_F(EventLogTest, RestoredFileSwitchOpensOnlyWhenAsked) {
     EXPECT_EQ(FileText(), "09:05:03 \xD1\xF2\xE0\xF0\xF2 \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB\r\n");
 }
 
-TEST_F(EventLogTest, OpeningEmptiesAnExistingFile) {
+TEST_F(EventLogTest, OpeningKeepsTheLastFileAsThePreviousGeneration) {
+    std::ofstream(dir / "zadida.1.txt", std::ios::binary) << "older\r\n";
     std::ofstream(dir / "zadida.txt", std::ios::binary) << "old contents\r\n";
     ASSERT_TRUE(log.OpenFile());
     EXPECT_EQ(FileText(), "");
+    EXPECT_EQ(ReadBytes(dir / "zadida.1.txt"), "old contents\r\n");
+    // An empty file (a start that logged nothing) does not push out what the one before said.
+    log.CloseFile();
+    ASSERT_TRUE(log.OpenFile());
+    EXPECT_EQ(ReadBytes(dir / "zadida.1.txt"), "old contents\r\n");
 }
 
 TEST(EventLogFile, UncreatableFileIsReportedOnceAndScreenLoggingGoesOn) {
@@ -298,7 +304,7 @@ TEST_F(LogRotationTest, ReopeningStartsTheCountAfresh) {
     Line(4);
     Line(5);
     EXPECT_EQ(FileText(), Lines(3, 5));
-    EXPECT_FALSE(std::filesystem::exists(dir / "zadida.1.txt"));
+    EXPECT_EQ(OlderText(), Lines(1, 2)) << "the file before the reopening is kept";
 }
 
 TEST_F(LogRotationTest, ALineLongerThanTheLimitGoesWholeIntoAFreshFile) {
