@@ -2,9 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -19,6 +16,7 @@
 #include "CAddDeviceDlg.h"
 #include "CDevicePage.h"
 #include "CModuleSetupDlg.h"
+#include "FileDialogs.h"
 #include "LogLineCounter.h"
 #include "MessageBox.h"
 #include "TabControl.h"
@@ -364,49 +362,20 @@ std::optional<ModuleSetupValues> CMainDlg::RunModuleSetup(const ModuleSetupValue
     return dialog.values();
 }
 
+namespace {
+
+const QStringList PROGRAM_FILTERS = {QStringLiteral("Файл-программа в формате csv (*.csv)"),
+                                     QStringLiteral("Все файлы (*.*)")};
+
+} // namespace
+
 std::optional<std::string> CMainDlg::ChooseProgramFile() {
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(
-        {QStringLiteral("Файл-программа в формате csv (*.csv)"), QStringLiteral("Все файлы (*.*)")});
-    // The station speaks Russian whether or not the system has Qt's own translations.
-    dialog.setWindowTitle(QStringLiteral("Открыть"));
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
-    if (!programFolder_.isEmpty())
-        dialog.setDirectory(programFolder_);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    programFolder_ = QFileInfo(chosen).absolutePath();
-    // The name as the file system spells it, so that any name the dialog shows can be opened.
-    return QFile::encodeName(chosen).toStdString();
+    return AskFileName(this, FileDialogKind::Open, PROGRAM_FILTERS, programFolder_);
 }
 
 std::optional<std::string> CMainDlg::ChooseSaveFile(const std::string& proposedName) {
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(
-        {QStringLiteral("Файл-программа в формате csv (*.csv)"), QStringLiteral("Все файлы (*.*)")});
-    dialog.setWindowTitle(QStringLiteral("Сохранить"));
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
-    if (!saveFolder_.isEmpty())
-        dialog.setDirectory(saveFolder_);
-    dialog.selectFile(QString::fromStdString(proposedName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    saveFolder_ = QFileInfo(chosen).absolutePath();
-    return QFile::encodeName(chosen).toStdString();
+    return AskFileName(this, FileDialogKind::Save, PROGRAM_FILTERS, saveFolder_,
+                       QString::fromStdString(proposedName));
 }
 
 void CMainDlg::setJournalFolder(const std::filesystem::path& folder) {

@@ -1,6 +1,8 @@
 // The whole station, window included, offscreen against rir-sim.
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
@@ -39,12 +41,7 @@ template <typename Pred> bool WaitFor(Pred done, int ms = 30000) {
     return true;
 }
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadBytes;
 
 std::unique_ptr<CMainDlg> OpenStation(const std::string& port, const fs::path& settings) {
     auto window = std::make_unique<CMainDlg>(std::vector<std::string>{port}, settings,
@@ -75,7 +72,7 @@ private:
 
 // The log file's lines without their time stamps.
 std::vector<std::string> LogFileLines(const fs::path& file) {
-    const std::string text = Cp1251ToUtf8(ReadFile(file));
+    const std::string text = Cp1251ToUtf8(ReadBytes(file));
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -110,7 +107,7 @@ TEST(StationE2E, FirstRunPollsAddress15AndSavesOnClose) {
         EXPECT_EQ(window->tabControl()->tabText(0), QStringLiteral("#15"));
         window->close();
     }
-    const std::string ini = ReadFile(settings);
+    const std::string ini = ReadBytes(settings);
     EXPECT_NE(ini.find("[RIR Control RS485]"), std::string::npos);
     EXPECT_NE(ini.find("Port=" + sim.path()), std::string::npos);
     EXPECT_NE(ini.find("Protocol=ASCII"), std::string::npos);
@@ -132,7 +129,7 @@ TEST(StationE2E, FirstRunPollsAddress15AndSavesOnClose) {
         ASSERT_TRUE(WaitFor([&] { return window->station().FindPage(15, 0)->state.online; }));
         window->close();
     }
-    const std::string log = Cp1251ToUtf8(ReadFile(scratch.dir / "zadida.txt"));
+    const std::string log = Cp1251ToUtf8(ReadBytes(scratch.dir / "zadida.txt"));
     ASSERT_GE(log.size(), 20u);
     EXPECT_EQ(log.substr(9, log.find("\r\n") - 9), "Старт программы");
     const std::size_t lastStart = log.rfind("\r\n", log.size() - 3) + 2;

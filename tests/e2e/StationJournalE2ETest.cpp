@@ -2,6 +2,8 @@
 // line each, and a station killed in the middle of a run leaves a journal that loads.
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
+
 #include <QTimer>
 
 #include <chrono>
@@ -28,12 +30,7 @@ using namespace std::chrono_literals;
 using StationJournalE2E = test::StationWindowTest;
 using test::STATE_DEADLINE_MS;
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadBytes;
 
 int CountLines(const std::string& text) {
     int n = 0;
@@ -58,7 +55,7 @@ TEST_F(StationJournalE2E, ARecordingOfTwoHundredSecondsIsAJournalOfTwoHundredLin
     const RunJournal* journal = window->station().JournalOf(15, 0);
     ASSERT_NE(journal, nullptr);
     // Head, second 0 and one line per tick so far (read at once: nothing ticks in between).
-    const std::string text = ReadFile(journal->path());
+    const std::string text = ReadBytes(journal->path());
     EXPECT_EQ(CountLines(text), 3 + 1 + page.chart.chartClock);
     const ProgramLoad back = LoadProgramFile(text, "j.csv", MODEL2);
     EXPECT_EQ(back.steps.size(), static_cast<std::size_t>(page.chart.chartClock + 1));
@@ -118,7 +115,7 @@ TEST_F(StationJournalE2E, KilledMidRunLeavesAJournalThatLoads) {
         std::error_code ignored;
         for (const auto& e : std::filesystem::directory_iterator(folder, ignored))
             journal = e.path();
-        if (!journal.empty() && CountLines(ReadFile(journal)) >= 3 + 40)
+        if (!journal.empty() && CountLines(ReadBytes(journal)) >= 3 + 40)
             break;
         std::this_thread::sleep_for(20ms);
     }
@@ -131,7 +128,7 @@ TEST_F(StationJournalE2E, KilledMidRunLeavesAJournalThatLoads) {
                                     ("rir-e2e-" + std::to_string(child) + "-DISABLED_RecordsUntilKilled"),
                                 ignored);
     ASSERT_FALSE(journal.empty()) << "the child made no journal";
-    const std::string text = ReadFile(journal);
+    const std::string text = ReadBytes(journal);
     ASSERT_GE(CountLines(text), 3 + 40);
     const ProgramLoad back = LoadProgramFile(text, "killed.csv", MODEL2);
     ASSERT_TRUE(back.loaded);

@@ -21,10 +21,7 @@ std::tm At(int hour, int minute, int second) {
     return t;
 }
 
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadBytes;
 
 class EventLogTest : public ::testing::Test {
 protected:

@@ -15,12 +15,7 @@ namespace {
 using test::StationRig;
 using Strings = std::vector<std::string>;
 
-StoredSettings Tabs(std::vector<int> addresses) {
-    StoredSettings s;
-    for (int a : addresses)
-        s.tabSections.push_back({"#" + std::to_string(a), a, 0});
-    return s;
-}
+using test::Tabs;
 
 TEST(StationCommands, ButtonsAndEnterPutWholeRequestsOnTheQueue) {
     StationRig rig;

@@ -18,12 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-StoredSettings Tabs(std::vector<int> addresses) {
-    StoredSettings s;
-    for (int a : addresses)
-        s.tabSections.push_back({"#" + std::to_string(a), a, 0});
-    return s;
-}
+using test::Tabs;
 
 std::string Write(const test::TempDir& dir, const std::string& name, std::string_view utf8) {
     const std::filesystem::path path = dir / name;

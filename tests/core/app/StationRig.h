@@ -60,6 +60,14 @@ public:
     }
 };
 
+// Settings that list one tab per address, channel 0.
+inline StoredSettings Tabs(const std::vector<int>& addresses) {
+    StoredSettings s;
+    for (int a : addresses)
+        s.tabSections.push_back({"#" + std::to_string(a), a, 0});
+    return s;
+}
+
 class CountingListener : public StationListener {
 public:
     int added = 0, removed = 0, changed = 0, tabs = 0, menus = 0, logs = 0, layouts = 0, statuses = 0;

@@ -51,12 +51,7 @@ private:
     std::optional<std::string> savedTz_;
 };
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadBytes;
 
 Strings Lines(const std::string& cp1251) {
     Strings lines;
@@ -149,7 +144,7 @@ TEST_F(JournalTest, ARecordingWritesOneLinePerSecondUntilTheChartIsCleared) {
     const RunJournal* journal = s.rig.station.JournalOf(15, 0);
     ASSERT_NE(journal, nullptr);
     EXPECT_EQ(journal->path().filename(), "15_2026-12-09_05-39-47.csv");
-    const Strings lines = Lines(ReadFile(journal->path()));
+    const Strings lines = Lines(ReadBytes(journal->path()));
     ASSERT_EQ(lines.size(), 3u + 201u) << "the head, second 0 and 200 ticks";
     EXPECT_EQ(lines[0], "#Блок #15 - запуск 09.12.2026 05:39:47;;;");
     EXPECT_EQ(lines[3].substr(0, 11), "0;10;15;1;0");
@@ -185,7 +180,7 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
     EXPECT_FALSE(s.Page().programStarted) << "ended";
     EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr) << "closed with the program's end";
 
-    const std::string journal = ReadFile(path);
+    const std::string journal = ReadBytes(path);
     const Strings lines = Lines(journal);
     ASSERT_EQ(lines.size(), 3u + 71u) << "seconds 0 to 70, the pause left out";
     for (std::size_t k = 0; k < 71; ++k)
@@ -254,8 +249,8 @@ TEST_F(JournalTest, SaveCopiesTheRunsJournalWhole) {
     s.rig.prompts.saveFiles.push_back(saved.string());
     s.rig.station.OnCommand(ID_MENU_SAVE);
     EXPECT_EQ(s.rig.prompts.proposedSaveNames, Strings{"rir-15-2026-12-09.csv"});
-    EXPECT_EQ(ReadFile(saved), ReadFile(s.rig.station.JournalOf(15, 0)->path()));
-    EXPECT_EQ(Lines(ReadFile(saved)).size(), 3u + 11u);
+    EXPECT_EQ(ReadBytes(saved), ReadBytes(s.rig.station.JournalOf(15, 0)->path()));
+    EXPECT_EQ(Lines(ReadBytes(saved)).size(), 3u + 11u);
     EXPECT_FALSE(std::filesystem::exists(s.dir / "saved.csv.part"));
 
     // A place that cannot be written: the file-error text, nothing left behind.
