@@ -89,7 +89,7 @@ std::optional<QString> ChartWidget::ChoosePictureFile() {
     dialog.setNameFilter(FromUtf8(CHART_PICTURE_FILTER));
     dialog.setDefaultSuffix(FromUtf8(CHART_PICTURE_SUFFIX));
     // The station speaks Russian whether or not the system has Qt's own translations.
-    dialog.setWindowTitle(QStringLiteral("Сохранить как"));
+    dialog.setWindowTitle(QStringLiteral("Сохранить"));
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));

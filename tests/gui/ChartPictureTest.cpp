@@ -217,7 +217,7 @@ TEST_F(ChartPictureTest, ContextMenuSavesUnderTheChosenName) {
     ModalWatcher watcher({ChooseFile((dir / "report").string(), [&](QFileDialog& d) {
         inspected = true;
         EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("Сохранить как"));
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Сохранить"));
         EXPECT_EQ(d.nameFilters(), QStringList{QStringLiteral("Рисунок PNG (*.png)")});
         EXPECT_EQ(d.labelText(QFileDialog::Accept), QStringLiteral("Сохранить"));
         EXPECT_EQ(d.labelText(QFileDialog::Reject), QStringLiteral("Отмена"));
