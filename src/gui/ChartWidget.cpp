@@ -1,12 +1,27 @@
 #include "ChartWidget.h"
 
+#include "MessageBox.h"
+#include "chart/ChartPicture.h"
 #include "device/DevicePage.h"
 
+#include <QContextMenuEvent>
 #include <QCursor>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSaveFile>
 
 namespace rir {
+
+namespace {
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
 
 ChartWidget::ChartWidget(DevicePage& page, QWidget* parent) : QWidget(parent), page_(page) {
     // The picture covers every pixel: no background fill before a paint.
@@ -31,17 +46,75 @@ QPoint ChartWidget::PointerInPage() const {
                                      : mapToParent(mapFromGlobal(global));
 }
 
-void ChartWidget::paintEvent(QPaintEvent* /*event*/) {
+void ChartWidget::Render(QImage& image) {
     const QPoint pointer = PointerInPage();
     const ChartScene scene = page_.PaintChart(Area(), pointer.x(), pointer.y());
     const QSize size(scene.width, scene.height);
-    if (image_.size() != size)
-        image_ = QImage(size, QImage::Format_RGB32);
-    if (!image_.isNull())
-        painter_.Paint(image_, scene);
+    if (image.size() != size)
+        image = QImage(size, QImage::Format_RGB32);
+    if (!image.isNull())
+        painter_.Paint(image, scene);
+}
+
+void ChartWidget::paintEvent(QPaintEvent* /*event*/) {
+    Render(image_);
     QPainter screen(this);
     screen.drawImage(0, 0, image_);
     emit chartStateChanged();
+}
+
+bool ChartWidget::SavePicture(const QString& path) {
+    QImage picture;
+    Render(picture);
+    emit chartStateChanged();
+    // QSaveFile writes a temporary file and renames it over the target at commit; it never falls
+    // back to writing the target in place.
+    QSaveFile file(path);
+    const bool saved =
+        !picture.isNull() && file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit();
+    if (!saved) {
+        file.cancelWriting();
+        ShowMessage(this, ChartPictureFailedText(path.toStdString()));
+    }
+    return saved;
+}
+
+std::optional<QString> ChartWidget::ChoosePictureFile() {
+    const DeviceState& supply = page_.state;
+    const std::string proposed =
+        ChartPictureName(supply.address, supply.channel, LocalDate(page_.stampClock()));
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(FromUtf8(CHART_PICTURE_FILTER));
+    dialog.setDefaultSuffix(FromUtf8(CHART_PICTURE_SUFFIX));
+    // The station speaks Russian whether or not the system has Qt's own translations.
+    dialog.setWindowTitle(QStringLiteral("Сохранить"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    if (!pictureFolder_.isEmpty())
+        dialog.setDirectory(pictureFolder_);
+    dialog.selectFile(FromUtf8(proposed));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    pictureFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+void ChartWidget::SavePictureAs() {
+    if (const std::optional<QString> path = ChoosePictureFile())
+        SavePicture(*path);
+}
+
+void ChartWidget::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    const QAction* save = menu.addAction(FromUtf8(CHART_SAVE_PICTURE_ITEM));
+    if (menu.exec(event->globalPos()) == save)
+        SavePictureAs();
 }
 
 void ChartWidget::Pointer(QPoint inPage) {

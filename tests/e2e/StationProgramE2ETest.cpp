@@ -2,11 +2,9 @@
 // second by second by the page's tick, and the supply takes each step when its second comes.
 #include <gtest/gtest.h>
 
-#include <QFileDialog>
-#include <QLineEdit>
-
 #include <map>
 
+#include "FileDialogStep.h"
 #include "ModalWatcher.h"
 #include "StationWindowTest.h"
 #include "device/PageControls.h"
@@ -17,32 +15,6 @@ namespace {
 
 using StationProgramE2E = test::StationWindowTest;
 using test::STATE_DEADLINE_MS;
-
-// A step that picks `path` in the program file dialog.
-ModalWatcher::Step ChooseFile(const std::string& path) {
-    return [path](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "expected the file dialog, got " << w->metaObject()->className();
-            w->close();
-            return;
-        }
-        // Typed into the name field, as the operator would: the dialog's list of the folder
-        // fills in the background and may not know the file yet.
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (name == nullptr) {
-            ADD_FAILURE() << "the file dialog has no name field";
-            dialog->reject();
-            return;
-        }
-        name->setText(QString::fromStdString(path));
-        static_cast<QDialog*>(dialog)->accept(); // the dialog's own accept, reached through QDialog
-        if (dialog->isVisible()) {
-            ADD_FAILURE() << "the file dialog did not take " << path;
-            dialog->reject();
-        }
-    };
-}
 
 struct Step {
     int time;
