@@ -30,6 +30,10 @@ SimSupply* SimBus::Supply(int address) {
     return it == supplies_.end() ? nullptr : &it->second;
 }
 
+void SimBus::SwitchOnAt(int address, std::int64_t ms) {
+    switchOnAtMs_[address] = ms;
+}
+
 std::vector<std::uint8_t> SimBus::Receive(std::span<const std::uint8_t> bytes) {
     std::vector<RequestFrame> frames;
     parser_.Feed(bytes, nowMs_, frames);
@@ -72,6 +76,10 @@ void SimBus::Answer(const std::vector<RequestFrame>& frames, std::vector<std::ui
         SimSupply* supply = Supply(address);
         if (supply == nullptr) {
             Log("  no supply at address " + std::to_string(frame.address) + ": silent");
+            continue;
+        }
+        if (const auto on = switchOnAtMs_.find(address); on != switchOnAtMs_.end() && nowMs_ < on->second) {
+            Log("  switched off until " + std::to_string(on->second) + " ms: silent");
             continue;
         }
         if ((frame.function & EXCEPTION_FLAG) != 0) {

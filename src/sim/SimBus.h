@@ -30,6 +30,8 @@ public:
     // answers as the first supply added, whatever address it was given.
     bool AddSupply(int address, SimSupply supply);
     SimSupply* Supply(int address);
+    // The supply at `address` stays silent until the bus clock reaches `ms` (switched on then).
+    void SwitchOnAt(int address, std::int64_t ms);
 
     // Bytes received now; returns the wire bytes of the replies they call for.
     std::vector<std::uint8_t> Receive(std::span<const std::uint8_t> bytes);
@@ -51,6 +53,7 @@ private:
     Framing framing_;
     RequestParser parser_;
     std::map<int, SimSupply> supplies_;
+    std::map<int, std::int64_t> switchOnAtMs_;
     int firstAddress_ = 0;
     std::int64_t nowMs_ = 0;
     ParserCounts logged_;

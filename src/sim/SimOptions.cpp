@@ -14,6 +14,8 @@ namespace rir::sim {
 namespace {
 
 constexpr double MAX_LOAD_OHMS = 1.0e6;
+// A day: a test or a demonstration waits for less.
+constexpr double MAX_SWITCH_ON_SECONDS = 86400.0;
 
 std::optional<int> ParseInt(std::string_view text) {
     int value = 0;
@@ -30,6 +32,16 @@ std::optional<double> ParseOhms(std::string_view text) {
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value <= 0.0 ||
         value > MAX_LOAD_OHMS)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseSeconds(std::string_view text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value < 0.0 ||
+        value > MAX_SWITCH_ON_SECONDS)
         return std::nullopt;
     return value;
 }
@@ -76,7 +88,7 @@ std::string ParseDevice(std::string_view text, DeviceOption& device) {
 
 bool TakesValue(std::string_view name) {
     return name == "--device" || name == "--load" || name == "--framing" || name == "--link" ||
-           name == "--parent";
+           name == "--parent" || name == "--switch-on";
 }
 
 } // namespace
@@ -85,6 +97,7 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
     ParsedOptions result;
     SimOptions& o = result.options;
     std::map<int, double> loads;
+    std::map<int, double> switchOns;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view name = args[i];
         std::string value;
@@ -144,6 +157,15 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
                 loads[*address] = *ohms;
             else
                 o.defaultLoadOhms = *ohms;
+        } else if (name == "--switch-on") {
+            const auto parts = SplitColons(value);
+            const auto address = parts.size() == 2 ? ParseInt(parts[0]) : std::nullopt;
+            const auto seconds = parts.size() == 2 ? ParseSeconds(parts[1]) : std::nullopt;
+            if (!address || *address < 1 || *address > 127 || !seconds) {
+                result.error = "bad --switch-on '" + value + "': expected ADDR:SECONDS, 0 to 86400 seconds";
+                return result;
+            }
+            switchOns[*address] = *seconds;
         } else if (name == "--framing") {
             if (value == "rtu")
                 o.framing = Framing::Rtu;
@@ -172,6 +194,19 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
     }
     if (o.devices.empty())
         o.devices.push_back({1, MODEL_TIMER_AMPERE, CONFIG_TIMER_COUNTER, std::nullopt});
+    for (const auto& [address, seconds] : switchOns) {
+        bool found = false;
+        for (DeviceOption& d : o.devices) {
+            if (d.address == address) {
+                d.switchOnSeconds = seconds;
+                found = true;
+            }
+        }
+        if (!found) {
+            result.error = "--switch-on for address " + std::to_string(address) + ", which no --device has";
+            return result;
+        }
+    }
     for (const auto& [address, ohms] : loads) {
         bool found = false;
         for (DeviceOption& d : o.devices) {
@@ -205,6 +240,8 @@ std::string SimHelpText() {
         "  --framing rtu|ascii|rs232     MODBUS-RTU, MODBUS-ASCII (default) or bare RS-232 bytes;\n"
         "                                in rs232 the first --device answers and replies carry no\n"
         "                                address.\n"
+        "  --switch-on ADDR:SECONDS      the supply at ADDR is switched on SECONDS after the start\n"
+        "                                and answers nothing until then. Repeatable.\n"
         "  --link PATH                   also make the symbolic link PATH to the pseudo-terminal\n"
         "                                (an existing link is replaced; removed on exit).\n"
         "  --wire-time                   send each reply byte after its time on the wire at the\n"

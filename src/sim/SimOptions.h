@@ -14,6 +14,9 @@ struct DeviceOption {
     int model = 0;
     std::optional<int> config; // nothing: a supply without modules
     std::optional<double> loadOhms;
+    // Switched on this long after the start; silent until then (a supply the operator switches
+    // on while the station polls). Nothing: on from the start.
+    std::optional<double> switchOnSeconds{};
 };
 
 struct SimOptions {

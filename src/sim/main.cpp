@@ -79,6 +79,8 @@ int Run(const rir::sim::SimOptions& options) {
         const auto ratings = rir::sim::SimRatingsFor(d.model);
         bus.AddSupply(d.address,
                       rir::sim::SimSupply(*ratings, d.config, d.loadOhms.value_or(options.defaultLoadOhms)));
+        if (d.switchOnSeconds)
+            bus.SwitchOnAt(d.address, static_cast<std::int64_t>(*d.switchOnSeconds * 1000.0));
     }
 
     rir::sim::PtyPort pty;

@@ -68,6 +68,7 @@ TEST_F(MainMenuTest, ItemsOfAFirstRun) {
         {1000, "Порт COM1", true},
         {1001, "Порт COM4", false},
         {32776, "Старт/стоп", false},
+        {32797, "Быстрый опрос", false},
         {32775, "Протокол RTU [1]", false},
         {32774, "Протокол ASCII [2]", true},
         {32793, "Режим RS-232", false},
@@ -136,6 +137,14 @@ TEST_F(MainMenuTest, ChecksFollowTheStationNotTheClick) {
     EXPECT_FALSE(window->station().pollingRunning());
     Action(32776)->trigger();
     EXPECT_TRUE(window->station().pollingRunning());
+
+    Action(32797)->trigger(); // "Быстрый опрос" carries its tick while it is on
+    EXPECT_TRUE(Action(32797)->isChecked());
+    EXPECT_TRUE(window->station().bus().fastPolling.load());
+    EXPECT_EQ(LastLogLine(), "Быстрый опрос включен: ответ принимается, как только пришел целиком");
+    Action(32797)->trigger();
+    EXPECT_FALSE(Action(32797)->isChecked());
+    EXPECT_FALSE(window->station().bus().fastPolling.load());
 }
 
 // A menu draws a box beside every checkable item, ticked or empty. The station's menus show a

@@ -6,6 +6,7 @@
 #include "bus/BusThread.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -141,11 +142,24 @@ struct BusRig {
     bool gateRetries = false;
     int retriesReleased = 0;
     int retriesTaken = 0;
+    // The bus thread's clock, stepped by the test; and the quiet gaps it waited out, each with
+    // the number of writes the port had seen when the wait began.
+    std::atomic<long long> clockMicros{0};
+    std::vector<std::pair<long long, std::size_t>> quietWaits;
     BusContext context{state, shared, eStart, notes, port, nullptr};
     std::thread thread;
 
     BusRig() {
         shared.portList = {"COM3"};
+        context.clock = [this] {
+            return BusClock::time_point(std::chrono::microseconds(clockMicros.load()));
+        };
+        context.quietWait = [this](std::chrono::microseconds wait) {
+            const std::size_t written = port.With([&] { return port.writes.size(); });
+            std::lock_guard<std::mutex> hold(sleepLock);
+            quietWaits.emplace_back(wait.count(), written);
+            return eStart.Cancelled();
+        };
         context.sleep = [this](int ms) {
             std::unique_lock<std::mutex> hold(sleepLock);
             sleeps.push_back(ms);
@@ -193,6 +207,10 @@ struct BusRig {
     std::vector<int> Sleeps() {
         std::lock_guard<std::mutex> hold(sleepLock);
         return sleeps;
+    }
+    std::vector<std::pair<long long, std::size_t>> QuietWaits() {
+        std::lock_guard<std::mutex> hold(sleepLock);
+        return quietWaits;
     }
     ReplyBuffer Reply() {
         std::lock_guard<BusLock> hold(shared.lock);

@@ -11,7 +11,9 @@ std::string_view StateText(const LinkStatus& s) {
         return s.pollingRunning ? STATUS_PORT_AWAY : STATUS_PORT_AWAY_STOPPED;
     if (!s.pollingRunning)
         return STATUS_STOPPED;
-    return s.portOpen ? STATUS_POLLING : STATUS_OPENING;
+    if (!s.portOpen)
+        return STATUS_OPENING;
+    return s.fastPolling ? STATUS_POLLING_FAST : STATUS_POLLING;
 }
 
 std::string_view KindText(PortErrorKind kind) {

@@ -20,6 +20,7 @@ struct LinkStatus {
     bool portOpen = false; // the bus thread has reported it open
     bool portAway = false; // lost or refused since; the bus thread keeps trying
     bool pollingRunning = true;
+    bool fastPolling = false; // "Быстрый опрос"
     int repliesPerSecond = 0; // over the last whole second
     int misses = 0;           // requests that went unanswered, or whose answer was cut short
     int badReplies = 0;       // answers whose checksum failed, or ASCII frames that were no frame
@@ -29,6 +30,7 @@ struct LinkStatus {
 
 inline constexpr std::string_view STATUS_OPENING = "Порт открывается";
 inline constexpr std::string_view STATUS_POLLING = "Опрос идет";
+inline constexpr std::string_view STATUS_POLLING_FAST = "Быстрый опрос идет";
 inline constexpr std::string_view STATUS_STOPPED = "Опрос остановлен оператором";
 inline constexpr std::string_view STATUS_PORT_AWAY = "Порт недоступен, повторяем попытки раз в секунду";
 inline constexpr std::string_view STATUS_PORT_AWAY_STOPPED = "Порт недоступен; опрос остановлен оператором";
@@ -55,6 +57,11 @@ inline constexpr std::string_view LOG_PORT_FOUND = "Найден новый com-
 inline constexpr std::string_view LOG_POLLING_STOPPED =
     "Опрос остановлен оператором (Старт/стоп), показания на панельках не обновляются";
 inline constexpr std::string_view LOG_POLLING_RESUMED = "Опрос возобновлен оператором (Старт/стоп)";
+// "Быстрый опрос" switched; it takes effect with the next bus cycle.
+inline constexpr std::string_view LOG_FAST_POLL_ON =
+    "Быстрый опрос включен: ответ принимается, как только пришел целиком";
+inline constexpr std::string_view LOG_FAST_POLL_OFF =
+    "Быстрый опрос выключен: ответ принимается после паузы на линии";
 
 // The reason in the station's words, the system's own text after it in brackets (when there is
 // one): "нет прав доступа (Permission denied)".

@@ -10,6 +10,7 @@ MainMenu::MainMenu() {
     popups_.push_back({"Устройства", {{ID_MENU_ADD, "Добавить"}, {}, {ID_MENU_DELETE, "Удалить"}}});
     MenuPopup port{"Com-порт",
                    {{ID_MENU_START_STOP, "Старт/стоп"},
+                    {ID_MENU_FAST_POLL, std::string(MENU_FAST_POLL)},
                     {},
                     {ID_MENU_RTU, "Протокол RTU [1]"},
                     {ID_MENU_ASCII, "Протокол ASCII [2]"},

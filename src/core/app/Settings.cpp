@@ -41,6 +41,7 @@ StoredSettings ReadSettings(const ProfileStore& store) {
     s.activeTab = store.GetInt(SETTINGS_SECTION, "ActiveTab", defaults.activeTab);
     s.logToScreen = store.GetInt(SETTINGS_SECTION, "LogToScreen", defaults.logToScreen);
     s.logToFile = store.GetInt(SETTINGS_SECTION, "LogToFile", defaults.logToFile);
+    s.fastPoll = store.GetInt(SETTINGS_SECTION, "FastPoll", defaults.fastPoll);
 
     // A damaged or hand-edited count must not send the reader through millions of sections.
     s.tabs = std::clamp(store.GetInt(SETTINGS_SECTION, "Tabs", defaults.tabs), 0, MAX_TAB_SECTIONS);
@@ -78,6 +79,7 @@ bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
     ok &= store.WriteInt(SETTINGS_SECTION, "ActiveTab", settings.activeTab);
     ok &= store.WriteInt(SETTINGS_SECTION, "LogToScreen", settings.logToScreen);
     ok &= store.WriteInt(SETTINGS_SECTION, "LogToFile", settings.logToFile);
+    ok &= store.WriteInt(SETTINGS_SECTION, "FastPoll", settings.fastPoll);
 
     ok &= store.WriteInt(WINDOW_SECTION, "Status", settings.window.status);
     ok &= store.WriteInt(WINDOW_SECTION, "Top", settings.window.top);

@@ -35,6 +35,7 @@ struct StoredSettings {
     int activeTab = 0;              // index of the selected tab + 1
     int logToScreen = 1;            // exactly 1 means on
     int logToFile = 0;              // exactly 1 means on
+    int fastPoll = 0;               // exactly 1 means on; a file without it keeps the old timing
     std::vector<Tab> tabSections;   // the tabs in order: read, only those with a usable Id
     WindowPlacement window;
 };

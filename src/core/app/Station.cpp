@@ -138,6 +138,9 @@ bool Station::OnCommand(int id) {
     case ID_MENU_START_STOP:
         TogglePolling();
         return true;
+    case ID_MENU_FAST_POLL:
+        ToggleFastPolling();
+        return true;
     case ID_MENU_RTU:
     case ID_MENU_ASCII:
     case ID_MENU_RS232:

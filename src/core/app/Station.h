@@ -178,6 +178,7 @@ private:
     void OnPortEvent(int note);
     void AllPagesOffline();
     void TogglePolling();
+    void ToggleFastPolling();
     void RefreshStatus();
 
     // Page commands.

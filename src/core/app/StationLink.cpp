@@ -97,6 +97,17 @@ void Station::TogglePolling() {
     RefreshStatus();
 }
 
+void Station::ToggleFastPolling() {
+    // No reopen: the bus thread reads the switch as each cycle begins, and the cycle under way
+    // ends as it began, so no reply is cut short or lost.
+    const bool on = !bus_.fastPolling;
+    bus_.fastPolling = on;
+    menu_.SetChecked(ID_MENU_FAST_POLL, on);
+    NoteMenu();
+    LogLine(0, std::string(on ? LOG_FAST_POLL_ON : LOG_FAST_POLL_OFF));
+    RefreshStatus();
+}
+
 void Station::RefreshStatus() {
     if (!link_.portOpen && !link_.portAway) {
         // Until the bus thread says which port it opened: the one chosen, as it will be set.
@@ -106,6 +117,7 @@ void Station::RefreshStatus() {
         link_.baud = SpeedRow(bus_.speedIndex).baud;
     }
     link_.pollingRunning = pollingRunning_;
+    link_.fastPolling = bus_.fastPolling;
     std::string text = LinkStatusText(link_);
     if (text == statusText_)
         return;

@@ -43,6 +43,9 @@ void Station::RestoreSettings(const StoredSettings& s) {
     menu_.SetChecked(ID_MENU_LOG_FILE, s.logToFile == 1);
     NoteLog();
 
+    bus_.fastPolling = s.fastPoll == 1;
+    menu_.SetChecked(ID_MENU_FAST_POLL, s.fastPoll == 1);
+
     for (const StoredSettings::Tab& tab : s.tabSections) {
         if (tab.id != 0)
             AddDevice(tab.id, tab.channel);
@@ -72,6 +75,7 @@ StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
     s.activeTab = selected_ + 1;
     s.logToScreen = log_.logToScreen() ? 1 : 0;
     s.logToFile = log_.logToFile() ? 1 : 0;
+    s.fastPoll = bus_.fastPolling ? 1 : 0;
     s.window = placement;
     for (const auto& page : pages_)
         s.tabSections.push_back(

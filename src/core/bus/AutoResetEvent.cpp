@@ -28,6 +28,12 @@ bool AutoResetEvent::SleepUnlessCancelled(int ms, const std::function<bool()>& e
     return cancelled_;
 }
 
+bool AutoResetEvent::SleepUnlessCancelled(std::chrono::microseconds duration) {
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait_for(hold, duration, [this] { return cancelled_; });
+    return cancelled_;
+}
+
 void AutoResetEvent::Nudge() {
     // Taking the lock orders the caller's change before the pause's next look: either the
     // pause looked before (and is waiting, so the notification reaches it) or it looks after.

@@ -2,6 +2,7 @@
 // releases at most one wait; setting it twice before the wait still releases one cycle only.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -20,6 +21,8 @@ public:
     // change ends the wait between attempts to open a port) passes `endEarly`: it is looked at
     // when the pause begins and at every Nudge, and the pause ends once it holds.
     bool SleepUnlessCancelled(int ms, const std::function<bool()>& endEarly = {});
+    // The same to the microsecond, for pauses of a few character times.
+    bool SleepUnlessCancelled(std::chrono::microseconds duration);
     // Makes a running pause look at its `endEarly` again: call it after changing what that
     // reads, so the change is not missed between the pause's look and its wait.
     void Nudge();

@@ -59,6 +59,9 @@ struct BusState {
     std::atomic<int> requestsSent{0};
     std::atomic<int> timerTicks{0};
     std::atomic<bool> reidentifyAfterAck{false};
+    // "Быстрый опрос": a reply ends as soon as it is whole, not at the read time-out. The bus
+    // thread looks at it when a cycle begins, so a change takes effect with the next cycle.
+    std::atomic<bool> fastPolling{false};
 
     void SetPendingProtocol(std::string_view protocol);
     // Returns the pending protocol and empties it.

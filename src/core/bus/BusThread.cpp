@@ -66,11 +66,16 @@ private:
     enum class CycleEnd { Next, Stopped, PortFailed };
 
     bool Sleep(int ms) { return bus_.sleep ? bus_.sleep(ms) : bus_.eStart.SleepUnlessCancelled(ms); }
+    BusClock::time_point Now() const { return bus_.clock ? bus_.clock() : BusClock::now(); }
+    // Before a request: the line has been quiet for the gap since a reply that ended early.
+    // False when stopped.
+    bool KeepQuietGap();
     // The pause before the next attempt to open the port; a port change ends it early.
     bool RetryPause();
     CycleEnd RunCycle(Framing framing);
     bool WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text);
-    bool ReadReply(Framing framing, const std::vector<std::uint8_t>& request);
+    // `fast`: the reply ends as soon as it is whole, else at the read time-out.
+    bool ReadReply(Framing framing, const std::vector<std::uint8_t>& request, bool fast);
     void PostPortEvent(int note, const PortError& error = {});
     void Refused(const PortError& error);
     // The cycle's port failed: close it, say why, and end the cycle with nothing read.
@@ -80,6 +85,11 @@ private:
     PollCursor cursor_;
     int pauseMs_ = 0;
     std::string portName_; // the port this connection opens
+    // The gap this connection's line keeps after a reply that ended early.
+    std::chrono::microseconds quietGap_{MIN_QUIET_GAP};
+    // When the last reply ended without waiting for the line to fall silent. Unset after a reply
+    // that ended at the read time-out: the line has then been quiet for longer than any gap.
+    std::optional<BusClock::time_point> endedEarlyAt_;
     // The refusal last reported: the same one again is not repeated every second.
     std::optional<PortError> refusal_;
     // After a loss the port's first refusal is not reported: the loss already said it is away.
@@ -151,7 +161,10 @@ bool Cycle::Connect() {
 
     const Framing framing = FramingOf(bus_.state.asciiMode, bus_.state.rs232Mode);
     const SpeedEntry& speed = SpeedRow(bus_.state.speedIndex);
-    bus_.port.Configure(LineSettingsFor(framing, speed.baud));
+    const LineSettings line = LineSettingsFor(framing, speed.baud);
+    bus_.port.Configure(line);
+    quietGap_ = QuietGap(line);
+    endedEarlyAt_.reset(); // the settling pause after the open is quiet enough
     bus_.port.SetReadTimeout(speed.readTimeoutMs, READ_INTERVAL_TIMEOUT_MS);
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
@@ -180,8 +193,12 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
     if (choice.pollListEmpty)
         bus_.notifier.Post(NOTE_THREAD, NOTE_EMPTY_LIST);
 
+    // Read once per cycle: "Быстрый опрос" switched while a reply comes in applies to the next.
+    const bool fast = bus_.state.fastPolling;
     bool failed = false;
     if (!choice.request.empty()) {
+        if (KeepQuietGap())
+            return CycleEnd::Stopped;
         const auto& request = choice.request;
         std::string text = SENT_TEXT_PREFIX;
         for (std::uint8_t b : request)
@@ -204,7 +221,7 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
                 bus_.shared.sentText = std::move(text);
             }
             bus_.notifier.Post(NOTE_THREAD, NOTE_SENT);
-            failed = !ReadReply(framing, request);
+            failed = !ReadReply(framing, request, fast);
         }
     }
     if (failed) {
@@ -228,6 +245,17 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
     return failed ? CycleEnd::PortFailed : CycleEnd::Next;
 }
 
+bool Cycle::KeepQuietGap() {
+    if (!endedEarlyAt_)
+        return false;
+    const auto quiet = std::chrono::duration_cast<std::chrono::microseconds>(Now() - *endedEarlyAt_);
+    endedEarlyAt_.reset();
+    if (quiet >= quietGap_)
+        return false; // the window's hand-over took that long already
+    const std::chrono::microseconds rest = quietGap_ - quiet;
+    return bus_.quietWait ? bus_.quietWait(rest) : bus_.eStart.SleepUnlessCancelled(rest);
+}
+
 bool Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text) {
     const std::vector<std::uint8_t> frame = EncodeRequest(framing, request);
     // The supplies were written for one write call per byte, the RTU checksum as one two-byte
@@ -248,7 +276,7 @@ bool Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& reque
     return true;
 }
 
-bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request) {
+bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request, bool fast) {
     // The first byte may take up to two read time-outs: the supply needs time to answer.
     ReadResult r = bus_.port.ReadByte();
     if (r.status == ReadStatus::Timeout)
@@ -266,12 +294,22 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request)
         return true;
     }
     std::size_t count = 0;
+    std::vector<int> seen; // the reply so far, for the completeness test of fast polling
     while (r.status == ReadStatus::Byte && count < MAX_REPLY_VALUES) {
         {
             std::lock_guard<BusLock> hold(bus_.shared.lock);
             bus_.shared.replyBuffer.push_back(r.byte);
         }
         ++count;
+        if (fast) {
+            seen.push_back(r.byte);
+            // Whatever follows a whole reply is not part of it: it stays on the line and is read
+            // by the next cycle, where it shows as bad data and is counted.
+            if (ReplyIsComplete(framing, seen)) {
+                endedEarlyAt_ = Now();
+                return true;
+            }
+        }
         r = bus_.port.ReadByte();
     }
     // A port that fails in the middle of a reply has lost it: a torn frame is no answer.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "bus/AutoResetEvent.h"
 #include "bus/BusState.h"
 #include "bus/PollList.h"
+#include "bus/ReplyEnd.h"
 #include "bus/SerialPort.h"
 
 namespace rir {
@@ -65,6 +67,12 @@ struct BusContext {
     std::function<bool(int ms)> sleep;
     // The pause between attempts to open the port (tests lengthen it to prove what ends it).
     int openRetryMs = OPEN_RETRY_PAUSE_MS;
+    // The clock that times the quiet gap after a reply that ended as soon as it was whole.
+    // Empty: the steady clock. Tests step their own.
+    std::function<BusClock::time_point()> clock{};
+    // Waits out what is left of that gap unless a stop is requested; true when stopped. Empty:
+    // the real wait. Tests record it.
+    std::function<bool(std::chrono::microseconds)> quietWait{};
 };
 
 // The thread function. Returns when RequestBusStop was called (process exit, tests).

@@ -19,6 +19,14 @@ inline constexpr int EXCEPTION_FLAG = 0x80;
 
 inline constexpr std::size_t MAX_REQUEST_BYTES = 255;
 
+// Payload bytes after the function code of the replies whose length is fixed: identification,
+// measurement, output write, exception. Module data and acknowledgements run as long as their
+// records.
+inline constexpr std::size_t IDENTIFY_PAYLOAD_BYTES = 11;
+inline constexpr std::size_t MEASURE_PAYLOAD_BYTES = 9;
+inline constexpr std::size_t CONTROL_PAYLOAD_BYTES = 5;
+inline constexpr std::size_t EXCEPTION_PAYLOAD_BYTES = 1;
+
 // MODBUS-RTU: binary with CRC-16; MODBUS-ASCII: hex text with LRC; RS-232: bare bytes, no address.
 enum class Framing { Rtu, Ascii, Rs232 };
 

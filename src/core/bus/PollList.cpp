@@ -49,6 +49,7 @@ bool CountMiss(PollEntry& entry) {
     ++entry.missCount;
     if (entry.missCount >= MISSES_TO_DISCONNECT) {
         SendBackToIdentification(entry);
+        entry.offline = true;
         return true;
     }
     return false;
@@ -66,6 +67,7 @@ void SendBackToIdentification(PollEntry& entry) {
 
 void ClearMisses(PollEntry& entry) {
     entry.missCount = 0;
+    entry.offline = false;
 }
 
 bool IsValidCommand(std::span<const int> values) {
@@ -121,6 +123,81 @@ std::size_t HeadCommandLength(const RequestQueue& queue) {
     return static_cast<std::size_t>(sep - queue.begin());
 }
 
+struct OfflineShare {
+    int answering = 0; // live main-channel entries that are not offline
+    int offline = 0;
+};
+
+OfflineShare CountOffline(const PollList& list) {
+    OfflineShare share;
+    for (const PollEntry& e : list) {
+        if (e.address == -1 || e.channel != 0)
+            continue;
+        ++(e.offline ? share.offline : share.answering);
+    }
+    return share;
+}
+
+// An offline supply's entries: its main channel, and its second channel's while that still waits
+// to be identified (it would ask the same silent address).
+bool BelongsToOfflineSupply(const PollList& list, const PollEntry& e) {
+    if (e.address == -1)
+        return false;
+    if (e.channel == 0)
+        return e.offline;
+    const int main = FindEntry(list, e.address, 0);
+    return main >= 0 && list[static_cast<std::size_t>(main)].offline;
+}
+
+// The first offline main-channel entry after the one at `lastAddress`, in list order and round
+// again; the caller knows there is one.
+PollEntry& NextOffline(PollList& list, int lastAddress) {
+    const int last = FindEntry(list, lastAddress, 0);
+    const std::size_t start = last < 0 ? 0 : static_cast<std::size_t>(last) + 1;
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        PollEntry& e = list[(start + k) % list.size()];
+        if (e.address != -1 && e.channel == 0 && e.offline)
+            return e;
+    }
+    return list.front(); // not reached: CountOffline found one
+}
+
+// Moves the position past the offline supplies' entries, round the end of the list (with the
+// purge a pass ends with) when need be; the caller knows an answering entry is there.
+void PassOverOffline(PollList& list, PollCursor& cursor) {
+    for (std::size_t steps = 0; steps < 2 * MAX_LIST_ENTRIES; ++steps) {
+        if (cursor.position >= list.size())
+            EndOfCycle(list, cursor);
+        if (!BelongsToOfflineSupply(list, list[cursor.position]))
+            return;
+        ++cursor.position;
+    }
+    if (cursor.position >= list.size())
+        EndOfCycle(list, cursor);
+}
+
+// The poll of one entry: nothing for a deleted entry or an identified second channel,
+// identification while the supply is unknown, else measurements and module data in turn.
+void PollRequest(PollEntry& entry, bool rs232Mode, RequestChoice& choice) {
+    int function = 0;
+    int data = -1;
+    if (entry.address == -1)
+        return;
+    if (entry.state == PollState::Unknown) {
+        function = FC_IDENTIFY;
+        data = 1;
+    } else if (entry.channel == 1) {
+        return;
+    } else {
+        function = NextPollFunction(entry);
+    }
+    if (!rs232Mode)
+        choice.request.push_back(static_cast<std::uint8_t>(entry.address));
+    choice.request.push_back(static_cast<std::uint8_t>(function));
+    if (data >= 0)
+        choice.request.push_back(static_cast<std::uint8_t>(data));
+}
+
 } // namespace
 
 RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode) {
@@ -158,26 +235,23 @@ RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cur
     }
     if (cursor.position >= list.size()) // a purge shortened the list under us
         cursor.position = 0;
+
+    const OfflineShare share = CountOffline(list);
+    const bool sharing = share.answering > 0 && share.offline > 0;
+    if (sharing && cursor.pollsSinceOfflineTurn >= OFFLINE_TURN_EVERY - 1) {
+        PollEntry& gone = NextOffline(list, cursor.lastOfflineAddress);
+        cursor.pollsSinceOfflineTurn = 0;
+        cursor.lastOfflineAddress = gone.address;
+        PollRequest(gone, rs232Mode, choice);
+        return choice;
+    }
+    if (sharing)
+        PassOverOffline(list, cursor);
     PollEntry& entry = list[cursor.position];
     ++cursor.position;
-
-    int function = 0;
-    int data = -1;
-    if (entry.address == -1)
-        return choice;
-    if (entry.state == PollState::Unknown) {
-        function = FC_IDENTIFY;
-        data = 1;
-    } else if (entry.channel == 1) {
-        return choice;
-    } else {
-        function = NextPollFunction(entry);
-    }
-    if (!rs232Mode)
-        choice.request.push_back(static_cast<std::uint8_t>(entry.address));
-    choice.request.push_back(static_cast<std::uint8_t>(function));
-    if (data >= 0)
-        choice.request.push_back(static_cast<std::uint8_t>(data));
+    PollRequest(entry, rs232Mode, choice);
+    if (sharing && !choice.request.empty())
+        ++cursor.pollsSinceOfflineTurn;
     return choice;
 }
 

@@ -27,6 +27,10 @@ inline constexpr std::size_t MAX_LIST_ENTRIES = 255;
 inline constexpr int MAX_COMMAND_SENDS = 3;
 // Consecutive missed replies after which a supply counts as gone.
 inline constexpr int MISSES_TO_DISCONNECT = 5;
+// While any supply answers, the supplies that are gone share one poll cycle in this many: each
+// silent address costs two read time-outs, and twenty of them would otherwise leave the one
+// that answers a reply every two seconds or so. With none answering they are asked every cycle.
+inline constexpr int OFFLINE_TURN_EVERY = 5;
 
 // How far a supply is known: nothing yet (it is asked to identify itself), identified (ratings
 // known, measurements polled), complete (module configuration known too, status applied).
@@ -39,6 +43,9 @@ struct PollEntry {
     int nextFunction = FC_MEASURE; // FC_MEASURE or FC_MODULES
     int missCount = 0;
     bool moduleDataAllowed = true; // false once the supply said it has no modules
+    // Gone (five misses in a row) and not answered since: asked to identify itself only in the
+    // offline supplies' turn.
+    bool offline = false;
 
     bool operator==(const PollEntry&) const = default;
 };
@@ -86,6 +93,10 @@ struct PollCursor {
     std::uint8_t position = 0;
     int lastCommandKey = NO_COMMAND_KEY;
     int repeatCount = 0;
+    // Polls of the answering supplies since the offline supplies' last turn.
+    int pollsSinceOfflineTurn = 0;
+    // The address the last offline turn asked; the next turn asks the next offline one after it.
+    int lastOfflineAddress = 0;
 };
 
 // Locks the bus structures, finds the entry of (address, channel) and runs `action` on it.
@@ -101,11 +112,13 @@ int FindEntry(const PollList& list, int address, int channel);
 std::size_t LiveEntryCount(const PollList& list);
 
 int NextPollFunction(PollEntry& entry);
-// True on the miss that makes the supply count as gone (the entry is back to identification).
+// True on the miss that makes the supply count as gone (the entry is back to identification and
+// offline).
 bool CountMiss(PollEntry& entry);
 // The supply counts as gone: it is asked to identify itself again before anything else, and
 // about its modules after that.
 void SendBackToIdentification(PollEntry& entry);
+// A valid reply: no misses, and not offline any more.
 void ClearMisses(PollEntry& entry);
 
 // A command must be 1..255 values, each 0..255. False (queue untouched) otherwise.
@@ -124,7 +137,9 @@ struct RequestChoice {
     bool fromQueue = false;
 };
 
-// The per-cycle choice; the caller holds the lock for the whole call.
+// The per-cycle choice; the caller holds the lock for the whole call. While some supply answers
+// (a live main-channel entry that is not offline), the walk through the list passes over the
+// offline supplies, and every OFFLINE_TURN_EVERY-th poll asks the next of them in turn instead.
 RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode);
 // After each cycle: wrap the position at the end of a pass and purge deleted entries.
 void EndOfCycle(PollList& list, PollCursor& cursor);

@@ -7,11 +7,9 @@
 #include <variant>
 #include <vector>
 
-namespace rir {
+#include "bus/FrameCodec.h" // the payload lengths of the fixed-length replies
 
-inline constexpr std::size_t IDENTIFY_PAYLOAD_BYTES = 11;
-inline constexpr std::size_t MEASURE_PAYLOAD_BYTES = 9;
-inline constexpr std::size_t CONTROL_PAYLOAD_BYTES = 5;
+namespace rir {
 
 struct IdentifyPayload {
     int model = 0;

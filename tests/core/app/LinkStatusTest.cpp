@@ -12,8 +12,9 @@ struct StatusCase {
     std::string text;
 };
 
-LinkStatus Status(bool open, bool away, bool polling) {
+LinkStatus Status(bool open, bool away, bool polling, bool fast = false) {
     LinkStatus s;
+    s.fastPolling = fast;
     s.port = "/dev/ttyUSB0";
     s.framing = Framing::Rtu;
     s.baud = 38400;
@@ -37,6 +38,12 @@ TEST(LinkStatusText, NamesPortFormatStateAndCounters) {
         {"away", Status(false, true, true), head + "Порт недоступен, повторяем попытки раз в секунду" + tail},
         {"away and stopped", Status(false, true, false),
          head + "Порт недоступен; опрос остановлен оператором" + tail},
+        {"fast polling", Status(true, false, true, true), head + "Быстрый опрос идет" + tail},
+        // Whether fast or not, a line that is not polled says why.
+        {"fast, opening", Status(false, false, true, true), head + "Порт открывается" + tail},
+        {"fast, stopped", Status(true, false, false, true), head + "Опрос остановлен оператором" + tail},
+        {"fast, away", Status(false, true, true, true),
+         head + "Порт недоступен, повторяем попытки раз в секунду" + tail},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LinkStatusText(c.status), c.text) << c.name;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace rir {
 namespace {
 
@@ -62,6 +64,26 @@ TEST(MainMenu, DeviceItemsGoBeforeSeparatorAndDelete) {
     menu.RemoveItem(2005);
     EXPECT_EQ(menu.Find(2005), nullptr);
     EXPECT_EQ(menu.popups()[POPUP_DEVICES].items.size(), 4u);
+}
+
+TEST(MainMenu, FastPollingIsTheComPortItemAfterStartStopAndItsIdIsItsOwn) {
+    MainMenu menu;
+    const auto& items = menu.popups()[POPUP_PORT].items;
+    ASSERT_GE(items.size(), 3u);
+    EXPECT_EQ(items[0].text, "Старт/стоп");
+    EXPECT_EQ(items[1].id, 32797);
+    EXPECT_EQ(items[1].text, "Быстрый опрос");
+    EXPECT_FALSE(items[1].checked);
+    EXPECT_EQ(items[2].id, ID_SEPARATOR);
+    // No other item of the menu bar, and no port, device or speed id, shares it.
+    std::vector<int> ids{menu.aboutItem().id};
+    for (const MenuPopup& p : menu.popups())
+        for (const MenuItem& item : p.items)
+            if (item.id != ID_SEPARATOR)
+                ids.push_back(item.id);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), ID_MENU_FAST_POLL), 1);
+    EXPECT_GT(ID_MENU_FAST_POLL, ID_DEVICE_LAST);
+    EXPECT_GT(ID_MENU_FAST_POLL, ID_MENU_LOG_FILE);
 }
 
 TEST(MainMenu, PortItemsSpeedsAndChangeRevision) {

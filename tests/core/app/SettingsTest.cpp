@@ -44,13 +44,15 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaults) {
     EXPECT_EQ(s.activeTab, 0);
     EXPECT_EQ(s.logToScreen, 1);
     EXPECT_EQ(s.logToFile, 0);
+    EXPECT_EQ(s.fastPoll, 0) << "a station keeps its timing until the operator chooses";
     EXPECT_TRUE(s.tabSections.empty());
     EXPECT_EQ(s.window, (WindowPlacement{1, -1, -1, -1, -1}));
 }
 
 TEST_F(SettingsTest, StoredValuesAreRead) {
     WriteFile("[RIR Control RS485]\r\nPort=COM4\r\nProtocol=RS232\r\nSpeed=19200\r\nTabs=3\r\nActiveTab=2\r\n"
-              "LogToScreen=0\r\nLogToFile=1\r\n[Window]\r\nStatus=3\r\nTop=50\r\nLeft=100\r\nBottom=650\r\n"
+              "LogToScreen=0\r\nLogToFile=1\r\nFastPoll=1\r\n[Window]\r\nStatus=3\r\nTop=50\r\nLeft="
+              "100\r\nBottom=650\r\n"
               "Right=900\r\n[Tab_01]\r\nName=#5\r\nId=5\r\n[Tab_02]\r\nName=#5_2\r\nId=5\r\n"
               "[Tab_03]\r\nName=#9\r\nId=9\r\n");
     const StoredSettings s = ReadSettings(ProfileStore(File()));
@@ -61,6 +63,7 @@ TEST_F(SettingsTest, StoredValuesAreRead) {
     EXPECT_EQ(s.activeTab, 2);
     EXPECT_EQ(s.logToScreen, 0);
     EXPECT_EQ(s.logToFile, 1);
+    EXPECT_EQ(s.fastPoll, 1);
     EXPECT_EQ(s.window, (WindowPlacement{3, 50, 100, 650, 900}));
     const std::vector<StoredSettings::Tab> expected = {{"#5", 5, 0}, {"#5_2", 5, 1}, {"#9", 9, 0}};
     EXPECT_EQ(s.tabSections, expected);
@@ -117,6 +120,7 @@ TEST_F(SettingsTest, WritesEverythingInOrder) {
     s.activeTab = 2;
     s.logToScreen = 1;
     s.logToFile = 0;
+    s.fastPoll = 1;
     s.window = {1, 50, 100, 650, 900};
     s.tabSections = {{"#15", 15, 0}, {"#15_2", 15, 1}};
     ASSERT_TRUE(WriteSettings(store, s));
@@ -125,7 +129,7 @@ TEST_F(SettingsTest, WritesEverythingInOrder) {
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ(text,
               "[RIR Control RS485]\r\nPort=COM3\r\nProtocol=RTU\r\nSpeed=38400\r\nTabs=2\r\nActiveTab=2\r\n"
-              "LogToScreen=1\r\nLogToFile=0\r\n\r\n"
+              "LogToScreen=1\r\nLogToFile=0\r\nFastPoll=1\r\n\r\n"
               "[Window]\r\nStatus=1\r\nTop=50\r\nLeft=100\r\nBottom=650\r\nRight=900\r\n\r\n"
               "[Tab_01]\r\nName=#15\r\nId=15\r\n\r\n[Tab_02]\r\nName=#15_2\r\nId=15\r\n");
     const StoredSettings back = ReadSettings(ProfileStore(File()));

@@ -2,6 +2,7 @@
 
 #include "app/ProfileStore.h"
 #include "app/Settings.h"
+#include "bus/BusThread.h"
 
 #include <gtest/gtest.h>
 
@@ -285,6 +286,55 @@ TEST(StationCommands, LogSwitches) {
     rig.station.OnCommand(ID_MENU_LOG_SCREEN);
     rig.station.OnResize(1000, 700);
     EXPECT_EQ(rig.station.layout().tabControl.bottom, 582);
+}
+
+TEST(StationCommands, FastPollingIsSwitchedWithoutAReopenAndSaysSo) {
+    StationRig rig;
+    rig.station.Start(nullptr);
+    ASSERT_TRUE(rig.station.eStart().Wait()); // the first cycle is under way
+    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    EXPECT_FALSE(rig.station.bus().fastPolling.load()) << "off on a first run";
+    EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_FAST_POLL));
+    EXPECT_NE(rig.station.statusText().find("| Опрос идет |"), std::string::npos);
+
+    const int menusBefore = rig.listener.menus;
+    rig.station.OnCommand(ID_MENU_FAST_POLL);
+    EXPECT_TRUE(rig.station.bus().fastPolling.load());
+    EXPECT_TRUE(rig.station.menu().Checked(ID_MENU_FAST_POLL));
+    EXPECT_GT(rig.listener.menus, menusBefore);
+    EXPECT_EQ(rig.LastLine(), "Быстрый опрос включен: ответ принимается, как только пришел целиком");
+    EXPECT_NE(rig.station.statusText().find("| Быстрый опрос идет |"), std::string::npos);
+    EXPECT_FALSE(rig.station.bus().reopenRequested.load()) << "the port stays open";
+    EXPECT_FALSE(rig.station.eStart().IsSet()) << "no extra go-ahead: the running cycle ends first";
+
+    rig.Reply({15, 0x41}); // the running cycle still ends and releases the next
+    EXPECT_TRUE(rig.station.eStart().IsSet());
+
+    rig.station.OnCommand(ID_MENU_FAST_POLL);
+    EXPECT_FALSE(rig.station.bus().fastPolling.load());
+    EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_FAST_POLL));
+    EXPECT_EQ(rig.LastLine(), "Быстрый опрос выключен: ответ принимается после паузы на линии");
+    EXPECT_NE(rig.station.statusText().find("| Опрос идет |"), std::string::npos);
+    EXPECT_FALSE(rig.station.bus().reopenRequested.load());
+}
+
+TEST(StationSettings, FastPollingIsRestoredAndSavedOnlyAsStored) {
+    const struct {
+        int stored;
+        bool on;
+    } cases[] = {{0, false}, {1, true}, {2, false}, {-1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        StationRig rig;
+        StoredSettings s;
+        s.fastPoll = c.stored;
+        rig.station.Start(&s);
+        EXPECT_EQ(rig.station.bus().fastPolling.load(), c.on);
+        EXPECT_EQ(rig.station.menu().Checked(ID_MENU_FAST_POLL), c.on);
+        EXPECT_EQ(rig.station.SettingsToSave({}).fastPoll, c.on ? 1 : 0);
+        rig.station.OnCommand(ID_MENU_FAST_POLL);
+        EXPECT_EQ(rig.station.SettingsToSave({}).fastPoll, c.on ? 0 : 1) << "the operator's choice is kept";
+    }
 }
 
 TEST(StationLog, ThreadStartLineNamesTheFraming) {

@@ -187,6 +187,21 @@ TEST(SimBus, ModulesRunOnTheBusClock) {
     EXPECT_EQ(bus.Supply(15)->timer().value(), 36);
 }
 
+TEST(SimBus, ASupplySwitchedOnLaterIsSilentUntilThen) {
+    SimBus bus = MakeBus(Framing::Rtu);
+    bus.SwitchOnAt(15, 10000);
+    const auto measure = Hex("0F 42 84 71");
+    EXPECT_TRUE(Exchange(bus, measure).empty()) << "at " << bus.Now() << " ms";
+    EXPECT_EQ(Exchange(bus, Hex("14 44 0E 83")), Hex("14 C4 01 A2 C4")) << "the others answer";
+    bus.Advance(10000 - bus.Now() - 1);
+    EXPECT_TRUE(Exchange(bus, measure).empty()) << "at " << bus.Now() << " ms";
+    ASSERT_GE(bus.Now(), 10000);
+    const auto reply = Exchange(bus, measure);
+    ASSERT_EQ(reply.size(), 13u);
+    EXPECT_EQ(reply[0], 0x0F);
+    EXPECT_EQ(reply[1], 0x42);
+}
+
 TEST(SimBus, RefusesBadAndDuplicateAddresses) {
     SimBus bus(Framing::Rtu);
     EXPECT_FALSE(bus.AddSupply(0, SimSupply(*SimRatingsFor(2), 0)));

@@ -8,10 +8,11 @@ namespace rir::sim {
 namespace {
 
 TEST(SimOptions, GoodCommandLines) {
-    const auto p =
-        ParseSimOptions({"--framing", "rtu", "--device", "15:2:1", "--device=20:3:6", "--device", "7:1",
-                         "--device", "8:4", "--device", "9:2:none", "--load", "15:8.5", "--load=2.5",
-                         "--link", "/tmp/rir0", "--wire-time", "-v", "--parent=4321"});
+    const auto p = ParseSimOptions(
+        {"--framing",     "rtu",         "--device", "15:2:1",         "--device=20:3:6", "--device",
+         "7:1",           "--device",    "8:4",      "--device",       "9:2:none",        "--load",
+         "15:8.5",        "--load=2.5",  "--link",   "/tmp/rir0",      "--wire-time",     "-v",
+         "--parent=4321", "--switch-on", "20:12.5",  "--switch-on=7:0"});
     ASSERT_EQ(p.error, "");
     const SimOptions& o = p.options;
     EXPECT_EQ(o.framing, Framing::Rtu);
@@ -20,6 +21,9 @@ TEST(SimOptions, GoodCommandLines) {
     EXPECT_EQ(o.devices[0].model, 2);
     EXPECT_EQ(o.devices[0].config, 1);
     EXPECT_EQ(o.devices[0].loadOhms, 8.5);
+    EXPECT_FALSE(o.devices[0].switchOnSeconds.has_value()) << "on from the start";
+    EXPECT_EQ(o.devices[1].switchOnSeconds, 12.5);
+    EXPECT_EQ(o.devices[2].switchOnSeconds, 0.0);
     EXPECT_EQ(o.devices[1].config, 6);
     EXPECT_FALSE(o.devices[1].loadOhms.has_value());
     EXPECT_FALSE(o.devices[2].config.has_value()); // model 1: no modules
@@ -73,6 +77,12 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
         {{"--parent", "0"}, "process id"},
         {{"--parent", "12x"}, "process id"},
         {{"--parent"}, "needs a value"},
+        {{"--device", "15:2", "--switch-on", "15"}, "ADDR:SECONDS"},
+        {{"--device", "15:2", "--switch-on", "15:-1"}, "ADDR:SECONDS"},
+        {{"--device", "15:2", "--switch-on", "15:90000"}, "ADDR:SECONDS"},
+        {{"--device", "15:2", "--switch-on", "15:inf"}, "ADDR:SECONDS"},
+        {{"--device", "15:2", "--switch-on", "0:5"}, "ADDR:SECONDS"},
+        {{"--device", "15:2", "--switch-on", "16:5"}, "address 16"},
         {{"--speed", "9600"}, "unknown option"},
         {{"15:2"}, "unknown option"},
     };
