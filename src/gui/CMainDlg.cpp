@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "CAboutDlg.h"
@@ -59,7 +61,11 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     log_->setUndoRedoEnabled(false);
     log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    eventLog_.setLineCounter([this](const std::string& text) { return LogDisplayedLines(text); });
+    eventLog_.setLineCounter(
+        [this](std::string_view line) {
+            return CountWrappedLines(line, log_->font(), log_->viewport()->width());
+        },
+        [this] { return logMeasure_.Revision(log_->font(), log_->viewport()->width()); });
     eventLog_.setFileProblem([this](const std::string& text) { Message(text); });
     station_ = std::make_unique<Station>(std::move(portList), *this, *this, eventLog_);
 
@@ -270,14 +276,23 @@ void CMainDlg::ApplyLog() {
     if (delta.reset) {
         log_->setPlainText(toBox(delta.appended));
     } else {
-        QTextCursor cursor(log_->document());
+        QTextDocument* document = log_->document();
+        QTextCursor cursor(document);
+        // Each of the two edits in a block of its own: a cursor move inside one does not lay out
+        // the line it lands on (moving line by line laid out every dropped line once more), and
+        // each edit reports only its own end of the box, so the lines in view keep their layout.
         if (delta.dropped > 0) {
-            cursor.movePosition(QTextCursor::Start);
-            cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, delta.dropped);
+            const QTextBlock firstKept = document->findBlockByNumber(delta.dropped);
+            cursor.beginEditBlock();
+            cursor.setPosition(firstKept.isValid() ? firstKept.position() : document->characterCount() - 1,
+                               QTextCursor::KeepAnchor);
             cursor.removeSelectedText();
+            cursor.endEditBlock();
         }
-        cursor.movePosition(QTextCursor::End);
+        cursor.beginEditBlock();
+        cursor.setPosition(document->characterCount() - 1);
         cursor.insertText(toBox(delta.appended));
+        cursor.endEditBlock();
     }
     log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
 }
@@ -299,10 +314,6 @@ void CMainDlg::LayoutChanged() {
 void CMainDlg::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     station_->OnResize(client_->width(), client_->height());
-}
-
-int CMainDlg::LogDisplayedLines(const std::string& text) {
-    return logLineCounter_.Count(text, log_->font(), log_->viewport()->width());
 }
 
 bool CMainDlg::event(QEvent* event) {

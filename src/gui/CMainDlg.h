@@ -33,8 +33,9 @@ inline constexpr int IDC_LOG_EDIT = 1000;
 inline constexpr int IDC_TAB_CONTROL = 1002;
 // The log box takes what the station logged at most this often: on a busy bus it would
 // otherwise repaint for every line, dozens of times a second. Lines are never lost or reordered,
-// only applied together.
-inline constexpr int LOG_REPAINT_MS = 50;
+// only applied together. Each look lays out and paints the lines in view afresh, the largest
+// part of the window's work while it polls; ten a second still scroll smoothly to the eye.
+inline constexpr int LOG_REPAINT_MS = 100;
 
 class CMainDlg : public QMainWindow, public StationListener, public Prompts {
     Q_OBJECT
@@ -94,7 +95,6 @@ private:
     void RebuildPopup(QMenu* menu, const MenuPopup& popup);
     void SaveAndLeave();
     WindowPlacement CurrentPlacement() const;
-    int LogDisplayedLines(const std::string& text);
 
     std::filesystem::path settingsFile_;
     // The open-file dialog starts where the operator last took a program from.
@@ -120,7 +120,7 @@ private:
     // and each popup's structure revision.
     unsigned shownMenuRevision_ = ~0u;
     std::vector<unsigned> shownPopupStructure_;
-    WrappedLineCounter logLineCounter_;
+    LineMeasure logMeasure_;
     bool closed_ = false;
 };
 

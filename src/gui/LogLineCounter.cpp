@@ -29,10 +29,10 @@ int LinesOfPiece(std::string_view piece, const QFont& font, int width) {
 
 } // namespace
 
-int CountWrappedLines(const std::string& text, const QFont& font, int width) {
+int CountWrappedLines(std::string_view text, const QFont& font, int width) {
     // A box squeezed to nothing still shows a character per line, not an endless count.
     width = std::max(width, 1);
-    const std::string_view all(text);
+    const std::string_view all = text;
     int lines = 0;
     std::size_t start = 0;
     for (;;) {
@@ -44,31 +44,14 @@ int CountWrappedLines(const std::string& text, const QFont& font, int width) {
     }
 }
 
-int WrappedLineCounter::Count(const std::string& text, const QFont& font, int width) {
-    width = std::max(width, 1);
+unsigned LineMeasure::Revision(const QFont& font, int width) {
+    width = std::max(width, 1); // as CountWrappedLines takes it
     if (width != width_ || font != font_) {
-        known_.clear();
         width_ = width;
         font_ = font;
+        ++revision_;
     }
-    // Lines leave the box as fast as they come, so a few hundred remembered lines suffice.
-    constexpr std::size_t MAX_REMEMBERED = 1000;
-    if (known_.size() > MAX_REMEMBERED)
-        known_.clear();
-    const std::string_view all(text);
-    int lines = 0;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = all.find("\r\n", start);
-        const std::string piece(all.substr(start, end == all.npos ? all.npos : end - start));
-        auto it = known_.find(piece);
-        if (it == known_.end())
-            it = known_.emplace(piece, LinesOfPiece(piece, font, width)).first;
-        lines += it->second;
-        if (end == all.npos)
-            return lines;
-        start = end + 2;
-    }
+    return revision_;
 }
 
 } // namespace rir

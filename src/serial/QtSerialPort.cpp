@@ -3,6 +3,7 @@
 #include <QSerialPort>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #if defined(Q_OS_UNIX)
@@ -16,6 +17,8 @@ namespace {
 // Writes go out at once at any speed the station uses; this only guards against a line that
 // never drains (a hung adapter), so the bus thread cannot block for good.
 constexpr int WRITE_GUARD_MS = 2000;
+// The most one read takes from the line: more than any reply holds.
+constexpr std::size_t READ_CHUNK = 512;
 
 std::string SystemText(const QSerialPort& port) {
     return port.errorString().toStdString();
@@ -101,6 +104,14 @@ bool QtSerialPort::HungUp() {
 #endif
 }
 
+#if defined(Q_OS_UNIX)
+bool QtSerialPort::LineFailed(int error) {
+    if (!HungUp())
+        lastError_ = {PortErrorKind::Removed, error != 0 ? std::strerror(error) : "the line hung up"};
+    return false;
+}
+#endif
+
 bool QtSerialPort::Failed() {
     if (!HungUp()) {
         const QSerialPort::SerialPortError code = port_->error();
@@ -118,6 +129,35 @@ ReadResult QtSerialPort::ReadByte() {
         lastError_ = {PortErrorKind::Other, "the port is not open"};
         return {ReadStatus::Failed, 0};
     }
+#if defined(Q_OS_UNIX)
+    // The descriptor is read directly, a chunk at a time, so that waiting for the next byte
+    // costs one wake-up and no timer of its own (see LineWait). QSerialPort never reads it: this
+    // thread has no event loop, and the writes below do not go through Qt either.
+    if (readPos_ < readBuffer_.size())
+        return {ReadStatus::Byte, readBuffer_[readPos_++]};
+    const int fd = static_cast<int>(port_->handle());
+    for (;;) {
+        const LineWait::Outcome outcome = wait_.Wait(fd, readTimeoutMs_);
+        if (outcome == LineWait::Outcome::TimedOut)
+            return {ReadStatus::Timeout, 0};
+        if (outcome != LineWait::Outcome::Readable) {
+            LineFailed(errno);
+            return {ReadStatus::Failed, 0};
+        }
+        readBuffer_.resize(READ_CHUNK);
+        const ssize_t n = ::read(fd, readBuffer_.data(), readBuffer_.size());
+        readBuffer_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        if (n > 0) {
+            readPos_ = 1;
+            return {ReadStatus::Byte, readBuffer_[0]};
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            continue; // nothing after all: wait on
+        // A terminal whose other side has closed reads as the end of the file or fails (EIO).
+        LineFailed(n < 0 ? errno : 0);
+        return {ReadStatus::Failed, 0};
+    }
+#else
     if (port_->bytesAvailable() <= 0 && !port_->waitForReadyRead(readTimeoutMs_)) {
         const QSerialPort::SerialPortError code = port_->error();
         if ((code == QSerialPort::TimeoutError || code == QSerialPort::NoError) && !HungUp()) {
@@ -133,6 +173,7 @@ ReadResult QtSerialPort::ReadByte() {
         return {ReadStatus::Failed, 0};
     }
     return {ReadStatus::Byte, static_cast<std::uint8_t>(c)};
+#endif
 }
 
 bool QtSerialPort::WriteBytes(std::uint32_t value, int count) {
@@ -145,6 +186,35 @@ bool QtSerialPort::WriteBytes(std::uint32_t value, int count) {
     char bytes[4];
     for (int i = 0; i < count; ++i)
         bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+#if defined(Q_OS_UNIX)
+    // One write call, as the supplies were written to; the descriptor is non-blocking, so a full
+    // output buffer is waited out (up to the guard) and the rest written.
+    const int fd = static_cast<int>(port_->handle());
+    int done = 0;
+    const auto guardEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(WRITE_GUARD_MS);
+    while (done < count) {
+        const ssize_t n = ::write(fd, bytes + done, static_cast<std::size_t>(count - done));
+        if (n > 0) {
+            done += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return LineFailed(errno);
+        // The output buffer is full: wait for room, up to the guard. A line that does not drain
+        // in that time is only slow (the reply's time-out will tell), unless it hung up.
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(guardEnd - std::chrono::steady_clock::now()).count();
+        pollfd out{fd, POLLOUT, 0};
+        const int ready = left > 0 ? ::poll(&out, 1, static_cast<int>(left)) : 0;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return ready == 0 ? !HungUp() : LineFailed(errno);
+    }
+    return true;
+#else
     if (port_->write(bytes, count) != count)
         return Failed();
     if (!port_->waitForBytesWritten(WRITE_GUARD_MS)) {
@@ -158,9 +228,14 @@ bool QtSerialPort::WriteBytes(std::uint32_t value, int count) {
         port_->clearError();
     }
     return true;
+#endif
 }
 
 void QtSerialPort::Close() {
+#if defined(Q_OS_UNIX)
+    readBuffer_.clear(); // nothing of this connection is read on the next
+    readPos_ = 0;
+#endif
     if (port_) {
         port_->close();
         port_.reset();

@@ -1,9 +1,17 @@
-// The core's SerialPort over QSerialPort, used in blocking mode on the bus thread.
+// The core's SerialPort over QSerialPort, used in blocking mode on the bus thread. On Unix Qt opens
+// the port and sets the line; the bytes go through its descriptor directly.
 #pragma once
 
+#include <QtGlobal>
+
 #include <memory>
+#include <vector>
 
 #include "bus/SerialPort.h"
+
+#if defined(Q_OS_UNIX)
+#include "LineWait.h"
+#endif
 
 class QSerialPort;
 
@@ -29,11 +37,22 @@ private:
     bool Failed();
     // Whether the line has hung up (its peer or its device is gone) although no call said so.
     bool HungUp();
+#if defined(Q_OS_UNIX)
+    // Records why a read or write on the descriptor failed (`error`: its errno, 0 for the end of
+    // the file); always returns false.
+    bool LineFailed(int error);
+#endif
 
     std::unique_ptr<QSerialPort> port_;
     std::string path_;
     int readTimeoutMs_ = 50;
     PortError lastError_;
+#if defined(Q_OS_UNIX)
+    LineWait wait_;
+    // What the last read brought and has not been handed out yet.
+    std::vector<std::uint8_t> readBuffer_;
+    std::size_t readPos_ = 0;
+#endif
 };
 
 } // namespace rir

@@ -56,8 +56,7 @@ int CountCrLfLines(const std::string& text) {
 }
 
 EventLog::EventLog(std::string filePath)
-    : filePath_(std::move(filePath)), clock_(CurrentLocalTime), lineCounter_(CountCrLfLines),
-      asciiFlag_([] { return false; }) {}
+    : filePath_(std::move(filePath)), clock_(CurrentLocalTime), asciiFlag_([] { return false; }) {}
 
 EventLog::~EventLog() {
     CloseFile();
@@ -67,8 +66,40 @@ void EventLog::setClock(LocalClock clock) {
     clock_ = clock ? std::move(clock) : CurrentLocalTime;
 }
 
-void EventLog::setLineCounter(LineCounter counter) {
-    lineCounter_ = counter ? std::move(counter) : CountCrLfLines;
+void EventLog::setLineCounter(LineCounter counter, LineMeasure measure) {
+    lineCounter_ = std::move(counter);
+    lineMeasure_ = std::move(measure);
+    RecountLines(); // a new counter is a new measure
+}
+
+void EventLog::RecountLines() {
+    countedWith_ = lineMeasure_ ? lineMeasure_() : 0;
+    lineCounts_.clear();
+    displayedLines_ = 1;
+    AddCounts(screen_);
+}
+
+void EventLog::AddCounts(std::string_view text) {
+    // By the pieces between CR LF pairs, as the box breaks its lines: a text logged with a CR LF
+    // of its own is two lines of the box, and leaves it as two.
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string_view::npos)
+            return; // every line ends with CR LF: nothing follows the last one
+        const int count = CountLine(text.substr(start, end - start));
+        lineCounts_.push_back(count);
+        displayedLines_ += count;
+        start = end + 2;
+    }
+}
+
+int EventLog::CountLine(std::string_view line) const {
+    if (!lineCounter_)
+        return 1;
+    // Whatever the view says, a line takes at least one line of the box and no more than one
+    // per byte (a box squeezed to nothing shows a character a line).
+    const int most = static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(line.size(), 1), 1u << 20));
+    return std::clamp(lineCounter_(line), 1, most);
 }
 
 void EventLog::setAsciiFlag(AsciiFlag flag) {
@@ -88,14 +119,17 @@ void EventLog::LogLine(int index, std::string_view text) {
     line += "\r\n";
 
     if (logToScreen_) {
+        if (lineMeasure_ && lineMeasure_() != countedWith_)
+            RecountLines();
         // The oldest line goes first, so the box never grows much past what it can show.
-        if (lineCounter_(screen_) > LOG_SCREEN_MAX_LINES) {
+        if (displayedLines_ > LOG_SCREEN_MAX_LINES && !lineCounts_.empty()) {
             const std::size_t end = screen_.find("\r\n");
-            if (end != std::string::npos) {
-                screen_.erase(0, end + 2);
-                DropFromDelta();
-            }
+            screen_.erase(0, end + 2);
+            displayedLines_ -= lineCounts_.front();
+            lineCounts_.pop_front();
+            DropFromDelta();
         }
+        AddCounts(line);
         screen_ += line;
         delta_.appended += line;
         screenChanged_ = true;

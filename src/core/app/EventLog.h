@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -64,8 +65,12 @@ struct ScreenDelta {
 class EventLog {
 public:
     using LocalClock = std::function<std::tm()>;
-    // How many lines the box would display for a text, wrapped lines counted.
-    using LineCounter = std::function<int(const std::string& text)>;
+    // How many lines the box displays for one log line (its text without the CR LF), wrapped
+    // lines counted; a line takes at least one.
+    using LineCounter = std::function<int(std::string_view line)>;
+    // A number that changes whenever the box's width or font does: the counts taken with the old
+    // number are then taken afresh.
+    using LineMeasure = std::function<unsigned()>;
     // True while the bus speaks MODBUS-ASCII (RS-232 mode included).
     using AsciiFlag = std::function<bool()>;
     // A message for the operator about the log file.
@@ -77,7 +82,9 @@ public:
     EventLog& operator=(const EventLog&) = delete;
 
     void setClock(LocalClock clock);
-    void setLineCounter(LineCounter counter);
+    // Each line is counted once, when it is logged (and again when the measure changes), not
+    // the whole text for every line. Without a counter every line takes one displayed line.
+    void setLineCounter(LineCounter counter, LineMeasure measure = {});
     void setAsciiFlag(AsciiFlag flag);
     void setFileProblem(FileProblem report);
     // The size at which the log file rotates (LOG_FILE_ROTATE_BYTES unless a test wants less).
@@ -110,6 +117,9 @@ public:
     // The box's whole text (UTF-8, CR LF line ends), and whether it changed since the view last
     // took it.
     const std::string& screenText() const { return screen_; }
+    // The lines the box displays for it: each line's count, and one for the empty line after the
+    // last CR LF.
+    int screenDisplayedLines() const { return displayedLines_; }
     bool screenChanged() const { return screenChanged_; }
     // Returns whether the text changed and clears the mark.
     bool takeScreenChanged();
@@ -118,6 +128,11 @@ public:
 
 private:
     void WriteToFile(const std::string& line);
+    int CountLine(std::string_view line) const;
+    // Counts the lines of a text appended to screen_ (whole lines, each with its CR LF).
+    void AddCounts(std::string_view text);
+    // Takes every line's count afresh, with the measure as it is now.
+    void RecountLines();
     void DropFromDelta();
     bool RotateFile();
     void ReportFileProblem(std::string_view format);
@@ -129,12 +144,16 @@ private:
     bool logToScreen_ = true;
     bool logToFile_ = false;
     std::string screen_;
+    std::deque<int> lineCounts_; // the displayed lines of each line of screen_, in order
+    int displayedLines_ = 1;     // their sum and the empty line after the last CR LF
+    unsigned countedWith_ = 0;   // the measure the counts were taken with
     bool screenChanged_ = false;
     ScreenDelta delta_;
     int viewLines_ = 0; // CR LF lines the box held at the last takeScreenDelta
 
     LocalClock clock_;
     LineCounter lineCounter_;
+    LineMeasure lineMeasure_;
     AsciiFlag asciiFlag_;
     FileProblem fileProblem_;
 };

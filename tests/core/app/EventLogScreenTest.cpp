@@ -25,6 +25,15 @@ struct Box {
     }
 };
 
+// The lines a counter gives a whole text, counted afresh: its pieces between CR LF pairs, and one
+// for the empty line after the last.
+int DisplayedBy(const EventLog::LineCounter& counter, const std::string& text) {
+    int lines = 1;
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines += counter(std::string_view(text).substr(start, end - start));
+    return lines;
+}
+
 class EventLogScreen : public ::testing::Test {
 protected:
     EventLogScreen() {
@@ -81,13 +90,11 @@ TEST_F(EventLogScreen, ShowingTheBoxAgainStartsFromTheWholeText) {
 // Any mix of lines, looks and switching: the box always ends up holding the log's text.
 TEST_F(EventLogScreen, BoxFollowingTheDeltasAlwaysShowsTheScreenText) {
     std::mt19937 random(7);
-    // Every third line wraps to two displayed lines, so the drops do not come one for one.
-    log.setLineCounter([](const std::string& text) {
-        int lines = 1;
-        for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
-            lines += text.compare(p - 1, 1, "3") == 0 ? 2 : 1;
-        return lines;
-    });
+    // Lines ending in 3 wrap to two displayed lines, so the drops do not come one for one.
+    const EventLog::LineCounter counter = [](std::string_view line) {
+        return !line.empty() && line.back() == '3' ? 2 : 1;
+    };
+    log.setLineCounter(counter);
     Box box;
     for (int step = 0; step < 3000; ++step) {
         const unsigned r = random() % 100;
@@ -101,6 +108,77 @@ TEST_F(EventLogScreen, BoxFollowingTheDeltasAlwaysShowsTheScreenText) {
         } else {
             Write(static_cast<int>(random() % 40));
         }
+        ASSERT_EQ(log.screenDisplayedLines(), DisplayedBy(counter, log.screenText())) << "step " << step;
+    }
+}
+
+// The count the trim rule needs is kept line by line: a new line is counted once, not the whole
+// text again, and everything is counted afresh only when the box's measure changes.
+TEST_F(EventLogScreen, EachLineIsCountedOnceUntilTheMeasureChanges) {
+    int calls = 0;
+    unsigned measure = 1;
+    int perLine = 1;
+    log.setLineCounter(
+        [&](std::string_view) {
+            ++calls;
+            return perLine;
+        },
+        [&] { return measure; });
+    Write(250);
+    EXPECT_EQ(calls, 250);
+    EXPECT_EQ(log.screenDisplayedLines(), LOG_SCREEN_MAX_LINES + 1);
+    EXPECT_EQ(CountCrLfLines(log.screenText()), LOG_SCREEN_MAX_LINES + 1);
+
+    // The box gets narrower: every line now wraps to two, counted again at the next line.
+    measure = 2;
+    perLine = 2;
+    calls = 0;
+    Write(1);
+    EXPECT_EQ(calls, LOG_SCREEN_MAX_LINES + 1) << "the lines on screen, then the new one";
+    EXPECT_EQ(log.screenDisplayedLines(), 2 * LOG_SCREEN_MAX_LINES + 1);
+    // Still one old line out for each new one, as the trim rule has it.
+    Write(10);
+    EXPECT_EQ(calls, LOG_SCREEN_MAX_LINES + 1 + 10);
+    EXPECT_EQ(CountCrLfLines(log.screenText()), LOG_SCREEN_MAX_LINES + 1);
+    EXPECT_EQ(log.screenText().rfind("00:00:00 line 161\r\n", 0), 0u);
+
+    // Wider again: one displayed line each, counted afresh before the trim looks at them.
+    measure = 3;
+    perLine = 1;
+    Write(1);
+    EXPECT_EQ(log.screenDisplayedLines(), LOG_SCREEN_MAX_LINES + 1);
+    EXPECT_EQ(log.screenText().rfind("00:00:00 line 162\r\n", 0), 0u);
+}
+
+// A text logged with a CR LF of its own shows as two lines of the box and is trimmed as two, one
+// at a time, as the box would trim them.
+TEST_F(EventLogScreen, ATextWithItsOwnLineBreakCountsAndLeavesAsTwoLines) {
+    log.LogLine(0, "first\r\nsecond");
+    EXPECT_EQ(log.screenDisplayedLines(), 3);
+    Write(LOG_SCREEN_MAX_LINES - 2);
+    EXPECT_EQ(log.screenDisplayedLines(), LOG_SCREEN_MAX_LINES + 1);
+    EXPECT_EQ(log.screenText().rfind("00:00:00 first\r\nsecond\r\n", 0), 0u);
+    Write(1);
+    EXPECT_EQ(log.screenText().rfind("second\r\n00:00:00 line 0\r\n", 0), 0u);
+    Write(1);
+    EXPECT_EQ(log.screenText().rfind("00:00:00 line 0\r\n", 0), 0u);
+    EXPECT_EQ(log.screenDisplayedLines(), CountCrLfLines(log.screenText()));
+}
+
+// Whatever the view answers, a line takes at least one displayed line and at most one a byte.
+TEST_F(EventLogScreen, CountsFromTheViewAreKeptInBounds) {
+    struct Case {
+        const char* name;
+        int answer;
+        int expected; // for "00:00:00 line 0", 15 bytes
+    };
+    for (const Case& c : {Case{"zero", 0, 1}, Case{"negative", -7, 1}, Case{"plausible", 3, 3},
+                          Case{"more than the bytes", 1000000, 15}}) {
+        EventLog fresh{"/nonexistent-dir/zadida.txt"};
+        fresh.setClock([] { return std::tm{}; });
+        fresh.setLineCounter([&](std::string_view) { return c.answer; });
+        fresh.LogLine(0, "line 0");
+        EXPECT_EQ(fresh.screenDisplayedLines(), 1 + c.expected) << c.name;
     }
 }
 

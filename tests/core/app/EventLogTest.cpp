@@ -110,18 +110,7 @@ TEST_F(EventLogTest, BelowTheLimitNothingIsDropped) {
 
 TEST_F(EventLogTest, WrappedLinesCountSeveralTimes) {
     // A box 40 characters wide: a 100-character line takes three displayed lines.
-    log.setLineCounter([](const std::string& text) {
-        int lines = 0;
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t end = text.find("\r\n", start);
-            const std::size_t length = (end == std::string::npos ? text.size() : end) - start;
-            lines += length == 0 ? 1 : static_cast<int>((length + 39) / 40);
-            if (end == std::string::npos)
-                return lines;
-            start = end + 2;
-        }
-    });
+    log.setLineCounter([](std::string_view line) { return static_cast<int>((line.size() + 39) / 40); });
     const std::string longText(91, 'x'); // 100 characters with the stamp
     for (int i = 0; i < 200; ++i)
         log.LogLine(0, longText);
