@@ -375,8 +375,8 @@ std::optional<ModuleSetupValues> CMainDlg::RunModuleSetup(const ModuleSetupValue
 
 namespace {
 
-const QStringList PROGRAM_FILTERS = {QStringLiteral("Файл-программа в формате csv (*.csv)"),
-                                     QStringLiteral("Все файлы (*.*)")};
+const QStringList PROGRAM_FILTERS = {QString::fromUtf8(PROGRAM_FILE_FILTER),
+                                     QString::fromUtf8(ALL_FILES_FILTER)};
 
 } // namespace
 

@@ -9,6 +9,10 @@
 
 namespace rir {
 
+// The file types the program and run dialogs offer, in order.
+inline constexpr const char* PROGRAM_FILE_FILTER = "Файл-программа в формате csv (*.csv)";
+inline constexpr const char* ALL_FILES_FILTER = "Все файлы (*.*)";
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
