@@ -30,6 +30,11 @@ bool TimingPort::WriteBytes(std::uint32_t value, int count) {
         phase_ = Phase::Writing;
     }
     const bool written = port_.WriteBytes(value, count);
+    // The bus thread writes the address and the function code one byte a call.
+    if (count == 1 && current_.requestBytes == 0)
+        current_.address = static_cast<int>(value & 0xFF);
+    else if (count == 1 && current_.requestBytes == 1)
+        current_.function = static_cast<int>(value & 0xFF);
     current_.requestBytes += count;
     current_.writeEnd = PortCycle::Clock::now();
     return written;
@@ -41,8 +46,12 @@ void TimingPort::Close() {
 }
 
 void TimingPort::Finish() {
-    if (phase_ == Phase::Reading)
+    if (phase_ == Phase::Reading) {
+        // A reply that ended as soon as it was whole was never followed by a silent read.
+        if (current_.readEnd == PortCycle::Clock::time_point{} && current_.bytes > 0)
+            current_.readEnd = current_.lastByte;
         cycles_.push_back(current_);
+    }
     phase_ = Phase::Idle;
 }
 

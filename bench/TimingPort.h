@@ -16,9 +16,12 @@ struct PortCycle {
     Clock::time_point writeEnd;   // after its last write had drained
     Clock::time_point firstByte;  // the first reply byte was handed over (unset: no reply)
     Clock::time_point lastByte;   // the last reply byte was handed over
-    Clock::time_point readEnd;    // the read that found the line silent returned
+    Clock::time_point readEnd;    // the read that found the line silent returned; with fast
+                                  // polling, a whole reply ends at its last byte instead
     int requestBytes = 0;         // written
     int bytes = 0;                // read
+    int address = -1;             // the request's first byte (RTU and ASCII: the address)
+    int function = -1;            // its second byte (the function code)
 };
 
 // Forwards everything to a QtSerialPort. The cycles are written on the bus thread only; read

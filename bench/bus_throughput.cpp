@@ -1,7 +1,9 @@
 // Bus cycles per second of the real bus thread and Qt serial adapter against rir-sim sending at
-// wire speed, next to what the line allows: one request, its reply and the read time-out that
-// ends the reply, back to back. This program plays the main window: it takes each cycle's reply
-// under the bus lock and gives the go-ahead for the next cycle, as the reply intake does.
+// wire speed, next to what the line allows: one request, its reply and what ends the reply, back
+// to back. Literal polling ends a reply at the read time-out; fast polling ends it at its last
+// byte and keeps the line quiet for 3.5 characters before the next request. Both run here, side
+// by side. This program plays the main window: it takes each cycle's reply under the bus lock
+// and gives the go-ahead for the next cycle, as the reply intake does.
 //
 //   bus_bench [--seconds S] [--warmup S]
 #include "QtBusThread.h"
@@ -10,6 +12,7 @@
 #include "TimingPort.h"
 #include "bus/BusThread.h"
 #include "bus/FrameCodec.h"
+#include "bus/ReplyEnd.h"
 
 #include <QCoreApplication>
 
@@ -109,6 +112,7 @@ ReplyKind Classify(const ReplyBuffer& reply) {
 struct Run {
     int supplies = 1;
     int speedIndex = SPEED_9600;
+    bool fast = false; // "Быстрый опрос"
     std::string error;
     std::vector<UiCycle> ui;
     std::vector<PortCycle> port;
@@ -136,6 +140,7 @@ void Drive(Run& run, const RunOptions& options) {
     state.speedIndex = run.speedIndex;
     state.asciiMode = false;
     state.rs232Mode = false;
+    state.fastPolling = run.fast;
     BusShared shared;
     shared.portList = {sim.slavePath()};
     for (int a = 1; a <= run.supplies; ++a)
@@ -218,6 +223,18 @@ struct Summary {
     double replyBound = 0;
 };
 
+// What ends a reply on the line: the read time-out, or with fast polling the quiet gap.
+double ReplyEndSeconds(const Run& run) {
+    const SpeedEntry& speed = SpeedRow(run.speedIndex);
+    if (!run.fast)
+        return speed.readTimeoutMs / 1000.0;
+    return std::chrono::duration<double>(QuietGap(LineSettingsFor(Framing::Rtu, speed.baud))).count();
+}
+
+const char* ModeName(const Run& run) {
+    return run.fast ? "fast" : "literal";
+}
+
 Summary Summarize(const Run& run) {
     Summary s;
     long request = 0, reply = 0, measureBytes = 0, modulesBytes = 0;
@@ -256,9 +273,8 @@ Summary Summarize(const Run& run) {
     s.modulesBytes = s.modules ? static_cast<double>(modulesBytes) / static_cast<double>(s.modules) : 0;
     const SpeedEntry& speed = SpeedRow(run.speedIndex);
     const double character = static_cast<double>(RTU_BITS_PER_CHARACTER) / speed.baud;
-    const double timeout = speed.readTimeoutMs / 1000.0;
-    s.bound = 1.0 / ((s.requestBytes + s.replyBytes) * character + timeout);
-    s.replyBound = 1.0 / (s.replyBytes * character + timeout);
+    s.bound = 1.0 / ((s.requestBytes + s.replyBytes) * character + ReplyEndSeconds(run));
+    s.replyBound = 1.0 / (s.replyBytes * character + ReplyEndSeconds(run));
     return s;
 }
 
@@ -316,46 +332,68 @@ int Main(int argc, char** argv) {
     std::vector<Run> runs;
     for (int speed : {SPEED_9600, SPEED_38400}) {
         for (int supplies : {1, 8}) {
-            Run run;
-            run.supplies = supplies;
-            run.speedIndex = speed;
-            std::fprintf(stderr, "%d supplies at %d baud ...\n", supplies, SpeedRow(speed).baud);
-            Drive(run, options);
-            runs.push_back(std::move(run));
+            for (bool fast : {false, true}) {
+                Run run;
+                run.supplies = supplies;
+                run.speedIndex = speed;
+                run.fast = fast;
+                std::fprintf(stderr, "%d supplies at %d baud, %s ...\n", supplies, SpeedRow(speed).baud,
+                             ModeName(run));
+                Drive(run, options);
+                runs.push_back(std::move(run));
+            }
         }
     }
 
     std::printf("Bus cycles per second, MODBUS-RTU, rir-sim --wire-time (model 2, configuration 1), "
                 "%.1f s after %.1f s warm-up\n\n",
                 options.seconds, options.warmup);
-    std::printf("| supplies | baud | time-out ms | cycles | request B | reply B (measure / modules) | bound "
-                "/s | measured /s "
-                "| measured / bound | bound without request /s | measured / that |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| supplies | baud | mode | reply ends after ms | cycles | request B | reply B (measure / "
+                "modules) | bound /s | measured /s | measured / bound | bound without request /s | "
+                "measured / that |\n");
+    std::printf("|---:|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     bool failed = false;
     for (const Run& run : runs) {
         const SpeedEntry& speed = SpeedRow(run.speedIndex);
         if (!run.error.empty()) {
-            std::printf("| %d | %d | %d | failed: %s |\n", run.supplies, speed.baud, speed.readTimeoutMs,
+            std::printf("| %d | %d | %s | failed: %s |\n", run.supplies, speed.baud, ModeName(run),
                         run.error.c_str());
             failed = true;
             continue;
         }
         const Summary s = Summarize(run);
         std::printf(
-            "| %d | %d | %d | %ld | %.2f | %.2f (%.1f / %.1f) | %.2f | %.2f | %.1f %% | %.2f | %.1f %% |\n",
-            run.supplies, speed.baud, speed.readTimeoutMs, s.cycles, s.requestBytes, s.replyBytes,
-            s.measureBytes, s.modulesBytes, s.bound, s.rate, 100.0 * s.rate / s.bound, s.replyBound,
-            100.0 * s.rate / s.replyBound);
+            "| %d | %d | %s | %.3f | %ld | %.2f | %.2f (%.1f / %.1f) | %.2f | %.2f | %.1f %% | %.2f | "
+            "%.1f %% |\n",
+            run.supplies, speed.baud, ModeName(run), 1000.0 * ReplyEndSeconds(run), s.cycles, s.requestBytes,
+            s.replyBytes, s.measureBytes, s.modulesBytes, s.bound, s.rate, 100.0 * s.rate / s.bound,
+            s.replyBound, 100.0 * s.rate / s.replyBound);
         if (s.silent + s.bad + s.others > 0)
-            std::printf("|  | | | %ld silent, %ld bad checksum, %ld other replies |\n", s.silent, s.bad,
+            std::printf("|  | | | | %ld silent, %ld bad checksum, %ld other replies |\n", s.silent, s.bad,
                         s.others);
     }
 
+    // The two modes side by side: each speed and bus in one row.
+    std::printf("\nFast polling against literal polling (cycles per second)\n\n");
+    std::printf("| supplies | baud | literal /s | fast /s | fast / literal | fast / its bound |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|\n");
+    for (std::size_t k = 0; k + 1 < runs.size(); k += 2) {
+        const Run& literal = runs[k];
+        const Run& fast = runs[k + 1];
+        if (!literal.error.empty() || !fast.error.empty())
+            continue;
+        const Summary l = Summarize(literal);
+        const Summary f = Summarize(fast);
+        std::printf("| %d | %d | %.2f | %.2f | %.2f × | %.1f %% |\n", literal.supplies,
+                    SpeedRow(literal.speedIndex).baud, l.rate, f.rate, f.rate / l.rate,
+                    100.0 * f.rate / f.bound);
+    }
+
     std::printf("\nWhere a cycle's time goes (ms, means per cycle)\n\n");
-    std::printf("| supplies | baud | UI wake | UI work | bus wake | write | first byte | rest of reply "
-                "| silence | post | cycle | line: req + reply + time-out |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf(
+        "| supplies | baud | mode | UI wake | UI work | bus wake | write | first byte | rest of reply "
+        "| silence | post | cycle | line: req + reply + end |\n");
+    std::printf("|---:|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Run& run : runs) {
         if (!run.error.empty())
             continue;
@@ -363,15 +401,17 @@ int Main(int argc, char** argv) {
         const Summary s = Summarize(run);
         const Profile p = ProfileOf(run);
         if (!p.matched) {
-            std::printf("| %d | %d | port and notes out of step |\n", run.supplies, speed.baud);
+            std::printf("| %d | %d | %s | port and notes out of step |\n", run.supplies, speed.baud,
+                        ModeName(run));
             continue;
         }
         const double character = 1000.0 * RTU_BITS_PER_CHARACTER / speed.baud;
-        std::printf(
-            "| %d | %d | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f + %.3f + %d |\n",
-            run.supplies, speed.baud, p.uiWake / 1000, p.uiWork / 1000, p.busWake / 1000, p.write / 1000,
-            p.firstByte / 1000, p.body / 1000, p.silence / 1000, p.post / 1000, p.cycle / 1000,
-            s.requestBytes * character, s.replyBytes * character, speed.readTimeoutMs);
+        std::printf("| %d | %d | %s | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f + "
+                    "%.3f + %.3f |\n",
+                    run.supplies, speed.baud, ModeName(run), p.uiWake / 1000, p.uiWork / 1000,
+                    p.busWake / 1000, p.write / 1000, p.firstByte / 1000, p.body / 1000, p.silence / 1000,
+                    p.post / 1000, p.cycle / 1000, s.requestBytes * character, s.replyBytes * character,
+                    1000.0 * ReplyEndSeconds(run));
     }
     return failed ? 1 : 0;
 }
