@@ -51,6 +51,8 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     // Below the client area, which keeps its layout: the status bar takes its own height.
     status_->setObjectName(QStringLiteral("statusLine"));
     status_->setTextFormat(Qt::PlainText);
+    status_->setToolTip(
+        QString::fromUtf8(LINK_STATUS_HINT.data(), static_cast<qsizetype>(LINK_STATUS_HINT.size())));
     statusBar()->addWidget(status_, 1);
     logTimer_->setSingleShot(true);
     connect(logTimer_, &QTimer::timeout, this, &CMainDlg::ApplyLog);

@@ -41,6 +41,29 @@ TEST_F(StatusLineTest, ShowsTheStationsTextBelowTheClientArea) {
     EXPECT_EQ(LastLogLine(), "Опрос возобновлен оператором (Старт/стоп)");
 }
 
+// The counters come last on the line: at the window's narrowest they must still be seen while a
+// long-running bus polls, with large counts.
+TEST_F(StatusLineTest, APollingLineFitsTheNarrowestWindow) {
+    ASSERT_TRUE(Start());
+    window->resize(MIN_TRACK_WIDTH, window->height());
+    QApplication::processEvents();
+    QLabel* line = window->statusLine();
+    EXPECT_FALSE(line->toolTip().isEmpty()) << "the tool tip says what the figures count";
+    for (bool fast : {false, true}) {
+        LinkStatus link;
+        link.port = "/dev/ttyUSB0";
+        link.framing = Framing::Ascii;
+        link.baud = 38400;
+        link.portOpen = true;
+        link.fastPolling = fast;
+        link.repliesPerSecond = 157;
+        link.misses = 123456;
+        link.badReplies = 65432;
+        const QString text = QString::fromStdString(LinkStatusText(link));
+        EXPECT_LE(line->fontMetrics().horizontalAdvance(text), line->width()) << text.toStdString();
+    }
+}
+
 TEST_F(StatusLineTest, OpeningThePortMenuAppendsNewPortsAndKeepsTheOthers) {
     ASSERT_TRUE(Start());
     std::vector<std::string> system = {"COM4"};

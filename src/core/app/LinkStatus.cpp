@@ -65,9 +65,8 @@ std::string FramingText(Framing framing) {
 std::string LinkStatusText(const LinkStatus& s) {
     std::string text = s.port + ": " + FramingText(s.framing) + ", " + std::to_string(s.baud) + " бод | ";
     text += StateText(s);
-    text += " | Ответов в секунду: " + std::to_string(s.repliesPerSecond);
-    text += " | С открытия порта: пропусков " + std::to_string(s.misses) + ", ошибок контрольной суммы " +
-            std::to_string(s.badReplies);
+    text += " | Ответов/с: " + std::to_string(s.repliesPerSecond);
+    text += " | Пропусков: " + std::to_string(s.misses) + ", ошибок КС: " + std::to_string(s.badReplies);
     return text;
 }
 

@@ -35,9 +35,13 @@ inline constexpr std::string_view STATUS_STOPPED = "Опрос остановл�
 inline constexpr std::string_view STATUS_PORT_AWAY = "Порт недоступен, повторяем попытки раз в секунду";
 inline constexpr std::string_view STATUS_PORT_AWAY_STOPPED = "Порт недоступен; опрос остановлен оператором";
 
-// For example "/dev/ttyUSB0: MODBUS-RTU 8N1, 38400 бод | Опрос идет | Ответов в секунду: 33 |
-// С открытия порта: пропусков 0, ошибок контрольной суммы 0".
+// For example "/dev/ttyUSB0: MODBUS-RTU 8N1, 38400 бод | Опрос идет | Ответов/с: 33 | Пропусков: 0,
+// ошибок КС: 0". Short enough for the window's width with a long port path and the longest state;
+// LINK_STATUS_HINT (the status line's tool tip) says what the figures count.
 std::string LinkStatusText(const LinkStatus& status);
+inline constexpr std::string_view LINK_STATUS_HINT =
+    "Ответов/с: ответов за последнюю секунду. Пропуски (запрос без ответа или ответ оборван) и "
+    "ошибки КС (контрольной суммы) считаются с открытия порта";
 
 // "MODBUS-RTU 8N1", "MODBUS-ASCII 7N2", "RS-232 8E1": the framing and the character format the
 // bus thread sets for it.

@@ -28,8 +28,7 @@ LinkStatus Status(bool open, bool away, bool polling, bool fast = false) {
 }
 
 TEST(LinkStatusText, NamesPortFormatStateAndCounters) {
-    const std::string tail =
-        " | Ответов в секунду: 33 | С открытия порта: пропусков 2, ошибок контрольной суммы 1";
+    const std::string tail = " | Ответов/с: 33 | Пропусков: 2, ошибок КС: 1";
     const std::string head = "/dev/ttyUSB0: MODBUS-RTU 8N1, 38400 бод | ";
     const StatusCase cases[] = {
         {"opening", Status(false, false, true), head + "Порт открывается" + tail},
@@ -55,9 +54,8 @@ TEST(LinkStatusText, EachFramingWithTheCharacterFormatItIsOpenedWith) {
     EXPECT_EQ(FramingText(Framing::Rs232), "RS-232 8E1");
     LinkStatus s;
     s.port = "COM3";
-    EXPECT_EQ(LinkStatusText(s),
-              "COM3: MODBUS-ASCII 7N2, 9600 бод | Порт открывается | Ответов в секунду: 0 | "
-              "С открытия порта: пропусков 0, ошибок контрольной суммы 0");
+    EXPECT_EQ(LinkStatusText(s), "COM3: MODBUS-ASCII 7N2, 9600 бод | Порт открывается | Ответов/с: 0 | "
+                                 "Пропусков: 0, ошибок КС: 0");
 }
 
 TEST(PortErrorText, TheStationsWordsThenTheSystems) {
