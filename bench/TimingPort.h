@@ -35,6 +35,7 @@ public:
     void Configure(const LineSettings& settings) override { port_.Configure(settings); }
     void SetReadTimeout(int totalMs, int intervalMs) override { port_.SetReadTimeout(totalMs, intervalMs); }
     ReadResult ReadByte() override;
+    void ExpectValues(std::size_t count) override { port_.ExpectValues(count); }
     bool WriteBytes(std::uint32_t value, int count) override;
     void Close() override;
     PortError lastError() const override { return port_.lastError(); }

@@ -1,10 +1,12 @@
 #include "LineWait.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
 #include <poll.h>
 #include <sys/timerfd.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace rir {
@@ -34,8 +36,16 @@ bool LineWait::Arm(Clock::time_point at) {
     return true;
 }
 
-LineWait::Outcome LineWait::PollOnly(int fd, int timeoutMs) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+void LineWait::SleepUntil(Clock::time_point at) {
+    const auto sinceStart = std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch());
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(sinceStart.count() / 1'000'000'000);
+    until.tv_nsec = static_cast<long>(sinceStart.count() % 1'000'000'000);
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
+LineWait::Outcome LineWait::PollOnly(int fd, Clock::time_point deadline) {
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd line{fd, POLLIN, 0};
@@ -54,14 +64,17 @@ LineWait::Outcome LineWait::PollOnly(int fd, int timeoutMs) {
 }
 
 LineWait::Outcome LineWait::Wait(int fd, int timeoutMs) {
-    if (timer_ < 0 || timeoutMs <= 0)
-        return PollOnly(fd, timeoutMs);
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    return WaitUntil(fd, Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0)));
+}
+
+LineWait::Outcome LineWait::WaitUntil(int fd, Clock::time_point deadline) {
+    if (timer_ < 0 || deadline <= Clock::now())
+        return PollOnly(fd, deadline);
     for (;;) {
         // A timer armed by an earlier wait for an earlier moment stays as it is: it only wakes
         // this wait early, once. One armed for later than this deadline is brought forward.
         if ((!armed_ || *armed_ > deadline) && !Arm(deadline))
-            return PollOnly(fd, timeoutMs);
+            return PollOnly(fd, deadline);
         pollfd fds[2] = {{fd, POLLIN, 0}, {timer_, POLLIN, 0}};
         const int ready = ::poll(fds, 2, -1);
         if (ready < 0 && errno == EINTR)

@@ -30,10 +30,15 @@ public:
 
     // Waits until `fd` has bytes to read or `timeoutMs` have passed since the call.
     Outcome Wait(int fd, int timeoutMs);
+    // The same up to a moment given.
+    Outcome WaitUntil(int fd, Clock::time_point deadline);
+    // Sleeps without looking at any line (bytes on their way gather meanwhile); EINTR does not
+    // cut it short.
+    static void SleepUntil(Clock::time_point at);
 
 private:
     bool Arm(Clock::time_point at);
-    Outcome PollOnly(int fd, int timeoutMs);
+    Outcome PollOnly(int fd, Clock::time_point deadline);
 
     int timer_ = -1;                         // a timerfd on the monotonic clock; -1: plain polls
     std::optional<Clock::time_point> armed_; // when the timer fires, while it is armed

@@ -2,9 +2,12 @@
 
 #include <QSerialPort>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #if defined(Q_OS_UNIX)
 #include <poll.h>
@@ -80,6 +83,8 @@ void QtSerialPort::Configure(const LineSettings& s) {
     port_->setFlowControl(QSerialPort::NoFlowControl);
     port_->setRequestToSend(true);
     port_->clearError();
+    const int bits = 1 + s.dataBits + (s.parity == Parity::None ? 0 : 1) + s.stopBits;
+    characterMicros_ = s.baud > 0 ? (bits * 1000000LL + s.baud - 1) / s.baud : 0;
 }
 
 void QtSerialPort::SetReadTimeout(int totalMs, int /*intervalMs*/) {
@@ -133,16 +138,34 @@ ReadResult QtSerialPort::ReadByte() {
     // The descriptor is read directly, a chunk at a time, so that waiting for the next byte
     // costs one wake-up and no timer of its own (see LineWait). QSerialPort never reads it: this
     // thread has no event loop, and the writes below do not go through Qt either.
+    const std::size_t expected = std::exchange(expected_, 0);
     if (readPos_ < readBuffer_.size())
         return {ReadStatus::Byte, readBuffer_[readPos_++]};
     const int fd = static_cast<int>(port_->handle());
+    // The time-out counts from the call, as it always did, whatever happens before the wait.
+    const auto deadline = LineWait::Clock::now() + std::chrono::milliseconds(readTimeoutMs_);
+    // Values that are on their way gather on the line for their wire time, less one character so
+    // that the last of them still finds this thread waiting (the silence after it is timed from
+    // its arrival); never for more than half the time-out. Then the line is read at once.
+    bool gathered = false;
+    if (expected >= 2 && characterMicros_ > 0) {
+        const auto span = std::min<std::int64_t>(characterMicros_ * static_cast<std::int64_t>(expected - 1),
+                                                 readTimeoutMs_ * 1000LL / 2);
+        LineWait::SleepUntil(LineWait::Clock::now() + std::chrono::microseconds(span));
+        gathered = true;
+    }
     for (;;) {
-        const LineWait::Outcome outcome = wait_.Wait(fd, readTimeoutMs_);
-        if (outcome == LineWait::Outcome::TimedOut)
-            return {ReadStatus::Timeout, 0};
-        if (outcome != LineWait::Outcome::Readable) {
-            LineFailed(errno);
-            return {ReadStatus::Failed, 0};
+        // After a gather the line is read without a wait; the wait's verdict comes only when
+        // nothing is there.
+        const bool afterWait = !std::exchange(gathered, false);
+        if (afterWait) {
+            const LineWait::Outcome outcome = wait_.WaitUntil(fd, deadline);
+            if (outcome == LineWait::Outcome::TimedOut)
+                return {ReadStatus::Timeout, 0};
+            if (outcome != LineWait::Outcome::Readable) {
+                LineFailed(errno);
+                return {ReadStatus::Failed, 0};
+            }
         }
         readBuffer_.resize(READ_CHUNK);
         const ssize_t n = ::read(fd, readBuffer_.data(), readBuffer_.size());
@@ -153,6 +176,8 @@ ReadResult QtSerialPort::ReadByte() {
         }
         if (n < 0 && (errno == EAGAIN || errno == EINTR))
             continue; // nothing after all: wait on
+        if (!afterWait)
+            continue; // nothing yet, or the line's end: the wait tells which
         // A terminal whose other side has closed reads as the end of the file or fails (EIO).
         LineFailed(n < 0 ? errno : 0);
         return {ReadStatus::Failed, 0};

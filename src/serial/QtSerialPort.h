@@ -28,6 +28,7 @@ public:
     void Configure(const LineSettings& settings) override;
     void SetReadTimeout(int totalMs, int intervalMs) override;
     ReadResult ReadByte() override;
+    void ExpectValues(std::size_t count) override { expected_ = count; }
     bool WriteBytes(std::uint32_t value, int count) override;
     void Close() override;
     PortError lastError() const override { return lastError_; }
@@ -46,6 +47,10 @@ private:
     std::unique_ptr<QSerialPort> port_;
     std::string path_;
     int readTimeoutMs_ = 50;
+    // One character's time on the line as configured, and the values the bus thread said are
+    // still on their way (see ExpectValues); both only shorten the waits' wake-ups.
+    std::int64_t characterMicros_ = 0;
+    std::size_t expected_ = 0;
     PortError lastError_;
 #if defined(Q_OS_UNIX)
     LineWait wait_;

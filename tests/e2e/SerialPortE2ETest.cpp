@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "LineWait.h"
 #include "QtSerialPort.h"
 
 namespace rir {
@@ -123,6 +124,68 @@ TEST_F(SerialPortTest, ATricklingReplyNeverTimesOutBetweenItsBytes) {
     sender.join();
     EXPECT_EQ(got, reply);
     EXPECT_NE(r.status, ReadStatus::Failed);
+}
+
+// The bus thread's word that more is on its way lets the bytes gather, and changes nothing of
+// what is read: at 300 baud (33 ms a character) every hint asks for long gathers, while the
+// bytes come every 40 ms; each still comes in order and no read times out in between.
+TEST_F(SerialPortTest, GatheringForTheBytesOnTheirWayChangesNothingOfWhatIsRead) {
+    port.Configure(LineSettings{300, 8, Parity::None, 1});
+    port.SetReadTimeout(800, 10);
+    const std::string reply = ":0141020F3C05DC0005DC03E800C4\r\n";
+    std::thread sender([&] {
+        for (char c : reply) {
+            std::this_thread::sleep_for(40ms);
+            peer.Send(std::string(1, c));
+        }
+    });
+    std::string got;
+    ReadResult r;
+    while (got.size() < reply.size()) {
+        port.ExpectValues(reply.size() - got.size());
+        r = port.ReadByte();
+        if (r.status != ReadStatus::Byte)
+            break;
+        got.push_back(static_cast<char>(r.byte));
+    }
+    sender.join();
+    EXPECT_EQ(got, reply);
+    EXPECT_EQ(r.status, ReadStatus::Byte);
+}
+
+// A silent line times out at the moment given, one with bytes waiting is readable at once, and a
+// sleep lasts until its moment however the bytes come meanwhile.
+TEST(LineWait, WaitsUntilItsDeadlineAndSleepsUntilItsMoment) {
+    Peer peer;
+    ASSERT_FALSE(peer.path().empty());
+    const int fd = ::open(peer.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    LineWait wait;
+    const auto deadline = LineWait::Clock::now() + 30ms;
+    EXPECT_EQ(wait.WaitUntil(fd, deadline), LineWait::Outcome::TimedOut);
+    EXPECT_GE(LineWait::Clock::now(), deadline);
+    EXPECT_EQ(wait.WaitUntil(fd, LineWait::Clock::now() - 1ms), LineWait::Outcome::TimedOut) << "passed";
+
+    peer.Send("abc");
+    const auto moment = LineWait::Clock::now() + 30ms;
+    LineWait::SleepUntil(moment);
+    EXPECT_GE(LineWait::Clock::now(), moment);
+    EXPECT_EQ(wait.WaitUntil(fd, LineWait::Clock::now() - 1ms), LineWait::Outcome::Readable)
+        << "bytes waiting are seen even when the deadline has passed";
+    char buffer[8];
+    EXPECT_EQ(::read(fd, buffer, sizeof buffer), 3);
+    ::close(fd);
+}
+
+// The port's time-out counts from the call even when the port gathers first: a hint that asks
+// for more than the time-out holds is cut to half of it, and a silent line still times out.
+TEST_F(SerialPortTest, AGatherNeverStretchesTheTimeOut) {
+    port.Configure(LineSettings{300, 8, Parity::None, 1});
+    port.SetReadTimeout(60, 10);
+    const auto start = std::chrono::steady_clock::now();
+    port.ExpectValues(1000); // 33 s of characters at 300 baud
+    EXPECT_EQ(port.ReadByte().status, ReadStatus::Timeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 20s) << "the gather was not cut";
 }
 
 TEST_F(SerialPortTest, BytesOfAClosedConnectionAreNotReadOnTheNext) {

@@ -80,6 +80,10 @@ public:
             --bytesBeforeFailure;
         return {ReadStatus::Byte, b};
     }
+    void ExpectValues(std::size_t count) override {
+        std::lock_guard<std::mutex> hold(lock_);
+        expectedValues.push_back(count);
+    }
     bool WriteBytes(std::uint32_t value, int count) override {
         std::lock_guard<std::mutex> hold(lock_);
         if (writesFail) {
@@ -117,6 +121,7 @@ public:
     std::vector<std::pair<int, int>> readTimeouts;
     std::vector<std::pair<std::uint32_t, int>> writes;
     std::vector<std::uint8_t> wire;
+    std::vector<std::size_t> expectedValues; // the bus thread's hints, one after each byte read
     int opens = 0, closes = 0, reads = 0, failedWrites = 0;
     bool isOpen = false;
 

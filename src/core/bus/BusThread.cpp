@@ -277,7 +277,9 @@ bool Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& reque
 }
 
 bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request, bool fast) {
-    // The first byte may take up to two read time-outs: the supply needs time to answer.
+    // The first byte may take up to two read time-outs: the supply needs time to answer. A reply
+    // that comes has at least the shortest reply's length (see ExpectValues below).
+    bus_.port.ExpectValues(ValuesStillDue(framing, {}));
     ReadResult r = bus_.port.ReadByte();
     if (r.status == ReadStatus::Timeout)
         r = bus_.port.ReadByte();
@@ -294,22 +296,23 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
         return true;
     }
     std::size_t count = 0;
-    std::vector<int> seen; // the reply so far, for the completeness test of fast polling
+    std::vector<int> seen; // the reply so far
     while (r.status == ReadStatus::Byte && count < MAX_REPLY_VALUES) {
         {
             std::lock_guard<BusLock> hold(bus_.shared.lock);
             bus_.shared.replyBuffer.push_back(r.byte);
         }
         ++count;
-        if (fast) {
-            seen.push_back(r.byte);
-            // Whatever follows a whole reply is not part of it: it stays on the line and is read
-            // by the next cycle, where it shows as bad data and is counted.
-            if (ReplyIsComplete(framing, seen)) {
-                endedEarlyAt_ = Now();
-                return true;
-            }
+        seen.push_back(r.byte);
+        // Whatever follows a whole reply is not part of it: it stays on the line and is read by
+        // the next cycle, where it shows as bad data and is counted.
+        if (fast && ReplyIsComplete(framing, seen)) {
+            endedEarlyAt_ = Now();
+            return true;
         }
+        // A reply comes a character at a time; what its framing says must still come can gather
+        // on the line before the port looks again (one wake-up instead of one per character).
+        bus_.port.ExpectValues(ValuesStillDue(framing, seen));
         r = bus_.port.ReadByte();
     }
     // A port that fails in the middle of a reply has lost it: a torn frame is no answer.

@@ -35,6 +35,10 @@ int HexValue(int c) {
 
 } // namespace
 
+int UpperHexDigitValue(int c) {
+    return IsUpperHexDigit(c) ? HexValue(c) : -1;
+}
+
 std::uint16_t Crc16(const std::uint8_t* data, std::size_t length) {
     std::uint16_t crc = 0xFFFF;
     for (std::size_t i = 0; i < length; ++i)

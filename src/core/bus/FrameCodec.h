@@ -46,6 +46,8 @@ std::uint16_t Crc16(std::span<const int> values);
 
 // One uppercase hex digit of a byte: its high nibble when `high`, else its low nibble.
 char HexDigit(std::uint8_t byte, bool high);
+// The value of an uppercase hex digit as the supplies send them; -1 for any other value.
+int UpperHexDigitValue(int c);
 
 // Two's complement of the 8-bit sum.
 std::uint8_t Lrc(const std::uint8_t* data, std::size_t length);

@@ -24,6 +24,14 @@ using BusClock = std::chrono::steady_clock;
 // is not complete ends at the read time-out, as it always did.
 bool ReplyIsComplete(Framing framing, std::span<const int> values);
 
+// The fewest values still to come before the values read so far can be one whole reply: what
+// the reply's function tells of its length (RTU and ASCII alike), for module data the next
+// record boundary; before the first value, the shortest reply. The bus thread hands it to the port, which may
+// then let those characters gather on the line instead of waking for each of them. 0 when the reply may be
+// whole now or when nothing tells: RS-232 mode, a function the supplies do not send, an ASCII frame that is
+// already malformed or has reached its CR. Never more than the reply still holds.
+std::size_t ValuesStillDue(Framing framing, std::span<const int> values);
+
 // What a Modbus master leaves between a reply and the next request, so that slow transceivers
 // turn round and every slave sees the end of the frame: 3.5 character times at the line's speed
 // and character format, never less than 1.75 ms.

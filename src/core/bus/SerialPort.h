@@ -2,6 +2,7 @@
 // tests implement it with a scripted fake.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -55,6 +56,10 @@ public:
     // One ReadByte waits at most totalMs for its byte.
     virtual void SetReadTimeout(int totalMs, int intervalMs) = 0;
     virtual ReadResult ReadByte() = 0;
+    // At least `count` more values of the reply being read are on their way: before the next
+    // ReadByte looks at the line it may let them gather, up to their time on the wire, instead of
+    // waking for each. A hint only: what ReadByte returns, and when it times out, stay the same.
+    virtual void ExpectValues(std::size_t count) { (void)count; }
     // Writes the low `count` bytes of value, low byte first. False when the port has failed
     // (lastError() says why); a line that merely refuses a setting still writes.
     virtual bool WriteBytes(std::uint32_t value, int count) = 0;

@@ -95,6 +95,33 @@ TEST(BusThread, AWholeReplyEndsAtItsLastByteAndWhatFollowsIsTheNextCyclesBadData
     }
 }
 
+// After each byte of a reply the port hears how many more its framing says are on their way,
+// in both modes: the identification's length counts down to its end. In literal polling what
+// follows the frame tells nothing (0) and the silence ends the reply as always.
+TEST(BusThread, ThePortHearsAfterEachByteHowManyMoreAreOnTheirWay) {
+    const Bytes frame = Wire(Framing::Rtu, IDENTIFY_15);
+    ASSERT_EQ(frame.size(), 15u);
+    // Before the first byte the shortest reply (5), after the address that again less one, then
+    // the identification's own length.
+    const std::vector<std::size_t> countdown = {5, 4, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
+    for (bool fast : {true, false}) {
+        SCOPED_TRACE(fast ? "fast" : "literal");
+        BusRig rig;
+        SetUpBus(rig, Framing::Rtu, fast);
+        rig.port.answer = [&](const Bytes&) {
+            Bytes bytes = frame;
+            bytes.push_back(0x55);
+            return bytes;
+        };
+        rig.Start();
+        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        std::vector<std::size_t> expected = countdown;
+        if (!fast)
+            expected.insert(expected.end(), {0, 0}); // after the last byte, and after the stray one
+        EXPECT_EQ(rig.port.With([&] { return rig.port.expectedValues; }), expected);
+    }
+}
+
 TEST(BusThread, AChanceChecksumLeavesTheRestToTheNextCycle) {
     // Module data of address 15 in configuration 3 whose CRC holds after the configuration
     // byte: the CRC bytes 0x32 0xC2 read as a counter record's header and first data byte.

@@ -86,6 +86,31 @@ TEST_P(CompleteReplies, AnAlteredByteIsNeverWhole) {
     }
 }
 
+// What the port is told is still to come never reaches past the reply's end, so a port that
+// lets those values gather never sleeps through the end. Where the function fixes the length it
+// is exact; module data count to their next record boundary.
+TEST_P(CompleteReplies, StillDueNeverReachesPastTheEnd) {
+    const auto& [reply, framing] = GetParam();
+    const Values wire = Wire(framing, reply.app);
+    for (std::size_t n = 1; n <= wire.size(); ++n) {
+        const std::size_t due = ValuesStillDue(framing, std::span(wire).first(n));
+        EXPECT_LE(n + due, wire.size()) << n << " of " << wire.size();
+        if (ReplyIsComplete(framing, std::span(wire).first(n))) {
+            EXPECT_EQ(due, 0u) << n;
+        }
+    }
+    EXPECT_EQ(ValuesStillDue(framing, wire), 0u);
+    // Once the function is known (RTU: two values; ASCII: the colon and four digits), a fixed
+    // length is told exactly, in ASCII up to the CR (the LF then needs no gathering).
+    const int function = reply.app[1];
+    const bool fixed = function == FC_IDENTIFY || function == FC_MEASURE || function == FC_CONTROL ||
+                       (function & EXCEPTION_FLAG) != 0;
+    const std::size_t known = framing == Framing::Rtu ? 2 : 5;
+    const std::size_t last = framing == Framing::Rtu ? wire.size() : wire.size() - 2;
+    for (std::size_t n = known; fixed && n <= last; ++n)
+        EXPECT_EQ(ValuesStillDue(framing, std::span(wire).first(n)), wire.size() - n) << n;
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryKind, CompleteReplies,
                          ::testing::Combine(::testing::ValuesIn(REPLIES),
                                             ::testing::Values(Framing::Rtu, Framing::Ascii)),
@@ -147,6 +172,37 @@ TEST(ReplyIsComplete, AChanceChecksumAtAnEarlyRecordBoundaryEndsTheReply) {
     EXPECT_TRUE(ReplyIsComplete(Framing::Rtu, std::span(full).first(5)));
     EXPECT_FALSE(ReplyIsComplete(Framing::Rtu, std::span(full).first(4)));
     EXPECT_TRUE(ReplyIsComplete(Framing::Rtu, full)) << "the reply the supply meant is whole too";
+}
+
+TEST(ValuesStillDue, WhatTheValuesSoFarTell) {
+    const struct {
+        const char* what;
+        Framing framing;
+        Values seen;
+        std::size_t due;
+    } cases[] = {
+        {"nothing yet: the shortest reply", Framing::Rtu, {}, 5},
+        {"nothing yet in ASCII: the shortest frame", Framing::Ascii, {}, 11},
+        {"an address: the shortest reply has five values", Framing::Rtu, {15}, 4},
+        {"a measurement's header", Framing::Rtu, {15, FC_MEASURE}, 11},
+        {"an exception's header", Framing::Rtu, {15, FC_MODULES | EXCEPTION_FLAG}, 3},
+        {"module data: the configuration byte may end it", Framing::Rtu, {15, FC_MODULES}, 3},
+        {"module data after the configuration byte", Framing::Rtu, {15, FC_MODULES, 0x01}, 2},
+        // The configuration boundary passed (its checksum did not hold): the timer's record,
+        // header 0x41 and four data bytes, has two of them still to come, then the CRC.
+        {"module data inside the first record", Framing::Rtu, {15, FC_MODULES, 0x01, 0x41, 0x01, 0x00}, 4},
+        {"a function the supplies do not send", Framing::Rtu, {15, 0x10, 0x00}, 0},
+        {"RS-232 replies have no length to tell", Framing::Rs232, {FC_MEASURE, 0x05}, 0},
+        {"ASCII before the colon", Framing::Ascii, {'0'}, 0},
+        {"ASCII colon: the shortest frame has eleven characters", Framing::Ascii, {':'}, 10},
+        {"ASCII measurement after its function", Framing::Ascii, {':', '0', 'F', '4', '2'}, 22},
+        {"ASCII measurement, half a pair more", Framing::Ascii, {':', '0', 'F', '4', '2', '0'}, 21},
+        {"ASCII with a lowercase digit", Framing::Ascii, {':', '0', 'f', '4', '2'}, 0},
+        {"ASCII with a lone lowercase digit", Framing::Ascii, {':', '0', 'F', '4', '2', 'a'}, 0},
+        {"ASCII at its CR", Framing::Ascii, {':', '0', 'F', '4', '2', 0x0D}, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ValuesStillDue(c.framing, c.seen), c.due) << c.what;
 }
 
 // 3.5 characters of the line's format at every speed of the menu, never below 1.75 ms.
