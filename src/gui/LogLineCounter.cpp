@@ -1,19 +1,64 @@
 #include "LogLineCounter.h"
 
+#include <QFontMetricsF>
 #include <QString>
 #include <QTextLayout>
 #include <QTextOption>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <string_view>
 
 namespace rir {
 namespace {
 
+// Laying a line out shapes it (HarfBuzz), which is most of what a log line costs the window. A
+// line whose characters' advances add up to well within the width cannot wrap: that sum, from a
+// table of the advances of the Latin and Cyrillic characters the log is written in, settles
+// nearly every line without shaping it. The margin takes in what shaping may add (kerning moves
+// a glyph by a pixel or two); lines near the edge, and any with other characters, are laid out.
+constexpr double UNWRAPPED_SHARE = 0.9;
+constexpr char16_t CACHED_CHARACTERS = 0x0500; // Basic Latin to Cyrillic
+
+class AdvanceTable {
+public:
+    // The sum of the advances of `text`, or a negative value when a character is not in the table.
+    double Sum(const QString& text, const QFont& font) {
+        if (font != font_ || !metrics_) {
+            font_ = font;
+            metrics_.emplace(font);
+            advances_.fill(-1);
+        }
+        double sum = 0;
+        for (const QChar c : text) {
+            const char16_t code = c.unicode();
+            if (code >= CACHED_CHARACTERS)
+                return -1;
+            double& advance = advances_[code];
+            if (advance < 0)
+                advance = metrics_->horizontalAdvance(c);
+            sum += advance;
+        }
+        return sum;
+    }
+
+private:
+    QFont font_;
+    std::optional<QFontMetricsF> metrics_;
+    std::array<double, CACHED_CHARACTERS> advances_{};
+};
+
 int LinesOfPiece(std::string_view piece, const QFont& font, int width) {
     if (piece.empty())
         return 1;
-    QTextLayout layout(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())), font);
+    const QString text = QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size()));
+    // The log box lives on the UI thread, and so do its counts.
+    static thread_local AdvanceTable table;
+    const double sum = table.Sum(text, font);
+    if (sum >= 0 && sum <= UNWRAPPED_SHARE * width)
+        return 1;
+    QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);

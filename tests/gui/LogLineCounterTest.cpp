@@ -3,6 +3,8 @@
 #include "app/EventLog.h"
 
 #include <QFontMetrics>
+#include <QTextLayout>
+#include <QTextOption>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,40 @@ TEST(LogLineCounter, LongLinesWrapIntoSeveral) {
     EXPECT_LE(wrapped, 1 + 6);
     // A word longer than the line is broken inside, not left running off the edge.
     EXPECT_GE(CountWrappedLines(std::string(200, 'x'), font, width), 2);
+}
+
+// Lines as the station logs them, short and long, at widths from a narrow box to a wide one:
+// the count is always the one a full layout of the line gives (most lines are settled from the
+// characters' advances without a layout; near the edge they are laid out).
+TEST(LogLineCounter, TheQuickCountAgreesWithTheLayoutAtEveryWidth) {
+    const QFont font;
+    const std::string lines[] = {
+        "08:36:32 Отправили в порт:  16 68 12 67",
+        "08:36:32 Считали 18 байт от устройства #16 (ф. 68):  16 68 1 65 0 0 0 0 146 0 0 0 0 0 0 0 0 0",
+        "08:36:40 Устройство 99 не ответило (ф. 65)",
+        "09:00:00 Порт /dev/ttyUSB0 потерян: устройство отключено или не отвечает (Input/output error). "
+        "Повторяем попытки открыть его раз в секунду",
+        "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW iiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiii",
+        "日本語のテキスト 08:00", // characters beyond the table: always laid out
+    };
+    const auto byLayout = [&font](const std::string& line, int width) {
+        QTextLayout layout(QString::fromStdString(line), font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        int n = 0;
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(width);
+            ++n;
+        }
+        layout.endLayout();
+        return std::max(n, 1);
+    };
+    for (const std::string& line : lines) {
+        for (int width = 60; width <= 1400; width += 13)
+            EXPECT_EQ(CountWrappedLines(line, font, width), byLayout(line, width)) << line << " at " << width;
+    }
 }
 
 TEST(LogLineCounter, ZeroOrNegativeWidthStaysFinite) {
