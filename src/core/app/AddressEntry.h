@@ -15,11 +15,8 @@ inline constexpr const char* MSG_NOT_A_WHOLE_NUMBER = "Введите целое
 // "Введите целое число в интервале от %1 до %2." filled in.
 std::string RangeMessage(int low, int high);
 
-// A whole number: optional blanks, an optional sign, digits, optional blanks. Anything else,
-// or a number beyond int, is not one.
-bool ParseWholeNumber(std::string_view text, int& value);
-
-// The accepted address, or the message that refuses the text (the dialog then stays open).
+// The accepted address (a whole number as text/NumberText reads one), or the message that
+// refuses the text (the dialog then stays open).
 std::variant<int, std::string> CheckAddressText(std::string_view text);
 
 } // namespace rir
