@@ -40,6 +40,21 @@ bool TimingPort::WriteBytes(std::uint32_t value, int count) {
     return written;
 }
 
+bool TimingPort::WriteFrame(std::span<const std::uint8_t> frame, std::size_t checksumBytes) {
+    Finish();
+    current_ = PortCycle{};
+    current_.writeStart = PortCycle::Clock::now();
+    phase_ = Phase::Writing;
+    const bool written = port_.WriteFrame(frame, checksumBytes);
+    current_.requestBytes = static_cast<int>(frame.size());
+    if (frame.size() >= 2) {
+        current_.address = frame[0];
+        current_.function = frame[1];
+    }
+    current_.writeEnd = PortCycle::Clock::now();
+    return written;
+}
+
 void TimingPort::Close() {
     Finish();
     port_.Close();

@@ -37,6 +37,7 @@ public:
     ReadResult ReadByte() override;
     void ExpectValues(std::size_t count) override { port_.ExpectValues(count); }
     bool WriteBytes(std::uint32_t value, int count) override;
+    bool WriteFrame(std::span<const std::uint8_t> frame, std::size_t checksumBytes) override;
     void Close() override;
     PortError lastError() const override { return port_.lastError(); }
 

@@ -211,9 +211,27 @@ bool QtSerialPort::WriteBytes(std::uint32_t value, int count) {
     char bytes[4];
     for (int i = 0; i < count; ++i)
         bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return WriteAll(bytes, count);
+}
+
 #if defined(Q_OS_UNIX)
-    // One write call, as the supplies were written to; the descriptor is non-blocking, so a full
-    // output buffer is waited out (up to the guard) and the rest written.
+bool QtSerialPort::WriteFrame(std::span<const std::uint8_t> frame, std::size_t /*checksumBytes*/) {
+    if (!port_) {
+        lastError_ = {PortErrorKind::Other, "the port is not open"};
+        return false;
+    }
+    // One write call for the whole request: the bytes leave back to back, as the line's own
+    // transmitter sends them, instead of a system call (and a wake-up of whoever reads the other
+    // end) per byte; through a USB adapter, separate writes could also leave gaps inside an RTU
+    // frame.
+    return WriteAll(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size()));
+}
+#endif
+
+bool QtSerialPort::WriteAll(const char* bytes, int count) {
+#if defined(Q_OS_UNIX)
+    // The descriptor is non-blocking, so a full output buffer is waited out (up to the guard)
+    // and the rest written.
     const int fd = static_cast<int>(port_->handle());
     int done = 0;
     const auto guardEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(WRITE_GUARD_MS);

@@ -30,10 +30,17 @@ public:
     ReadResult ReadByte() override;
     void ExpectValues(std::size_t count) override { expected_ = count; }
     bool WriteBytes(std::uint32_t value, int count) override;
+#if defined(Q_OS_UNIX)
+    bool WriteFrame(std::span<const std::uint8_t> frame, std::size_t checksumBytes) override;
+#endif
     void Close() override;
-    PortError lastError() const override { return lastError_; }
+    PortError lastError() const override {
+        return lastError_;
+    }
 
 private:
+    // Writes `count` bytes of the open port, all of them or fails.
+    bool WriteAll(const char* bytes, int count);
     // Records why the open port failed; always returns false.
     bool Failed();
     // Whether the line has hung up (its peer or its device is gone) although no call said so.

@@ -94,6 +94,11 @@ TEST_F(SerialPortTest, WritesTheLowBytesFirstAndReadsTheBytesInOrder) {
     ASSERT_TRUE(port.WriteBytes(0xFF, 0)) << "nothing to write is no failure";
     EXPECT_EQ(peer.Received(7), std::string("\x3A\xB1\xC4\x11\x22\x33\x44"));
 
+    // A whole frame in one go: the same bytes, in order.
+    const std::uint8_t frame[] = {0x0F, 0x42, 0x00, 0xD1, 0x2C};
+    ASSERT_TRUE(port.WriteFrame(frame, 2));
+    EXPECT_EQ(peer.Received(5), std::string("\x0F\x42\x00\xD1\x2C", 5));
+
     port.SetReadTimeout(1000, 10);
     peer.Send(std::string(":010203\r\n\0\xFF", 11));
     EXPECT_EQ(ReadAll(11), std::string(":010203\r\n\0\xFF", 11));
@@ -211,6 +216,9 @@ TEST_F(SerialPortTest, ALineWhoseOtherSideWentAwayFailsAndSaysSo) {
     EXPECT_EQ(port.lastError().kind, PortErrorKind::Removed);
     EXPECT_NE(port.lastError().detail.find("POLLHUP"), std::string::npos) << port.lastError().detail;
     EXPECT_FALSE(port.WriteBytes(0x3A, 1));
+    EXPECT_EQ(port.lastError().kind, PortErrorKind::Removed);
+    const std::uint8_t frame[] = {0x0F, 0x42, 0x00, 0xD1, 0x2C};
+    EXPECT_FALSE(port.WriteFrame(frame, 2)) << "a whole frame fails as a byte does";
     EXPECT_EQ(port.lastError().kind, PortErrorKind::Removed);
 }
 

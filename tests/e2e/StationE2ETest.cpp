@@ -62,6 +62,10 @@ public:
     void SetReadTimeout(int totalMs, int intervalMs) override { port_.SetReadTimeout(totalMs, intervalMs); }
     ReadResult ReadByte() override { return port_.ReadByte(); }
     bool WriteBytes(std::uint32_t value, int count) override { return port_.WriteBytes(value, count); }
+    bool WriteFrame(std::span<const std::uint8_t> frame, std::size_t checksumBytes) override {
+        return port_.WriteFrame(frame, checksumBytes);
+    }
+    void ExpectValues(std::size_t count) override { port_.ExpectValues(count); }
     void Close() override { port_.Close(); }
     PortError lastError() const override { return port_.lastError(); }
 

@@ -258,17 +258,11 @@ bool Cycle::KeepQuietGap() {
 
 bool Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text) {
     const std::vector<std::uint8_t> frame = EncodeRequest(framing, request);
-    // The supplies were written for one write call per byte, the RTU checksum as one two-byte
-    // write (low byte first); the adapters' timing is what it was.
     const std::size_t checksumBytes = framing == Framing::Rtu ? 2 : 0;
     const std::size_t body = frame.size() - checksumBytes;
-    for (std::size_t i = 0; i < body; ++i) {
-        if (!bus_.port.WriteBytes(frame[i], 1))
-            return false;
-    }
+    if (!bus_.port.WriteFrame(frame, checksumBytes))
+        return false;
     if (checksumBytes != 0) {
-        if (!bus_.port.WriteBytes(frame[body] | static_cast<std::uint32_t>(frame[body + 1]) << 8, 2))
-            return false;
         // The log shows the RTU checksum after the request; ASCII shows the request bytes only.
         for (std::size_t i = body; i < frame.size(); ++i)
             text += " " + std::to_string(frame[i]);

@@ -2,8 +2,10 @@
 // tests implement it with a scripted fake.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace rir {
@@ -63,6 +65,24 @@ public:
     // Writes the low `count` bytes of value, low byte first. False when the port has failed
     // (lastError() says why); a line that merely refuses a setting still writes.
     virtual bool WriteBytes(std::uint32_t value, int count) = 0;
+    // One framed request, its last `checksumBytes` the RTU checksum. By default as the supplies
+    // were always written: one WriteBytes per byte, the checksum in one two-byte call (low byte
+    // first). A port may send the frame in one go instead; the bytes on the line are the same,
+    // only closer together. False as soon as a write fails.
+    virtual bool WriteFrame(std::span<const std::uint8_t> frame, std::size_t checksumBytes) {
+        const std::size_t body = frame.size() - std::min(checksumBytes, frame.size());
+        for (std::size_t i = 0; i < body; ++i) {
+            if (!WriteBytes(frame[i], 1))
+                return false;
+        }
+        if (checksumBytes == 2 && frame.size() >= 2)
+            return WriteBytes(frame[body] | static_cast<std::uint32_t>(frame[body + 1]) << 8, 2);
+        for (std::size_t i = body; i < frame.size(); ++i) {
+            if (!WriteBytes(frame[i], 1))
+                return false;
+        }
+        return true;
+    }
     virtual void Close() = 0;
     // Why the last Open, ReadByte or WriteBytes failed.
     virtual PortError lastError() const = 0;
