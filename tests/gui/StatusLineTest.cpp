@@ -42,20 +42,21 @@ TEST_F(StatusLineTest, ShowsTheStationsTextBelowTheClientArea) {
 }
 
 // The counters come last on the line: at the window's narrowest they must still be seen while a
-// long-running bus polls, with large counts.
-TEST_F(StatusLineTest, APollingLineFitsTheNarrowestWindow) {
+// long-running bus polls, with large counts; and the longest state, the port away, fits too.
+TEST_F(StatusLineTest, EveryLineFitsTheNarrowestWindow) {
     ASSERT_TRUE(Start());
     window->resize(MIN_TRACK_WIDTH, window->height());
     QApplication::processEvents();
     QLabel* line = window->statusLine();
     EXPECT_FALSE(line->toolTip().isEmpty()) << "the tool tip says what the figures count";
-    for (bool fast : {false, true}) {
+    for (int state = 0; state < 3; ++state) {
         LinkStatus link;
         link.port = "/dev/ttyUSB0";
         link.framing = Framing::Ascii;
         link.baud = 38400;
-        link.portOpen = true;
-        link.fastPolling = fast;
+        link.portOpen = state != 2;
+        link.portAway = state == 2; // the longest state
+        link.fastPolling = state == 1;
         link.repliesPerSecond = 157;
         link.misses = 123456;
         link.badReplies = 65432;

@@ -65,6 +65,9 @@ std::string FramingText(Framing framing) {
 std::string LinkStatusText(const LinkStatus& s) {
     std::string text = s.port + ": " + FramingText(s.framing) + ", " + std::to_string(s.baud) + " бод | ";
     text += StateText(s);
+    // While the port is away nothing is counted, and the line's longest state needs the room.
+    if (s.portAway)
+        return text;
     text += " | Ответов/с: " + std::to_string(s.repliesPerSecond);
     text += " | Пропусков: " + std::to_string(s.misses) + ", ошибок КС: " + std::to_string(s.badReplies);
     return text;

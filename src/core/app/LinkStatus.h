@@ -36,8 +36,9 @@ inline constexpr std::string_view STATUS_PORT_AWAY = "Порт недоступ�
 inline constexpr std::string_view STATUS_PORT_AWAY_STOPPED = "Порт недоступен; опрос остановлен оператором";
 
 // For example "/dev/ttyUSB0: MODBUS-RTU 8N1, 38400 бод | Опрос идет | Ответов/с: 33 | Пропусков: 0,
-// ошибок КС: 0". Short enough for the window's width with a long port path and the longest state;
-// LINK_STATUS_HINT (the status line's tool tip) says what the figures count.
+// ошибок КС: 0"; while the port is away, only the port and the state. Short enough for the
+// window's width with a long port path; LINK_STATUS_HINT (the status line's tool tip) says what
+// the figures count.
 std::string LinkStatusText(const LinkStatus& status);
 inline constexpr std::string_view LINK_STATUS_HINT =
     "Ответов/с: ответов за последнюю секунду. Пропуски (запрос без ответа или ответ оборван) и "

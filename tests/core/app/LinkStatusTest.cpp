@@ -34,15 +34,16 @@ TEST(LinkStatusText, NamesPortFormatStateAndCounters) {
         {"opening", Status(false, false, true), head + "Порт открывается" + tail},
         {"polling", Status(true, false, true), head + "Опрос идет" + tail},
         {"stopped", Status(true, false, false), head + "Опрос остановлен оператором" + tail},
-        {"away", Status(false, true, true), head + "Порт недоступен, повторяем попытки раз в секунду" + tail},
+        // While the port is away nothing is counted: no counters.
+        {"away", Status(false, true, true), head + "Порт недоступен, повторяем попытки раз в секунду"},
         {"away and stopped", Status(false, true, false),
-         head + "Порт недоступен; опрос остановлен оператором" + tail},
+         head + "Порт недоступен; опрос остановлен оператором"},
         {"fast polling", Status(true, false, true, true), head + "Быстрый опрос идет" + tail},
         // Whether fast or not, a line that is not polled says why.
         {"fast, opening", Status(false, false, true, true), head + "Порт открывается" + tail},
         {"fast, stopped", Status(true, false, false, true), head + "Опрос остановлен оператором" + tail},
         {"fast, away", Status(false, true, true, true),
-         head + "Порт недоступен, повторяем попытки раз в секунду" + tail},
+         head + "Порт недоступен, повторяем попытки раз в секунду"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LinkStatusText(c.status), c.text) << c.name;

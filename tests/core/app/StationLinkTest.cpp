@@ -56,7 +56,7 @@ TEST(StationLink, ALostPortIsSaidOnceAndEveryPageGoesOfflineAtOnce) {
         EXPECT_EQ(rig.Entry(a, ch).state, ch == 0 ? PollState::Unknown : PollState::Complete) << a;
         EXPECT_EQ(rig.Entry(a, ch).missCount, 0) << a;
     }
-    EXPECT_NE(rig.station.statusText().find("| Порт недоступен, повторяем попытки раз в секунду |"),
+    EXPECT_NE(rig.station.statusText().find("| Порт недоступен, повторяем попытки раз в секунду"),
               std::string::npos)
         << rig.station.statusText();
 
