@@ -91,6 +91,15 @@ bool TakesValue(std::string_view name) {
            name == "--parent" || name == "--switch-on";
 }
 
+// The --device at `address`; addresses are never given twice.
+DeviceOption* DeviceAt(std::vector<DeviceOption>& devices, int address) {
+    for (DeviceOption& d : devices) {
+        if (d.address == address)
+            return &d;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
@@ -195,30 +204,20 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
     if (o.devices.empty())
         o.devices.push_back({1, MODEL_TIMER_AMPERE, CONFIG_TIMER_COUNTER, std::nullopt});
     for (const auto& [address, seconds] : switchOns) {
-        bool found = false;
-        for (DeviceOption& d : o.devices) {
-            if (d.address == address) {
-                d.switchOnSeconds = seconds;
-                found = true;
-            }
-        }
-        if (!found) {
+        DeviceOption* d = DeviceAt(o.devices, address);
+        if (d == nullptr) {
             result.error = "--switch-on for address " + std::to_string(address) + ", which no --device has";
             return result;
         }
+        d->switchOnSeconds = seconds;
     }
     for (const auto& [address, ohms] : loads) {
-        bool found = false;
-        for (DeviceOption& d : o.devices) {
-            if (d.address == address) {
-                d.loadOhms = ohms;
-                found = true;
-            }
-        }
-        if (!found) {
+        DeviceOption* d = DeviceAt(o.devices, address);
+        if (d == nullptr) {
             result.error = "--load for address " + std::to_string(address) + ", which no --device has";
             return result;
         }
+        d->loadOhms = ohms;
     }
     return result;
 }
