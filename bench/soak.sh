@@ -11,6 +11,8 @@
 # the largest sample.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=bench/station_rig.sh
+. bench/station_rig.sh
 
 seconds=3600
 interval=60
@@ -20,18 +22,16 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=$2; shift 2 ;;
     --interval) interval=$2; shift 2 ;;
     --warmup) warmup=$2; shift 2 ;;
-    --supplies) RIG_SUPPLIES=$2; shift 2 ;;
-    --baud) RIG_BAUD=$2; shift 2 ;;
-    --no-wire-time) RIG_WIRE_TIME=0; shift ;;
-    --build) RIG_BUILD=$2; shift 2 ;;
     -h | --help) sed -n '2,11p' "$0"; exit 0 ;;
-    *) echo "soak: unknown option $1" >&2; exit 2 ;;
+    *)
+        rig_option "$@"
+        [ "$rig_shift" -gt 0 ] || { echo "soak: unknown option $1" >&2; exit 2; }
+        shift "$rig_shift"
+        ;;
     esac
 done
 [ "$interval" -gt 0 ] || { echo "soak: --interval must be positive" >&2; exit 2; }
 
-# shellcheck source=bench/station_rig.sh
-. bench/station_rig.sh
 rig_trap
 
 rig_prepare

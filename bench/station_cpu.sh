@@ -13,6 +13,8 @@
 # its UI thread and its bus thread, and the requests the simulator answered per second.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=bench/station_rig.sh
+. bench/station_rig.sh
 
 seconds=60
 warmup=15
@@ -22,17 +24,15 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=$2; shift 2 ;;
     --warmup) warmup=$2; shift 2 ;;
     --settle) settle=$2; shift 2 ;;
-    --supplies) RIG_SUPPLIES=$2; shift 2 ;;
-    --baud) RIG_BAUD=$2; shift 2 ;;
-    --no-wire-time) RIG_WIRE_TIME=0; shift ;;
-    --build) RIG_BUILD=$2; shift 2 ;;
     -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
-    *) echo "station_cpu: unknown option $1" >&2; exit 2 ;;
+    *)
+        rig_option "$@"
+        [ "$rig_shift" -gt 0 ] || { echo "station_cpu: unknown option $1" >&2; exit 2; }
+        shift "$rig_shift"
+        ;;
     esac
 done
 
-# shellcheck source=bench/station_rig.sh
-. bench/station_rig.sh
 rig_trap
 hz=$(getconf CLK_TCK)
 

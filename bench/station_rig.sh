@@ -2,7 +2,8 @@
 # simulator with N supplies on a pseudo-terminal, the station under xvfb-run with settings of its
 # own in a temporary folder, and the clean-up of everything started. Sourced, not run.
 #
-# The sourcing script sets, before calling rig_start_*:
+# The sourcing script sets, before calling rig_start_* (rig_option takes them from its command
+# line):
 #   RIG_BUILD      the build folder (default build)
 #   RIG_SUPPLIES   supplies on the bus (default 8): addresses 1..N, model 2, configuration 1
 #   RIG_BAUD       the station's speed (default 38400)
@@ -12,6 +13,18 @@ RIG_BUILD=${RIG_BUILD:-build}
 RIG_SUPPLIES=${RIG_SUPPLIES:-8}
 RIG_BAUD=${RIG_BAUD:-38400}
 RIG_WIRE_TIME=${RIG_WIRE_TIME:-1}
+
+# The options every rig script takes (--supplies N, --baud B, --no-wire-time, --build DIR): sets
+# the RIG_ variable and rig_shift to the arguments taken, 0 when $1 is none of them.
+rig_option() {
+    rig_shift=0
+    case "$1" in
+    --supplies) RIG_SUPPLIES=$2; rig_shift=2 ;;
+    --baud) RIG_BAUD=$2; rig_shift=2 ;;
+    --no-wire-time) RIG_WIRE_TIME=0; rig_shift=1 ;;
+    --build) RIG_BUILD=$2; rig_shift=2 ;;
+    esac
+}
 
 rig_dir=""
 rig_link=""
