@@ -65,7 +65,7 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     eventLog_.setLineCounter(
         [this](std::string_view line) {
-            return CountWrappedLines(line, log_->font(), log_->viewport()->width());
+            return logMeasure_.Count(line, log_->font(), log_->viewport()->width());
         },
         [this] { return logMeasure_.Revision(log_->font(), log_->viewport()->width()); });
     eventLog_.setFileProblem([this](const std::string& text) { Message(text); });

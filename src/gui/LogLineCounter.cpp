@@ -7,19 +7,21 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string_view>
 
 namespace rir {
-namespace {
 
 // Laying a line out shapes it (HarfBuzz), which is most of what a log line costs the window. A
 // line whose characters' advances add up to well within the width cannot wrap: that sum, from a
 // table of the advances of the Latin and Cyrillic characters the log is written in, settles
 // nearly every line without shaping it. The margin takes in what shaping may add (kerning moves
 // a glyph by a pixel or two); lines near the edge, and any with other characters, are laid out.
+namespace {
 constexpr double UNWRAPPED_SHARE = 0.9;
 constexpr char16_t CACHED_CHARACTERS = 0x0500; // Basic Latin to Cyrillic
+} // namespace
 
 class AdvanceTable {
 public:
@@ -49,15 +51,17 @@ private:
     std::array<double, CACHED_CHARACTERS> advances_{};
 };
 
-int LinesOfPiece(std::string_view piece, const QFont& font, int width) {
+namespace {
+
+int LinesOfPiece(std::string_view piece, const QFont& font, int width, AdvanceTable* advances) {
     if (piece.empty())
         return 1;
     const QString text = QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size()));
-    // The log box lives on the UI thread, and so do its counts.
-    static thread_local AdvanceTable table;
-    const double sum = table.Sum(text, font);
-    if (sum >= 0 && sum <= UNWRAPPED_SHARE * width)
-        return 1;
+    if (advances != nullptr) {
+        const double sum = advances->Sum(text, font);
+        if (sum >= 0 && sum <= UNWRAPPED_SHARE * width)
+            return 1;
+    }
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -74,7 +78,7 @@ int LinesOfPiece(std::string_view piece, const QFont& font, int width) {
 
 } // namespace
 
-int CountWrappedLines(std::string_view text, const QFont& font, int width) {
+int CountWrappedLines(std::string_view text, const QFont& font, int width, AdvanceTable* advances) {
     // A box squeezed to nothing still shows a character per line, not an endless count.
     width = std::max(width, 1);
     const std::string_view all = text;
@@ -82,11 +86,20 @@ int CountWrappedLines(std::string_view text, const QFont& font, int width) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = all.find("\r\n", start);
-        lines += LinesOfPiece(all.substr(start, end == all.npos ? all.npos : end - start), font, width);
+        lines +=
+            LinesOfPiece(all.substr(start, end == all.npos ? all.npos : end - start), font, width, advances);
         if (end == all.npos)
             return lines;
         start = end + 2;
     }
+}
+
+LineMeasure::LineMeasure() : advances_(std::make_unique<AdvanceTable>()) {}
+
+LineMeasure::~LineMeasure() = default;
+
+int LineMeasure::Count(std::string_view text, const QFont& font, int width) {
+    return CountWrappedLines(text, font, width, advances_.get());
 }
 
 unsigned LineMeasure::Revision(const QFont& font, int width) {

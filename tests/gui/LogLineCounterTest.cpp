@@ -61,9 +61,10 @@ TEST(LogLineCounter, TheQuickCountAgreesWithTheLayoutAtEveryWidth) {
         layout.endLayout();
         return std::max(n, 1);
     };
+    LineMeasure measure;
     for (const std::string& line : lines) {
         for (int width = 60; width <= 1400; width += 13)
-            EXPECT_EQ(CountWrappedLines(line, font, width), byLayout(line, width)) << line << " at " << width;
+            EXPECT_EQ(measure.Count(line, font, width), byLayout(line, width)) << line << " at " << width;
     }
 }
 
