@@ -83,8 +83,7 @@ void QtSerialPort::Configure(const LineSettings& s) {
     port_->setFlowControl(QSerialPort::NoFlowControl);
     port_->setRequestToSend(true);
     port_->clearError();
-    const int bits = 1 + s.dataBits + (s.parity == Parity::None ? 0 : 1) + s.stopBits;
-    characterMicros_ = s.baud > 0 ? (bits * 1000000LL + s.baud - 1) / s.baud : 0;
+    characterMicros_ = s.baud > 0 ? (s.bitsPerCharacter() * 1000000LL + s.baud - 1) / s.baud : 0;
 }
 
 void QtSerialPort::SetReadTimeout(int totalMs, int /*intervalMs*/) {

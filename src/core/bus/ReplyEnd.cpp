@@ -147,7 +147,7 @@ bool ReplyIsComplete(Framing framing, std::span<const int> values) {
 std::chrono::microseconds QuietGap(const LineSettings& line) {
     if (line.baud <= 0)
         return MIN_QUIET_GAP;
-    const long long bits = 1 + line.dataBits + (line.parity == Parity::None ? 0 : 1) + line.stopBits;
+    const long long bits = line.bitsPerCharacter();
     // 3.5 characters are 7 half characters: 7 x bits x 1 000 000 / (2 x baud) microseconds,
     // rounded up.
     const long long numerator = 7 * bits * 1000000;

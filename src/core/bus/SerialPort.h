@@ -19,6 +19,9 @@ struct LineSettings {
     int stopBits = 1;
 
     bool operator==(const LineSettings&) const = default;
+
+    // Start bit, data bits, parity bit, stop bits: one character on the line.
+    int bitsPerCharacter() const { return 1 + dataBits + (parity == Parity::None ? 0 : 1) + stopBits; }
 };
 
 // Why a port cannot be opened, or why an open one stopped working. The station tells the
