@@ -223,18 +223,6 @@ struct Summary {
     double replyBound = 0;
 };
 
-// What ends a reply on the line: the read time-out, or with fast polling the quiet gap.
-double ReplyEndSeconds(const Run& run) {
-    const SpeedEntry& speed = SpeedRow(run.speedIndex);
-    if (!run.fast)
-        return speed.readTimeoutMs / 1000.0;
-    return std::chrono::duration<double>(QuietGap(LineSettingsFor(Framing::Rtu, speed.baud))).count();
-}
-
-const char* ModeName(const Run& run) {
-    return run.fast ? "fast" : "literal";
-}
-
 Summary Summarize(const Run& run) {
     Summary s;
     long request = 0, reply = 0, measureBytes = 0, modulesBytes = 0;
@@ -273,8 +261,8 @@ Summary Summarize(const Run& run) {
     s.modulesBytes = s.modules ? static_cast<double>(modulesBytes) / static_cast<double>(s.modules) : 0;
     const SpeedEntry& speed = SpeedRow(run.speedIndex);
     const double character = static_cast<double>(RTU_BITS_PER_CHARACTER) / speed.baud;
-    s.bound = 1.0 / ((s.requestBytes + s.replyBytes) * character + ReplyEndSeconds(run));
-    s.replyBound = 1.0 / (s.replyBytes * character + ReplyEndSeconds(run));
+    s.bound = 1.0 / ((s.requestBytes + s.replyBytes) * character + ReplyEndSeconds(run.speedIndex, run.fast));
+    s.replyBound = 1.0 / (s.replyBytes * character + ReplyEndSeconds(run.speedIndex, run.fast));
     return s;
 }
 
@@ -338,7 +326,7 @@ int Main(int argc, char** argv) {
                 run.speedIndex = speed;
                 run.fast = fast;
                 std::fprintf(stderr, "%d supplies at %d baud, %s ...\n", supplies, SpeedRow(speed).baud,
-                             ModeName(run));
+                             ModeName(run.fast));
                 Drive(run, options);
                 runs.push_back(std::move(run));
             }
@@ -356,7 +344,7 @@ int Main(int argc, char** argv) {
     for (const Run& run : runs) {
         const SpeedEntry& speed = SpeedRow(run.speedIndex);
         if (!run.error.empty()) {
-            std::printf("| %d | %d | %s | failed: %s |\n", run.supplies, speed.baud, ModeName(run),
+            std::printf("| %d | %d | %s | failed: %s |\n", run.supplies, speed.baud, ModeName(run.fast),
                         run.error.c_str());
             failed = true;
             continue;
@@ -365,9 +353,9 @@ int Main(int argc, char** argv) {
         std::printf(
             "| %d | %d | %s | %.3f | %ld | %.2f | %.2f (%.1f / %.1f) | %.2f | %.2f | %.1f %% | %.2f | "
             "%.1f %% |\n",
-            run.supplies, speed.baud, ModeName(run), 1000.0 * ReplyEndSeconds(run), s.cycles, s.requestBytes,
-            s.replyBytes, s.measureBytes, s.modulesBytes, s.bound, s.rate, 100.0 * s.rate / s.bound,
-            s.replyBound, 100.0 * s.rate / s.replyBound);
+            run.supplies, speed.baud, ModeName(run.fast), 1000.0 * ReplyEndSeconds(run.speedIndex, run.fast),
+            s.cycles, s.requestBytes, s.replyBytes, s.measureBytes, s.modulesBytes, s.bound, s.rate,
+            100.0 * s.rate / s.bound, s.replyBound, 100.0 * s.rate / s.replyBound);
         if (s.silent + s.bad + s.others > 0)
             std::printf("|  | | | | %ld silent, %ld bad checksum, %ld other replies |\n", s.silent, s.bad,
                         s.others);
@@ -402,16 +390,16 @@ int Main(int argc, char** argv) {
         const Profile p = ProfileOf(run);
         if (!p.matched) {
             std::printf("| %d | %d | %s | port and notes out of step |\n", run.supplies, speed.baud,
-                        ModeName(run));
+                        ModeName(run.fast));
             continue;
         }
         const double character = 1000.0 * RTU_BITS_PER_CHARACTER / speed.baud;
         std::printf("| %d | %d | %s | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f + "
                     "%.3f + %.3f |\n",
-                    run.supplies, speed.baud, ModeName(run), p.uiWake / 1000, p.uiWork / 1000,
+                    run.supplies, speed.baud, ModeName(run.fast), p.uiWake / 1000, p.uiWork / 1000,
                     p.busWake / 1000, p.write / 1000, p.firstByte / 1000, p.body / 1000, p.silence / 1000,
                     p.post / 1000, p.cycle / 1000, s.requestBytes * character, s.replyBytes * character,
-                    1000.0 * ReplyEndSeconds(run));
+                    1000.0 * ReplyEndSeconds(run.speedIndex, run.fast));
     }
     return failed ? 1 : 0;
 }

@@ -75,10 +75,6 @@ bool AllComplete(Station& station) {
     return !station.shared().pollList.empty();
 }
 
-const char* ModeName(bool fast) {
-    return fast ? "fast" : "literal";
-}
-
 // Writes the settings file a station with these tabs starts from.
 void WriteStationSettings(const std::string& file, const std::string& port, int speedIndex, bool logToScreen,
                           bool fast, int firstAddress, int lastAddress) {
@@ -95,14 +91,6 @@ void WriteStationSettings(const std::string& file, const std::string& port, int 
     ProfileStore store(file);
     WriteSettings(store, s);
     store.Save();
-}
-
-// What ends a reply on the line: the read time-out, or with fast polling the quiet gap.
-double ReplyEndSeconds(int speedIndex, bool fast) {
-    const SpeedEntry& speed = SpeedRow(speedIndex);
-    if (!fast)
-        return speed.readTimeoutMs / 1000.0;
-    return std::chrono::duration<double>(QuietGap(LineSettingsFor(Framing::Rtu, speed.baud))).count();
 }
 
 Result RunWindow(int supplies, int speedIndex, bool logToScreen, bool fast, const RunOptions& options) {
