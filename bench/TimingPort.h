@@ -38,6 +38,7 @@ public:
     void ExpectValues(std::size_t count) override { port_.ExpectValues(count); }
     bool WriteBytes(std::uint32_t value, int count) override;
     bool WriteFrame(std::span<const std::uint8_t> frame, std::size_t checksumBytes) override;
+    void DiscardInput(std::chrono::microseconds quiet) override { port_.DiscardInput(quiet); }
     void Close() override;
     PortError lastError() const override { return port_.lastError(); }
 

@@ -11,6 +11,7 @@
 
 #if defined(Q_OS_UNIX)
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -197,6 +198,36 @@ ReadResult QtSerialPort::ReadByte() {
         return {ReadStatus::Failed, 0};
     }
     return {ReadStatus::Byte, static_cast<std::uint8_t>(c)};
+#endif
+}
+
+void QtSerialPort::DiscardInput(std::chrono::microseconds quiet) {
+    if (!port_)
+        return;
+    // However long the line keeps talking, the next request goes out after this much: a line
+    // that never falls silent shows as bad replies, not as a bus that stopped.
+    constexpr auto MOST = std::chrono::milliseconds(500);
+    const auto quietMs = std::max<std::int64_t>(1, (quiet.count() + 999) / 1000);
+#if defined(Q_OS_UNIX)
+    readBuffer_.clear();
+    readPos_ = 0;
+    const int fd = static_cast<int>(port_->handle());
+    ::tcflush(fd, TCIFLUSH);
+    const auto end = LineWait::Clock::now() + MOST;
+    char sink[READ_CHUNK];
+    while (LineWait::Clock::now() < end) {
+        pollfd pfd{fd, POLLIN, 0};
+        if (::poll(&pfd, 1, static_cast<int>(quietMs)) <= 0 || (pfd.revents & POLLIN) == 0)
+            return; // quiet for the gap, or the line's failure, which the next read reports
+        if (::read(fd, sink, sizeof sink) <= 0)
+            return;
+    }
+#else
+    port_->clear(QSerialPort::Input);
+    const auto end = std::chrono::steady_clock::now() + MOST;
+    while (std::chrono::steady_clock::now() < end && port_->waitForReadyRead(static_cast<int>(quietMs)))
+        port_->readAll();
+    port_->clearError();
 #endif
 }
 

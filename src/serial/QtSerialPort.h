@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,7 @@ public:
 #if defined(Q_OS_UNIX)
     bool WriteFrame(std::span<const std::uint8_t> frame, std::size_t checksumBytes) override;
 #endif
+    void DiscardInput(std::chrono::microseconds quiet) override;
     void Close() override;
     PortError lastError() const override {
         return lastError_;

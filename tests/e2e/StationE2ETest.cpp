@@ -66,6 +66,7 @@ public:
         return port_.WriteFrame(frame, checksumBytes);
     }
     void ExpectValues(std::size_t count) override { port_.ExpectValues(count); }
+    void DiscardInput(std::chrono::microseconds quiet) override { port_.DiscardInput(quiet); }
     void Close() override { port_.Close(); }
     PortError lastError() const override { return port_.lastError(); }
 

@@ -33,6 +33,7 @@ public:
     void SetReadTimeout(int, int) override {}
     ReadResult ReadByte() override { return {}; }
     bool WriteBytes(std::uint32_t, int) override { return false; }
+    void DiscardInput(std::chrono::microseconds) override {}
     void Close() override {}
     PortError lastError() const override { return {PortErrorKind::NotFound, "No such file or directory"}; }
 };

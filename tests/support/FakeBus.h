@@ -99,6 +99,17 @@ public:
         }
         return true;
     }
+    // Bytes that wait on the line before any request: a reply left from before the port was
+    // opened, or one that comes late.
+    void Leave(const std::vector<std::uint8_t>& bytes) {
+        std::lock_guard<std::mutex> hold(lock_);
+        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    }
+    void DiscardInput(std::chrono::microseconds quiet) override {
+        std::lock_guard<std::mutex> hold(lock_);
+        discards.push_back({wire.size(), quiet});
+        pending_.clear();
+    }
     void Close() override {
         std::lock_guard<std::mutex> hold(lock_);
         ++closes;
@@ -122,6 +133,9 @@ public:
     std::vector<std::pair<std::uint32_t, int>> writes;
     std::vector<std::uint8_t> wire;
     std::vector<std::size_t> expectedValues; // the bus thread's hints, one after each byte read
+    // Each time the bus thread cleared the line: how many bytes had been written by then, and
+    // the quiet it asked for.
+    std::vector<std::pair<std::size_t, std::chrono::microseconds>> discards;
     int opens = 0, closes = 0, reads = 0, failedWrites = 0;
     bool isOpen = false;
 

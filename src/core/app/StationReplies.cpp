@@ -9,6 +9,48 @@
 
 namespace rir {
 
+namespace {
+
+std::string WrongAnswerText(const std::vector<int>& request, const TakenReply& reply) {
+    return "Ответ не на тот запрос: ждали от устройства #" + std::to_string(request[0]) + " (ф. " +
+           std::to_string(request[1]) + "), считали от #" + std::to_string(reply.address) + " (ф. " +
+           std::to_string(reply.function) + "), игнорируем:";
+}
+
+// What a decoded reply proves of its supply.
+enum class ReplyProof {
+    Data,     // it answered with what was asked (or "no modules" to module data)
+    Identity, // its identification: it is there, but the page still has no data
+    Refusal,  // an exception reply to one of its polls
+};
+
+// The exception code of an exception reply; -1 when it has none.
+int ExceptionCode(Framing framing, const std::vector<int>& values) {
+    const std::size_t at = framing == Framing::Rs232 ? 1 : 2;
+    return values.size() > at ? values[at] : -1;
+}
+
+ReplyProof ProofOf(Framing framing, const TakenReply& reply) {
+    if (reply.function == FC_IDENTIFY)
+        return ReplyProof::Identity;
+    if (reply.function < EXCEPTION_FLAG)
+        return ReplyProof::Data;
+    const int refused = reply.function - EXCEPTION_FLAG;
+    if (refused == FC_MODULES && ExceptionCode(framing, reply.values) == 1)
+        return ReplyProof::Data; // a supply without modules says so
+    // A refused command (output write, module settings) is the command's matter: it is sent
+    // again and dropped after its sends, while the polls go on proving the supply.
+    const bool poll = refused == FC_IDENTIFY || refused == FC_MEASURE || refused == FC_MODULES;
+    return poll ? ReplyProof::Refusal : ReplyProof::Data;
+}
+
+std::string BackOffText(int address, int code) {
+    return "Устройство " + std::to_string(address) + " отвечает на опрос отказом (код " +
+           std::to_string(code) + "), опрашиваем его реже, пока не ответит данными";
+}
+
+} // namespace
+
 void Station::OnBusReply(int wParam, int lParam) {
     const NotifyBatch batch(*this);
     if (wParam == NOTE_THREAD) {
@@ -69,15 +111,24 @@ void Station::DigestReply() {
     const Framing framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
     // The reply is the UI thread's from the end-of-cycle note until the next go-ahead.
     ReplyBuffer raw;
+    std::vector<int> request;
     {
         std::lock_guard<BusLock> hold(shared_.lock);
         raw = shared_.replyBuffer;
+        request = shared_.cycleRequest;
     }
     const TakenReply reply = TakeReply(
-        framing, raw, [this, framing](int address) { return ReplyPage(framing, address) != nullptr; });
+        framing, raw, [this, framing](int address) { return ReplyPage(framing, address) != nullptr; },
+        request);
 
+    // Whatever went wrong with a reply is a miss of the supply that was asked: a garbled frame's
+    // first byte names no supply, and a reply from another address is not this one's answer.
+    // Without the request (never on the bus) the reply's own address stands in.
+    const bool asked = framing != Framing::Rs232 && !request.empty();
+    DevicePage* polled = ReplyPage(framing, asked ? request[0] : reply.address);
     DevicePage* page = nullptr;
-    if (reply.kind != ReplyKind::Nothing && reply.kind != ReplyKind::MalformedAscii) {
+    if (reply.kind != ReplyKind::Nothing && reply.kind != ReplyKind::MalformedAscii &&
+        reply.kind != ReplyKind::WrongAnswer) {
         page = ReplyPage(framing, reply.address);
         if (page)
             ShowRequestRate(*page);
@@ -90,6 +141,8 @@ void Station::DigestReply() {
         LogLine(0, "ASCII, считали неправильные данные (" + std::to_string(reply.rawCount) +
                        " байт), игнорируем");
         ++link_.badReplies; // noise on an ASCII line shows here rather than as a checksum
+        if (asked)
+            CountPageMiss(polled);
         break;
     case ReplyKind::NoReply:
         ++link_.misses;
@@ -102,13 +155,18 @@ void Station::DigestReply() {
     case ReplyKind::BadChecksum:
         ++link_.badReplies;
         LogValues("Считали данные от устройства, но неверная контрольная сумма!", reply.values);
-        CountPageMiss(page);
+        CountPageMiss(polled);
         break;
     case ReplyKind::Short:
         ++link_.misses;
         LogValues("Считали неполные данные от устройства #" + std::to_string(reply.address) + ", игнорируем:",
                   raw);
-        CountPageMiss(page);
+        CountPageMiss(polled);
+        break;
+    case ReplyKind::WrongAnswer:
+        ++link_.misses;
+        LogValues(WrongAnswerText(request, reply), reply.values);
+        CountPageMiss(polled);
         break;
     case ReplyKind::NoPage:
         ++replies_;
@@ -135,16 +193,33 @@ void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& r
     const int channel = page.state.channel;
     DecodeContext context{bus_, shared_, framing};
     const DecodeOutcome outcome = DecodeReply(context, page, values);
+    bool backedOff = false;
     if (outcome.result == DecodeResult::Malformed) {
         ++link_.misses;
     } else {
         ++replies_;
         // Only a reply that could be read proves the supply is there: a run of short replies
-        // must still add up to a disconnection.
-        WithEntry(shared_, address, channel, [](PollEntry& e) {
-            ClearMisses(e);
-            return true;
-        });
+        // must still add up to a disconnection. A refused poll proves it is there but gives the
+        // page nothing, so it counts as a miss too: a supply that only refuses greys like a
+        // silent one instead of showing its last values for as long as it refuses.
+        switch (ProofOf(framing, reply)) {
+        case ReplyProof::Data:
+            WithEntry(shared_, address, channel, [](PollEntry& e) {
+                ClearMisses(e);
+                return true;
+            });
+            break;
+        case ReplyProof::Identity:
+            WithEntry(shared_, address, channel, [](PollEntry& e) {
+                ClearMissesOnIdentity(e);
+                return true;
+            });
+            break;
+        case ReplyProof::Refusal:
+            CountPageMiss(&page);
+            backedOff = WithEntry(shared_, address, channel, [](PollEntry& e) { return CountRefusal(e); });
+            break;
+        }
     }
     PageUpdated(page);
     // Decoding is done with the page: now pages may come and go.
@@ -169,6 +244,8 @@ void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& r
                       std::to_string(values[1]) + "): ",
                   values);
     }
+    if (backedOff)
+        LogLine(0, BackOffText(address, ExceptionCode(framing, values)));
 }
 
 void Station::ApplyPageOperations(DevicePage& decoded, const std::vector<PageOperation>& operations) {
@@ -195,9 +272,14 @@ void Station::ApplyPageOperations(DevicePage& decoded, const std::vector<PageOpe
         case PageOperation::Kind::Reidentify: {
             // One identification per supply waits at most: a supply that answers everything
             // with exception 5 would otherwise add one for every reply, for as long as it runs.
+            // A supply that refuses its polls is asked to identify itself in the offline
+            // supplies' turn instead: queued, it would jump ahead of its neighbours' polls.
             const int request[] = {op.address, FC_IDENTIFY, op.data};
             std::lock_guard<BusLock> hold(shared_.lock);
-            if (!HasQueuedCommand(shared_.requestQueue, op.address, FC_IDENTIFY))
+            const int entry = FindEntry(shared_.pollList, op.address, 0);
+            const bool backingOff =
+                entry >= 0 && shared_.pollList[static_cast<std::size_t>(entry)].backingOff();
+            if (!backingOff && !HasQueuedCommand(shared_.requestQueue, op.address, FC_IDENTIFY))
                 AppendCommand(shared_.requestQueue, request);
             break;
         }

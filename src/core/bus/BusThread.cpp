@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "bus/FrameCodec.h"
+#include "bus/ReplyIntake.h"
 
 namespace rir {
 
@@ -87,6 +88,10 @@ private:
     std::string portName_; // the port this connection opens
     // The gap this connection's line keeps after a reply that ended early.
     std::chrono::microseconds quietGap_{MIN_QUIET_GAP};
+    // Whether the line may hold what no request of ours asked for: a new connection (a reply
+    // left from before), or a last reply that was not a whole answer to its request. It is
+    // cleared before the next request goes out.
+    bool lineUnclean_ = true;
     // When the last reply ended without waiting for the line to fall silent. Unset after a reply
     // that ended at the read time-out: the line has then been quiet for longer than any gap.
     std::optional<BusClock::time_point> endedEarlyAt_;
@@ -166,6 +171,7 @@ bool Cycle::Connect() {
     quietGap_ = QuietGap(line);
     endedEarlyAt_.reset(); // the settling pause after the open is quiet enough
     bus_.port.SetReadTimeout(speed.readTimeoutMs, READ_INTERVAL_TIMEOUT_MS);
+    lineUnclean_ = true;
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.requestQueue.clear();
@@ -187,6 +193,7 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.replyBuffer.clear();
+        bus_.shared.cycleRequest.clear();
         choice =
             ChooseRequest(bus_.shared.pollList, bus_.shared.requestQueue, cursor_, framing == Framing::Rs232);
     }
@@ -199,6 +206,8 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
     if (!choice.request.empty()) {
         if (KeepQuietGap())
             return CycleEnd::Stopped;
+        if (std::exchange(lineUnclean_, false))
+            bus_.port.DiscardInput(quietGap_);
         const auto& request = choice.request;
         std::string text = SENT_TEXT_PREFIX;
         for (std::uint8_t b : request)
@@ -219,6 +228,7 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
             {
                 std::lock_guard<BusLock> hold(bus_.shared.lock);
                 bus_.shared.sentText = std::move(text);
+                bus_.shared.cycleRequest.assign(request.begin(), request.end());
             }
             bus_.notifier.Post(NOTE_THREAD, NOTE_SENT);
             failed = !ReadReply(framing, request, fast);
@@ -302,6 +312,7 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
         // the next cycle, where it shows as bad data and is counted.
         if (fast && ReplyIsComplete(framing, seen)) {
             endedEarlyAt_ = Now();
+            lineUnclean_ = !IsCleanAnswer(framing, seen, request);
             return true;
         }
         // A reply comes a character at a time; what its framing says must still come can gather
@@ -309,6 +320,7 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
         bus_.port.ExpectValues(ValuesStillDue(framing, seen));
         r = bus_.port.ReadByte();
     }
+    lineUnclean_ = !IsCleanAnswer(framing, seen, request);
     // A port that fails in the middle of a reply has lost it: a torn frame is no answer.
     return r.status != ReadStatus::Failed;
 }

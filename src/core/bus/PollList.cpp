@@ -68,6 +68,24 @@ void SendBackToIdentification(PollEntry& entry) {
 void ClearMisses(PollEntry& entry) {
     entry.missCount = 0;
     entry.offline = false;
+    entry.refusals = 0;
+}
+
+void ClearMissesOnIdentity(PollEntry& entry) {
+    entry.missCount = 0;
+    if (!entry.backingOff())
+        entry.offline = false;
+}
+
+bool CountRefusal(PollEntry& entry) {
+    ++entry.refusals;
+    if (entry.refusals < REFUSALS_TO_BACK_OFF)
+        return false;
+    entry.offline = true;
+    // Counted on no further: a long refusal must not overflow, and it is said once.
+    const bool first = entry.refusals == REFUSALS_TO_BACK_OFF;
+    entry.refusals = REFUSALS_TO_BACK_OFF + 1;
+    return first;
 }
 
 bool IsValidCommand(std::span<const int> values) {
@@ -90,6 +108,7 @@ bool EnqueueCommand(BusShared& bus, std::span<const int> values) {
 }
 
 void RemoveHeadCommand(RequestQueue& queue) {
+    queue.headSends = 0;
     const auto sep = std::find(queue.begin(), queue.end(), QUEUE_SEPARATOR);
     if (sep == queue.end())
         queue.clear(); // no complete command: whatever is there is a fragment
@@ -205,21 +224,14 @@ RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cur
 
     // A complete command at the head pre-empts the poll. It stays queued until its
     // acknowledgement removes it, or until it has gone out MAX_COMMAND_SENDS times unanswered.
+    // The sends are the head command's own: the station used to count successive heads alike in
+    // address times function code, which dropped every fourth of four quick settings of the same
+    // limit unsent (and took address 65 with function 66 for 66 with 65).
     if (const std::size_t s = HeadCommandLength(queue); s > 0) {
-        // Address times function code; the separator stands in for a missing second value.
-        const int key = queue[0] * queue[1];
-        bool dropped = false;
-        if (key == cursor.lastCommandKey) {
-            ++cursor.repeatCount;
-            if (cursor.repeatCount >= MAX_COMMAND_SENDS) {
-                queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(s + 1));
-                dropped = true; // this cycle polls instead
-            }
+        if (queue.headSends >= MAX_COMMAND_SENDS) {
+            RemoveHeadCommand(queue); // this cycle polls instead
         } else {
-            cursor.repeatCount = 0;
-            cursor.lastCommandKey = key;
-        }
-        if (!dropped) {
+            ++queue.headSends;
             choice.request.reserve(s);
             for (std::size_t i = 0; i < s; ++i)
                 choice.request.push_back(static_cast<std::uint8_t>(queue[i] & 0xFF));
@@ -228,7 +240,6 @@ RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cur
         }
     }
 
-    cursor.lastCommandKey = NO_COMMAND_KEY;
     if (list.empty()) {
         choice.pollListEmpty = true;
         return choice;

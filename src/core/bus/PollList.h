@@ -31,6 +31,12 @@ inline constexpr int MISSES_TO_DISCONNECT = 5;
 // silent address costs two read time-outs, and twenty of them would otherwise leave the one
 // that answers a reply every two seconds or so. With none answering they are asked every cycle.
 inline constexpr int OFFLINE_TURN_EVERY = 5;
+// Polls refused in a row (exception replies to identification, measurements or module data,
+// with no data in between) after which a supply gets no more of the bus than a silent one: it
+// joins the offline supplies' share until it answers a poll with data. A supply that answered
+// everything with exception 5 used to take two polls in three from its neighbours, its
+// re-identification jumping the queue each time.
+inline constexpr int REFUSALS_TO_BACK_OFF = 5;
 
 // How far a supply is known: nothing yet (it is asked to identify itself), identified (ratings
 // known, measurements polled), complete (module configuration known too, status applied).
@@ -46,13 +52,29 @@ struct PollEntry {
     // Gone (five misses in a row) and not answered since: asked to identify itself only in the
     // offline supplies' turn.
     bool offline = false;
+    // Polls refused in a row (see REFUSALS_TO_BACK_OFF).
+    int refusals = 0;
 
     bool operator==(const PollEntry&) const = default;
+    // Refusing its polls: offline and asked only in the offline supplies' turn, however it
+    // answers its identification, until data comes.
+    bool backingOff() const { return refusals >= REFUSALS_TO_BACK_OFF; }
 };
 
 using PollList = std::vector<PollEntry>;
-// Commands as values 0..255, each followed by QUEUE_SEPARATOR.
-using RequestQueue = std::vector<int>;
+// Commands as values 0..255, each followed by QUEUE_SEPARATOR, and how often the command at
+// the head has gone out so far. The count belongs to the head: whatever removes the head starts
+// the next command at none (RemoveHeadCommand, the drop after MAX_COMMAND_SENDS, clear), so two
+// commands alike in address and function each get their own sends.
+class RequestQueue : public std::vector<int> {
+public:
+    using std::vector<int>::vector;
+    int headSends = 0;
+    void clear() {
+        std::vector<int>::clear();
+        headSends = 0;
+    }
+};
 // The raw bytes of one cycle's answer, or the no-reply marker.
 using ReplyBuffer = std::vector<int>;
 using BusLock = std::mutex;
@@ -75,6 +97,10 @@ struct BusShared {
     PollList pollList;
     RequestQueue requestQueue;
     ReplyBuffer replyBuffer;
+    // The request this cycle sent, without framing; empty when it sent none. The UI thread's,
+    // like replyBuffer, from the end-of-cycle note until the next go-ahead: a reply is taken
+    // only for the request it answers.
+    std::vector<int> cycleRequest;
     std::string sentText;
     // The port menu's names, indexed by BusState::portIndex. Only ever appended to (ports that
     // appear while the station runs), so an index stays valid.
@@ -84,15 +110,9 @@ struct BusShared {
     std::deque<PortEvent> portEvents;
 };
 
-// lastCommandKey after a poll cycle. A real key is address times function code and can be 0
-// (an RS-232 command addressed to 0), so "no command" must be a value no key can take.
-inline constexpr int NO_COMMAND_KEY = -1;
-
 // The bus thread's own bookkeeping, created once and kept across port reopenings.
 struct PollCursor {
     std::uint8_t position = 0;
-    int lastCommandKey = NO_COMMAND_KEY;
-    int repeatCount = 0;
     // Polls of the answering supplies since the offline supplies' last turn.
     int pollsSinceOfflineTurn = 0;
     // The address the last offline turn asked; the next turn asks the next offline one after it.
@@ -118,8 +138,13 @@ bool CountMiss(PollEntry& entry);
 // The supply counts as gone: it is asked to identify itself again before anything else, and
 // about its modules after that.
 void SendBackToIdentification(PollEntry& entry);
-// A valid reply: no misses, and not offline any more.
+// A reply with data (or an answer to a command): no misses, no refusals, not offline any more.
 void ClearMisses(PollEntry& entry);
+// An identification: no misses; back from offline unless the supply refuses its polls.
+void ClearMissesOnIdentity(PollEntry& entry);
+// A poll refused with an exception reply (which also counts as a miss: the page has nothing
+// new). True on the refusal that makes the supply back off.
+bool CountRefusal(PollEntry& entry);
 
 // A command must be 1..255 values, each 0..255. False (queue untouched) otherwise.
 bool IsValidCommand(std::span<const int> values);

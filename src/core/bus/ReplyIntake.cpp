@@ -11,7 +11,15 @@ constexpr std::size_t NO_REPLY_MARKER_RS232 = 1;
 
 } // namespace
 
-TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists) {
+bool AnswersRequest(Framing framing, std::span<const int> request, int address, int function) {
+    if (framing == Framing::Rs232 || request.size() < 2)
+        return true;
+    const int answered = function >= EXCEPTION_FLAG ? function - EXCEPTION_FLAG : function;
+    return address == request[0] && answered == request[1];
+}
+
+TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
+                     std::span<const int> request) {
     TakenReply taken;
     const bool rs232 = framing == Framing::Rs232;
 
@@ -28,7 +36,11 @@ TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExi
         values = std::move(*unwrapped);
     }
     // Two values (one on a point-to-point line) are the marker, whatever framing they came in.
-    if (values.size() == (rs232 ? NO_REPLY_MARKER_RS232 : NO_REPLY_MARKER)) {
+    // On a bus the marker repeats the request's address and function; two values that do not
+    // are what a supply sent (noise, a torn frame) and are judged as a reply.
+    const bool marker = values.size() == (rs232 ? NO_REPLY_MARKER_RS232 : NO_REPLY_MARKER) &&
+                        (rs232 || request.size() < 2 || (values[0] == request[0] && values[1] == request[1]));
+    if (marker) {
         taken.kind = ReplyKind::NoReply;
         taken.address = rs232 ? 0 : values[0];
         taken.function = rs232 ? values[0] : values[1];
@@ -52,8 +64,20 @@ TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExi
         return taken;
     }
     taken.function = header->function;
-    taken.kind = pageExists(taken.address) ? ReplyKind::Valid : ReplyKind::NoPage;
+    if (!AnswersRequest(framing, request, taken.address, taken.function))
+        taken.kind = ReplyKind::WrongAnswer;
+    else
+        taken.kind = pageExists(taken.address) ? ReplyKind::Valid : ReplyKind::NoPage;
     return taken;
+}
+
+bool IsCleanAnswer(Framing framing, const std::vector<int>& raw, std::span<const std::uint8_t> request) {
+    if (framing == Framing::Rs232)
+        return true;
+    const std::vector<int> asked(request.begin(), request.end());
+    return TakeReply(
+               framing, raw, [](int) { return true; }, asked)
+               .kind == ReplyKind::Valid;
 }
 
 } // namespace rir

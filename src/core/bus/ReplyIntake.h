@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "bus/FrameCodec.h"
@@ -17,6 +19,10 @@ enum class ReplyKind {
     BadChecksum,
     Short,  // the checksum holds, but there is no function code after it (an RTU reply of 3 values)
     NoPage, // a whole reply from an address that has no page
+    // A whole reply, but from another address or to another function than the cycle asked: a
+    // reply left on the line from before (a restart, a late supply) or another supply's. Never
+    // data: a miss of the supply that was asked.
+    WrongAnswer,
     Valid,
 };
 
@@ -38,6 +44,22 @@ struct TakenReply {
 // is whether a page is selected).
 using PageExists = std::function<bool(int address)>;
 
-TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists);
+// `request` is what the cycle sent, without framing (address first, then the function; on a
+// point-to-point line the function first). A reply is held against it on a bus: the same
+// address, and the same function or its exception. On a point-to-point line there is one supply
+// and no checksum to tell a stale reply by, so the reply is taken as it comes. Empty: nothing to
+// hold it against (only a test hands over a reply without its request; the bus thread reads
+// nothing it did not ask for).
+TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
+                     std::span<const int> request = {});
+
+// Whether a whole reply's header answers `request` (see TakeReply).
+bool AnswersRequest(Framing framing, std::span<const int> request, int address, int function);
+
+// For the bus thread, after a reply: whether the values read are one whole reply to `request`
+// (its checksum holds, it answers the request), so the line holds nothing of ours unread.
+// Anything else (noise, a torn or stale frame, another supply's) makes the bus thread clear the
+// line before the next request. Nothing tells on a point-to-point line: always true there.
+bool IsCleanAnswer(Framing framing, const std::vector<int>& raw, std::span<const std::uint8_t> request);
 
 } // namespace rir

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -86,6 +87,11 @@ public:
         }
         return true;
     }
+    // Throws away what the line holds unread, and what still comes until the line has been
+    // quiet for `quiet`: the rest of a reply that began before the port was ours (a station
+    // that was killed and started again), or of one that did not answer its request. Bounded:
+    // a line that never falls silent does not hold the bus thread for long.
+    virtual void DiscardInput(std::chrono::microseconds quiet) = 0;
     virtual void Close() = 0;
     // Why the last Open, ReadByte or WriteBytes failed.
     virtual PortError lastError() const = 0;

@@ -11,10 +11,12 @@
 #include "device/DeviceState.h"
 #include "device/EditKeys.h"
 #include "device/PageCommands.h"
+#include "device/Payloads.h"
 #include "device/Requests.h"
 #include "device/TickSchedule.h"
 #include "view/ViewState.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -122,6 +124,10 @@ public:
     void InvalidateChart() { chartInvalidated_ = true; }
 
     DeviceState state;
+    // An identification that differs from the one the page knows, not yet believed: a stale
+    // reply or a garbled one must not give a known supply new ratings (the next limits would be
+    // sent in them). The supply is asked again; a second reply that repeats it is believed.
+    std::optional<IdentifyPayload> identityToConfirm;
     ViewState view;
 
     // Chart history as far as the page's refresh touches it: entry 0 takes the first

@@ -21,6 +21,17 @@ void StoreMeasurement(DeviceState& s, const MeasurePayload& m) {
     s.status = m.status;
 }
 
+// Whether an identification gives the ratings the page already has (the limits may differ).
+bool IsKnownIdentity(const DeviceState& s, const IdentifyPayload& id) {
+    return s.model == id.model && s.voltMax == id.voltMax && s.currMax == id.currMax &&
+           s.voltScale == VoltScaleFromCode(id.voltCode) && s.currScale == CurrScaleFromCode(id.currCode);
+}
+
+bool SameRatings(const IdentifyPayload& a, const IdentifyPayload& b) {
+    return a.model == b.model && a.voltMax == b.voltMax && a.voltCode == b.voltCode &&
+           a.currMax == b.currMax && a.currCode == b.currCode;
+}
+
 bool HasEntry(BusShared& shared, int address, int channel) {
     return WithEntry(
         shared, address, channel, [](PollEntry&) { return true; }, false);
@@ -125,6 +136,15 @@ DecodeResult Decoder::Identify() {
     if (!id)
         return DecodeResult::Malformed;
     DeviceState& s = page_.state;
+    if (s.model != 0 && !IsKnownIdentity(s, *id)) {
+        const bool repeated = page_.identityToConfirm && SameRatings(*page_.identityToConfirm, *id);
+        if (!repeated) {
+            page_.identityToConfirm = *id;
+            Reidentify(1);
+            return DecodeResult::Decoded;
+        }
+    }
+    page_.identityToConfirm.reset();
     s.model = id->model;
     s.voltMax = id->voltMax;
     s.voltLimit = id->voltLimit;

@@ -31,6 +31,107 @@ struct RtuRig : StationRig {
     DevicePage& Page15() { return *station.FindPage(15, 0); }
 };
 
+// Pages for 15 and 7 on an RTU bus, 15 online (identified, measured, its modules read).
+struct TwoSupplyRig : StationRig {
+    TwoSupplyRig() {
+        StoredSettings s;
+        s.protocol = "RTU";
+        s.tabSections = {{"#15", 15, 0}, {"#7", 7, 0}};
+        station.Start(&s);
+        station.eStart().Wait();
+        ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
+        ReplyRtu(MEASURE_15, {15, FC_MEASURE});
+        ReplyRtu({15, FC_MODULES, 1, 0x41, 0x00, 0x00, 0x00, 0x05}, {15, FC_MODULES});
+    }
+    DevicePage& Page(int address) { return *station.FindPage(address, 0); }
+};
+
+TEST(ReplyIntake, AReplyIsTakenOnlyForTheRequestItAnswersAndAnythingElseIsTheAskedSupplysMiss) {
+    auto withCrc = [](Values v) {
+        const std::uint16_t crc = Crc16(std::span<const int>(v));
+        v.push_back(crc & 0xFF);
+        v.push_back(crc >> 8);
+        return v;
+    };
+    Values measure7 = MEASURE_15;
+    measure7[0] = 7;
+    struct Case {
+        const char* name;
+        Values raw;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"another supply's measurement", withCrc(measure7),
+         Joined("Ответ не на тот запрос: ждали от устройства #15 (ф. 66), считали от #7 (ф. 66), игнорируем:",
+                measure7)},
+        {"an identification left on the line", withCrc(IDENTIFY_15),
+         Joined(
+             "Ответ не на тот запрос: ждали от устройства #15 (ф. 66), считали от #15 (ф. 65), игнорируем:",
+             IDENTIFY_15)},
+        {"two bytes of noise",
+         {149, 7},
+         Joined("Считали данные от устройства, но неверная контрольная сумма!", {149, 7})},
+        {"a frame with a broken checksum from another address",
+         {7, 0x42, 1, 2},
+         Joined("Считали данные от устройства, но неверная контрольная сумма!", {7, 0x42, 1, 2})},
+    };
+    for (const Case& c : cases) {
+        TwoSupplyRig rig;
+        rig.Reply(c.raw, {15, FC_MEASURE});
+        EXPECT_EQ(rig.LastLine(), c.line) << c.name;
+        EXPECT_EQ(rig.Entry(15, 0).missCount, 1) << c.name;
+        EXPECT_EQ(rig.Entry(7, 0).missCount, 0) << c.name;
+        EXPECT_EQ(rig.Page(15).state.model, 2) << c.name << ": the identity stands";
+        EXPECT_EQ(rig.Page(7).state.voltMeas, 0) << c.name << ": nothing decoded for #7";
+        EXPECT_TRUE(rig.station.eStart().IsSet()) << c.name;
+    }
+    TwoSupplyRig rig;
+    rig.Reply({15, FC_MEASURE}, {15, FC_MEASURE});
+    EXPECT_EQ(rig.LastLine(), "Устройство 15 не ответило (ф. 66)") << "the marker is what was asked";
+}
+
+TEST(ReplyIntake, ASupplyThatRefusesItsPollsBacksOffOnceAndReturnsWithItsFirstData) {
+    TwoSupplyRig rig;
+    const std::string backOff =
+        "Устройство 15 отвечает на опрос отказом (код 5), опрашиваем его реже, пока не ответит данными";
+    for (int i = 1; i <= 8; ++i) {
+        rig.ReplyRtu({15, FC_MEASURE + EXCEPTION_FLAG, 5}, {15, FC_MEASURE});
+        RemoveHeadCommand(rig.station.shared().requestQueue); // as the queued identification's send
+        EXPECT_EQ(rig.Entry(15, 0).offline, i >= REFUSALS_TO_BACK_OFF) << i;
+        EXPECT_EQ(rig.Page(15).state.online, i < MISSES_TO_DISCONNECT) << i;
+    }
+    EXPECT_EQ(rig.Count(backOff), 1u);
+    rig.ReplyRtu({15, FC_MEASURE + EXCEPTION_FLAG, 5}, {15, FC_MEASURE});
+    EXPECT_TRUE(rig.Queue().empty()) << "no re-identification jumps the queue while it refuses";
+    rig.ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
+    EXPECT_TRUE(rig.Entry(15, 0).offline) << "an identification alone brings no data";
+    rig.ReplyRtu(MEASURE_15, {15, FC_MEASURE});
+    EXPECT_FALSE(rig.Entry(15, 0).offline);
+    EXPECT_EQ(rig.Entry(15, 0).refusals, 0);
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 0);
+    // A supply without modules says so with exception 1: an answer, not a refusal.
+    rig.ReplyRtu({15, FC_MODULES + EXCEPTION_FLAG, 1}, {15, FC_MODULES});
+    EXPECT_EQ(rig.Entry(15, 0).refusals, 0);
+    EXPECT_EQ(rig.Entry(15, 0).missCount, 0);
+}
+
+TEST(ReplyIntake, AKnownSupplysNewIdentityIsBelievedOnlyWhenItsRepeated) {
+    const Values other{15, 0x41, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    TwoSupplyRig rig;
+    rig.ReplyRtu(other, {15, FC_IDENTIFY, 1});
+    EXPECT_EQ(rig.Page(15).state.voltMax, 0x0F3C) << "a lone stale identity changes nothing";
+    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR})) << "it is asked again";
+    RemoveHeadCommand(rig.station.shared().requestQueue);
+    rig.ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
+    EXPECT_EQ(rig.Page(15).state.voltMax, 0x0F3C);
+    EXPECT_TRUE(rig.Queue().empty());
+    rig.ReplyRtu(other, {15, FC_IDENTIFY, 1});
+    RemoveHeadCommand(rig.station.shared().requestQueue);
+    rig.ReplyRtu(other, {15, FC_IDENTIFY, 1});
+    EXPECT_EQ(rig.Page(15).state.voltMax, 0) << "the same new identity twice in a row is another supply";
+    EXPECT_EQ(rig.Page(15).state.model, 0);
+}
+
 TEST(ReplyIntake, ValidRtuReplyIsLoggedDecodedAndClearsMisses) {
     RtuRig rig;
     rig.SetEntryState(15, 0, PollState::Complete);

@@ -153,19 +153,22 @@ struct StationRig {
     }
 
     // One finished bus cycle whose answer is `raw` (as read from the wire).
-    void Reply(const std::vector<int>& raw) {
+    // One cycle's bytes as the bus thread hands them over; `request` is what the cycle sent
+    // (none: the reply is taken by its own address).
+    void Reply(const std::vector<int>& raw, const std::vector<int>& request = {}) {
         {
             std::lock_guard<BusLock> hold(station.shared().lock);
             station.shared().replyBuffer = raw;
+            station.shared().cycleRequest = request;
         }
         station.OnBusReply(2, 0);
     }
     // An RTU reply: application bytes plus their CRC.
-    void ReplyRtu(std::vector<int> app) {
+    void ReplyRtu(std::vector<int> app, const std::vector<int>& request = {}) {
         const std::uint16_t crc = Crc16(std::span<const int>(app));
         app.push_back(crc & 0xFF);
         app.push_back(crc >> 8);
-        Reply(app);
+        Reply(app, request);
     }
 };
 

@@ -117,6 +117,35 @@ TEST(BusThread, ReplyIsCollectedWholeUntilSilence) {
     EXPECT_EQ(reply, ReplyBuffer(answer.begin(), answer.end()));
 }
 
+TEST(BusThread, TheLineIsClearedOnOpeningAndAfterAReplyThatDoesNotAnswerItsRequest) {
+    // A reply left on the line by a station that was killed, then: a whole answer, another
+    // address's frame, a whole answer again. Each request is 5 bytes on the wire (RTU identify).
+    BusRig rig;
+    SetUpBus(rig, false, false);
+    const auto identifyFrom = [](int address) {
+        return EncodeRequest(Framing::Rtu,
+                             std::vector<std::uint8_t>{static_cast<std::uint8_t>(address), 0x41, 2, 0x0F,
+                                                       0x3C, 0, 0xDC, 0, 5, 0xDC, 3, 0xE8, 0});
+    };
+    int cycle = 0;
+    rig.port.answer = [&](const std::vector<std::uint8_t>&) { return identifyFrom(++cycle == 2 ? 7 : 15); };
+    rig.port.Leave(identifyFrom(9));
+    rig.Start();
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second)) << i;
+        if (i == 0) {
+            const std::vector<std::uint8_t> first = identifyFrom(15);
+            EXPECT_EQ(rig.Reply(), ReplyBuffer(first.begin(), first.end())) << "the stale reply is gone";
+        }
+        rig.eStart.Set();
+    }
+    const auto quiet = QuietGap(LineSettingsFor(Framing::Rtu, 9600));
+    using Discard = std::pair<std::size_t, std::chrono::microseconds>;
+    EXPECT_EQ(rig.port.With([&] { return rig.port.discards; }),
+              (std::vector<Discard>{{0, quiet}, {10, quiet}}))
+        << "before the first request, and before the one after the other address's frame only";
+}
+
 TEST(BusThread, EndlessChatterIsCutOff) {
     BusRig rig;
     SetUpBus(rig, false, false);

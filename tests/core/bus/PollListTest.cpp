@@ -39,18 +39,40 @@ TEST(ChooseRequest, UnansweredCommandGoesThreeTimesThenIsDropped) {
     EXPECT_TRUE(bus.queue.empty());
 }
 
-TEST(ChooseRequest, SameKeyRightAfterAcknowledgementContinuesTheCount) {
-    Bus bus;
-    AddEntry(bus.list, 15, 0);
-    AppendCommand(bus.queue, std::vector<int>{15, 0x43, 2, 0, 100, 0, 0});
-    EXPECT_TRUE(bus.Cycle().fromQueue);
-    EXPECT_TRUE(bus.Cycle().fromQueue); // repeatCount 1
-    RemoveHeadCommand(bus.queue);       // acknowledged
-    AppendCommand(bus.queue, std::vector<int>{15, 0x43, 4, 0, 0, 0, 50});
-    EXPECT_TRUE(bus.Cycle().fromQueue); // repeatCount 2
-    const auto c = bus.Cycle();         // repeatCount 3: dropped, polls instead
-    EXPECT_FALSE(c.fromQueue);
-    EXPECT_EQ(c.request, (Bytes{15, FC_IDENTIFY, 1}));
+TEST(ChooseRequest, EachQueuedCommandGetsItsOwnThreeSends) {
+    // Commands alike in address and function (four quick settings of one limit), and commands
+    // whose address times function is the same number (65 x 66, 66 x 65): each is sent until
+    // acknowledged, up to three times of its own, and none is dropped unsent.
+    struct Case {
+        const char* name;
+        std::vector<std::vector<int>> commands;
+    };
+    const Case cases[] = {
+        {"four settings of one limit",
+         {{15, 0x43, 4, 0, 0, 0, 100},
+          {15, 0x43, 4, 0, 0, 0, 200},
+          {15, 0x43, 4, 0, 0, 0, 250},
+          {15, 0x43, 4, 0, 0, 1, 44}}},
+        {"the same key from another address", {{65, 66, 1}, {66, 65, 1}, {65, 66, 2}}},
+    };
+    for (const Case& c : cases) {
+        Bus bus;
+        AddEntry(bus.list, 15, 0);
+        for (const auto& command : c.commands)
+            ASSERT_TRUE(AppendCommand(bus.queue, command)) << c.name;
+        for (const auto& command : c.commands) {
+            const Bytes expected(command.begin(), command.end());
+            // Unanswered twice, then acknowledged on the third send.
+            for (int send = 1; send <= 3; ++send) {
+                const auto choice = bus.Cycle();
+                EXPECT_TRUE(choice.fromQueue) << c.name << ", send " << send;
+                EXPECT_EQ(choice.request, expected) << c.name << ", send " << send;
+            }
+            RemoveHeadCommand(bus.queue);
+        }
+        EXPECT_TRUE(bus.queue.empty()) << c.name;
+        EXPECT_FALSE(bus.Cycle().fromQueue) << c.name;
+    }
 }
 
 TEST(ChooseRequest, APollBetweenCommandsRestartsTheCount) {
