@@ -1,8 +1,15 @@
 #include "SimBus.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace rir::sim {
+
+namespace {
+
+constexpr std::uint8_t GARBLE_PATTERN = 0x9A;
+
+} // namespace
 
 std::string HexText(std::span<const std::uint8_t> bytes) {
     std::string text;
@@ -49,14 +56,25 @@ std::vector<std::uint8_t> SimBus::Advance(std::int64_t milliseconds) {
     nowMs_ += milliseconds;
     for (auto& [address, supply] : supplies_)
         supply.Advance(milliseconds);
+    SendDueLate(out);
     std::vector<RequestFrame> frames;
     parser_.Expire(nowMs_, frames);
     Answer(frames, out);
     return out;
 }
 
+void SimBus::SendDueLate(std::vector<std::uint8_t>& out) {
+    while (!late_.empty() && late_.front().first <= nowMs_) {
+        Log("late reply " + HexText(late_.front().second));
+        out.insert(out.end(), late_.front().second.begin(), late_.front().second.end());
+        late_.erase(late_.begin());
+    }
+}
+
 std::optional<std::int64_t> SimBus::MsUntilDeadline() const {
-    const auto deadline = parser_.Deadline();
+    std::optional<std::int64_t> deadline = parser_.Deadline();
+    if (!late_.empty())
+        deadline = deadline ? std::min(*deadline, late_.front().first) : late_.front().first;
     if (!deadline)
         return std::nullopt;
     return *deadline > nowMs_ ? *deadline - nowMs_ : 0;
@@ -86,15 +104,36 @@ void SimBus::Answer(const std::vector<RequestFrame>& frames, std::vector<std::ui
             Log("  not a request function: silent");
             continue;
         }
-        const SimReply reply = supply->Handle(frame.function, frame.data);
+        const auto found = faults_.find(address);
+        const SimFault* fault = found == faults_.end() ? nullptr : &found->second;
+        const auto is = [fault](SimFault::Kind kind) { return fault != nullptr && fault->kind == kind; };
+        SimReply reply;
+        if (is(SimFault::Kind::Refuse))
+            reply = {frame.function | EXCEPTION_FLAG, {static_cast<std::uint8_t>(fault->value)}};
+        else
+            reply = supply->Handle(frame.function, frame.data);
         std::vector<std::uint8_t> bytes;
         if (framing_ != Framing::Rs232)
-            bytes.push_back(static_cast<std::uint8_t>(frame.address));
+            bytes.push_back(
+                static_cast<std::uint8_t>(is(SimFault::Kind::Foreign) ? fault->value : frame.address));
         bytes.push_back(static_cast<std::uint8_t>(reply.function));
         bytes.insert(bytes.end(), reply.payload.begin(), reply.payload.end());
         // A reply is framed exactly as a request is: the same checksum, hex text or bare bytes.
-        const std::vector<std::uint8_t> wire = EncodeRequest(framing_, bytes);
+        std::vector<std::uint8_t> wire = EncodeRequest(framing_, bytes);
+        if (is(SimFault::Kind::Garble)) {
+            // Line noise: every bit pattern changed, the address byte too (15 becomes 149).
+            for (std::uint8_t& b : wire)
+                b ^= GARBLE_PATTERN;
+        }
         Log("  reply " + HexText(bytes) + "  wire " + HexText(wire));
+        if (is(SimFault::Kind::Late)) {
+            Log("  held back " + std::to_string(fault->value) + " ms");
+            const std::int64_t due = nowMs_ + fault->value;
+            const auto at =
+                std::find_if(late_.begin(), late_.end(), [due](const auto& l) { return l.first > due; });
+            late_.emplace(at, due, std::move(wire));
+            continue;
+        }
         out.insert(out.end(), wire.begin(), wire.end());
     }
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "RequestParser.h"
+#include "SimFault.h"
 #include "SimSupply.h"
 
 #include <cstdint>
@@ -32,12 +33,15 @@ public:
     SimSupply* Supply(int address);
     // The supply at `address` stays silent until the bus clock reaches `ms` (switched on then).
     void SwitchOnAt(int address, std::int64_t ms);
+    // From now on the supply at `address` misbehaves so.
+    void SetFault(int address, SimFault fault) { faults_[address] = fault; }
 
     // Bytes received now; returns the wire bytes of the replies they call for.
     std::vector<std::uint8_t> Receive(std::span<const std::uint8_t> bytes);
     // Time passing without input; returns the replies to requests that the silence completed.
     std::vector<std::uint8_t> Advance(std::int64_t milliseconds);
-    // Milliseconds until Advance would complete or drop a pending request; nothing when idle.
+    // Milliseconds until Advance would complete or drop a pending request or send a late reply;
+    // nothing when idle.
     std::optional<std::int64_t> MsUntilDeadline() const;
 
     void SetLogger(Logger logger) { logger_ = std::move(logger); }
@@ -47,6 +51,7 @@ public:
 
 private:
     void Answer(const std::vector<RequestFrame>& frames, std::vector<std::uint8_t>& out);
+    void SendDueLate(std::vector<std::uint8_t>& out);
     void LogCounts();
     void Log(const std::string& line) const;
 
@@ -54,6 +59,9 @@ private:
     RequestParser parser_;
     std::map<int, SimSupply> supplies_;
     std::map<int, std::int64_t> switchOnAtMs_;
+    std::map<int, SimFault> faults_;
+    // Late replies in the order they are due: when (bus clock) and their wire bytes.
+    std::vector<std::pair<std::int64_t, std::vector<std::uint8_t>>> late_;
     int firstAddress_ = 0;
     std::int64_t nowMs_ = 0;
     ParserCounts logged_;

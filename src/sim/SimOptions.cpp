@@ -88,7 +88,48 @@ std::string ParseDevice(std::string_view text, DeviceOption& device) {
 
 bool TakesValue(std::string_view name) {
     return name == "--device" || name == "--load" || name == "--framing" || name == "--link" ||
-           name == "--parent" || name == "--switch-on";
+           name == "--parent" || name == "--switch-on" || name == "--fault";
+}
+
+// A late reply comes after the station has given up on it: a minute is more than any time-out.
+constexpr int MAX_LATE_MS = 60000;
+
+// ADDR:refuse[:CODE], ADDR:foreign:ADDR, ADDR:garble or ADDR:late:MS.
+std::optional<std::pair<int, SimFault>> ParseFault(std::string_view text) {
+    const auto parts = SplitColons(text);
+    if (parts.size() < 2 || parts.size() > 3)
+        return std::nullopt;
+    const auto address = ParseInt(parts[0]);
+    if (!address || *address < 1 || *address > 127)
+        return std::nullopt;
+    const bool given = parts.size() == 3;
+    const std::optional<int> value = given ? ParseInt(parts[2]) : std::nullopt;
+    if (given && !value)
+        return std::nullopt;
+    // -1 when not given: no kind takes it.
+    const int number = value.value_or(-1);
+    SimFault fault;
+    if (parts[1] == "refuse") {
+        fault.kind = SimFault::Kind::Refuse;
+        fault.value = given ? number : 5;
+        if (fault.value < 0 || fault.value > 255)
+            return std::nullopt;
+    } else if (parts[1] == "foreign") {
+        fault.kind = SimFault::Kind::Foreign;
+        if (number < 0 || number > 255)
+            return std::nullopt;
+        fault.value = number;
+    } else if (parts[1] == "garble" && !given) {
+        fault.kind = SimFault::Kind::Garble;
+    } else if (parts[1] == "late") {
+        fault.kind = SimFault::Kind::Late;
+        if (number < 1 || number > MAX_LATE_MS)
+            return std::nullopt;
+        fault.value = number;
+    } else {
+        return std::nullopt;
+    }
+    return std::make_pair(*address, fault);
 }
 
 // The --device at `address`; addresses are never given twice.
@@ -107,6 +148,7 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
     SimOptions& o = result.options;
     std::map<int, double> loads;
     std::map<int, double> switchOns;
+    std::map<int, SimFault> faults;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view name = args[i];
         std::string value;
@@ -175,6 +217,15 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
                 return result;
             }
             switchOns[*address] = *seconds;
+        } else if (name == "--fault") {
+            const auto fault = ParseFault(value);
+            if (!fault) {
+                result.error =
+                    "bad --fault '" + value +
+                    "': expected ADDR:refuse[:CODE], ADDR:foreign:ADDR, ADDR:garble or ADDR:late:MS";
+                return result;
+            }
+            faults[fault->first] = fault->second;
         } else if (name == "--framing") {
             if (value == "rtu")
                 o.framing = Framing::Rtu;
@@ -211,6 +262,14 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
         }
         d->switchOnSeconds = seconds;
     }
+    for (const auto& [address, fault] : faults) {
+        DeviceOption* d = DeviceAt(o.devices, address);
+        if (d == nullptr) {
+            result.error = "--fault for address " + std::to_string(address) + ", which no --device has";
+            return result;
+        }
+        d->fault = fault;
+    }
     for (const auto& [address, ohms] : loads) {
         DeviceOption* d = DeviceAt(o.devices, address);
         if (d == nullptr) {
@@ -241,6 +300,10 @@ std::string SimHelpText() {
         "                                address.\n"
         "  --switch-on ADDR:SECONDS      the supply at ADDR is switched on SECONDS after the start\n"
         "                                and answers nothing until then. Repeatable.\n"
+        "  --fault ADDR:KIND             the supply at ADDR misbehaves: refuse[:CODE] answers every\n"
+        "                                request with exception CODE (default 5); foreign:N puts\n"
+        "                                address N in its replies; garble scrambles its replies'\n"
+        "                                bytes; late:MS sends each reply MS milliseconds late.\n"
         "  --link PATH                   also make the symbolic link PATH to the pseudo-terminal\n"
         "                                (an existing link is replaced; removed on exit).\n"
         "  --wire-time                   send each reply byte after its time on the wire at the\n"

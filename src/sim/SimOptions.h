@@ -1,6 +1,7 @@
 // The command line of rir-sim.
 #pragma once
 
+#include "SimFault.h"
 #include "bus/FrameCodec.h"
 
 #include <optional>
@@ -17,6 +18,7 @@ struct DeviceOption {
     // Switched on this long after the start; silent until then (a supply the operator switches
     // on while the station polls). Nothing: on from the start.
     std::optional<double> switchOnSeconds{};
+    std::optional<SimFault> fault{};
 };
 
 struct SimOptions {

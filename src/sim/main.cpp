@@ -81,6 +81,8 @@ int Run(const rir::sim::SimOptions& options) {
                       rir::sim::SimSupply(*ratings, d.config, d.loadOhms.value_or(options.defaultLoadOhms)));
         if (d.switchOnSeconds)
             bus.SwitchOnAt(d.address, static_cast<std::int64_t>(*d.switchOnSeconds * 1000.0));
+        if (d.fault)
+            bus.SetFault(d.address, *d.fault);
     }
 
     rir::sim::PtyPort pty;

@@ -202,6 +202,54 @@ TEST(SimBus, ASupplySwitchedOnLaterIsSilentUntilThen) {
     EXPECT_EQ(reply[1], 0x42);
 }
 
+TEST(SimBus, AFaultySupplyRefusesAnswersForAnotherAddressGarblesOrComesLate) {
+    const auto measure = Hex("0F 42 84 71");
+    struct Case {
+        const char* name;
+        SimFault fault;
+        std::vector<std::uint8_t> reply; // what the exchange brings back at once
+    };
+    const Case cases[] = {
+        {"refuse", {SimFault::Kind::Refuse, 5}, EncodeRequest(Framing::Rtu, Hex("0F C2 05"))},
+        {"foreign", {SimFault::Kind::Foreign, 7}, {}}, // checked below: address 7, its own values
+        {"garble", {SimFault::Kind::Garble, 0}, {}},
+        {"late", {SimFault::Kind::Late, 700}, {}},
+    };
+    for (const Case& c : cases) {
+        SimBus healthy = MakeBus(Framing::Rtu);
+        const auto good = Exchange(healthy, measure);
+        ASSERT_EQ(good.size(), 13u);
+        SimBus bus = MakeBus(Framing::Rtu);
+        bus.SetFault(15, c.fault);
+        const auto reply = Exchange(bus, measure);
+        switch (c.fault.kind) {
+        case SimFault::Kind::Refuse:
+            EXPECT_EQ(reply, c.reply) << c.name;
+            break;
+        case SimFault::Kind::Foreign: {
+            std::vector<std::uint8_t> body(good.begin(), good.end() - 2);
+            body[0] = 7;
+            EXPECT_EQ(reply, EncodeRequest(Framing::Rtu, body)) << c.name;
+            break;
+        }
+        case SimFault::Kind::Garble:
+            ASSERT_EQ(reply.size(), good.size()) << c.name;
+            EXPECT_EQ(reply[0], 149) << c.name;
+            for (std::size_t i = 0; i < reply.size(); ++i)
+                EXPECT_NE(reply[i], good[i]) << c.name << " byte " << i;
+            break;
+        case SimFault::Kind::Late:
+            EXPECT_TRUE(reply.empty()) << c.name;
+            ASSERT_TRUE(bus.MsUntilDeadline().has_value()) << c.name;
+            EXPECT_TRUE(bus.Advance(*bus.MsUntilDeadline() - 1).empty()) << c.name;
+            EXPECT_EQ(bus.Advance(1), good) << c.name << ": the same reply, 700 ms on";
+            break;
+        }
+        EXPECT_EQ(Exchange(bus, Hex("14 44 0E 83")), Hex("14 C4 01 A2 C4"))
+            << c.name << ": the others answer";
+    }
+}
+
 TEST(SimBus, RefusesBadAndDuplicateAddresses) {
     SimBus bus(Framing::Rtu);
     EXPECT_FALSE(bus.AddSupply(0, SimSupply(*SimRatingsFor(2), 0)));

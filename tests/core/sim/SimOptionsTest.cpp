@@ -8,11 +8,33 @@ namespace rir::sim {
 namespace {
 
 TEST(SimOptions, GoodCommandLines) {
-    const auto p = ParseSimOptions(
-        {"--framing",     "rtu",         "--device", "15:2:1",         "--device=20:3:6", "--device",
-         "7:1",           "--device",    "8:4",      "--device",       "9:2:none",        "--load",
-         "15:8.5",        "--load=2.5",  "--link",   "/tmp/rir0",      "--wire-time",     "-v",
-         "--parent=4321", "--switch-on", "20:12.5",  "--switch-on=7:0"});
+    const auto p = ParseSimOptions({"--framing",
+                                    "rtu",
+                                    "--device",
+                                    "15:2:1",
+                                    "--device=20:3:6",
+                                    "--device",
+                                    "7:1",
+                                    "--device",
+                                    "8:4",
+                                    "--device",
+                                    "9:2:none",
+                                    "--load",
+                                    "15:8.5",
+                                    "--load=2.5",
+                                    "--link",
+                                    "/tmp/rir0",
+                                    "--wire-time",
+                                    "-v",
+                                    "--parent=4321",
+                                    "--switch-on",
+                                    "20:12.5",
+                                    "--switch-on=7:0",
+                                    "--fault",
+                                    "15:late:700",
+                                    "--fault=20:refuse",
+                                    "--fault",
+                                    "8:foreign:9"});
     ASSERT_EQ(p.error, "");
     const SimOptions& o = p.options;
     EXPECT_EQ(o.framing, Framing::Rtu);
@@ -24,6 +46,10 @@ TEST(SimOptions, GoodCommandLines) {
     EXPECT_FALSE(o.devices[0].switchOnSeconds.has_value()) << "on from the start";
     EXPECT_EQ(o.devices[1].switchOnSeconds, 12.5);
     EXPECT_EQ(o.devices[2].switchOnSeconds, 0.0);
+    EXPECT_EQ(o.devices[0].fault, (SimFault{SimFault::Kind::Late, 700}));
+    EXPECT_EQ(o.devices[1].fault, (SimFault{SimFault::Kind::Refuse, 5}));
+    EXPECT_EQ(o.devices[3].fault, (SimFault{SimFault::Kind::Foreign, 9}));
+    EXPECT_FALSE(o.devices[2].fault.has_value());
     EXPECT_EQ(o.devices[1].config, 6);
     EXPECT_FALSE(o.devices[1].loadOhms.has_value());
     EXPECT_FALSE(o.devices[2].config.has_value()); // model 1: no modules
@@ -83,6 +109,12 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
         {{"--device", "15:2", "--switch-on", "15:inf"}, "ADDR:SECONDS"},
         {{"--device", "15:2", "--switch-on", "0:5"}, "ADDR:SECONDS"},
         {{"--device", "15:2", "--switch-on", "16:5"}, "address 16"},
+        {{"--device", "15:2", "--fault", "15:sulk"}, "ADDR:refuse"},
+        {{"--device", "15:2", "--fault", "15:late"}, "ADDR:refuse"},
+        {{"--device", "15:2", "--fault", "15:late:0"}, "ADDR:refuse"},
+        {{"--device", "15:2", "--fault", "15:foreign:256"}, "ADDR:refuse"},
+        {{"--device", "15:2", "--fault", "15:garble:1"}, "ADDR:refuse"},
+        {{"--device", "15:2", "--fault", "16:refuse"}, "address 16"},
         {{"--speed", "9600"}, "unknown option"},
         {{"15:2"}, "unknown option"},
     };
