@@ -205,6 +205,76 @@ TEST(BusE2E, QueuedCommandGoesBeforeTheNextPollAndLeavesOnItsAcknowledgement) {
     EXPECT_EQ(bus.station->FindPage(1, 0)->state.voltLimit, 1200);
 }
 
+TEST(BusE2E, QuickSettingsOfOneLimitAllReachTheSupply) {
+    // Four output writes of the same address and function queued at once, as four quick
+    // Enters in the current edit make them: each goes out, none is dropped unsent.
+    LiveBus bus({"--framing", "rtu", "--device", "1:2:1"}, "RTU", {1});
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(1); }));
+    std::vector<std::vector<int>> commands;
+    for (int amps : {100, 200, 300, 400})
+        commands.push_back({1, FC_CONTROL, 0x04, 0, 0, amps >> 8, amps & 0xFF});
+    for (const auto& c : commands)
+        ASSERT_TRUE(EnqueueCommand(bus.station->shared(), c));
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.station->FindPage(1, 0)->state.currLimit == 400; }));
+    for (const auto& c : commands)
+        EXPECT_EQ(std::count(bus.sent.begin(), bus.sent.end(), c), 1) << c[5] * 256 + c[6];
+}
+
+// A misbehaving supply (#15) beside a healthy one (#20) of another model, both with tabs, fast
+// polling on: nothing #15 sends is ever taken as #20's data, and #20 keeps being measured. One
+// that gives no data is never believed and gets no more of the bus than a silent supply.
+struct FaultCase {
+    const char* name;
+    const char* fault;
+    const char* line; // a log line the fault must bring, said once where it says so
+    bool once;
+    bool givesNoData;
+};
+
+class MisbehavingSupply : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(MisbehavingSupply, NeverBelievedAndNeverHogsTheBus) {
+    const FaultCase& c = GetParam();
+    LiveBus bus({"--framing", "rtu", "--device", "15:2:1", "--device", "20:3:0", "--fault", c.fault}, "RTU",
+                {15, 20}, [](StoredSettings& s) { s.fastPoll = 1; });
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(20); }));
+    const std::size_t from = bus.sent.size();
+    ASSERT_TRUE(bus.PumpUntil([&] { return bus.sent.size() >= from + 200; }, std::chrono::seconds(60)));
+    const DevicePage& healthy = *bus.station->FindPage(20, 0);
+    EXPECT_TRUE(bus.Online(20)) << c.name;
+    EXPECT_EQ(healthy.state.model, 3) << c.name;
+    if (c.givesNoData) {
+        EXPECT_FALSE(bus.Online(15)) << c.name;
+        EXPECT_EQ(bus.station->FindPage(15, 0)->state.voltMeas, 0) << c.name;
+        const auto to15 = static_cast<std::size_t>(
+            std::count_if(bus.sent.begin() + static_cast<long>(from), bus.sent.end(),
+                          [](const std::vector<int>& r) { return !r.empty() && r[0] == 15; }));
+        EXPECT_LE(to15 * 4, bus.sent.size() - from)
+            << c.name << ": " << to15 << " of " << bus.sent.size() - from;
+    }
+    const auto lines =
+        static_cast<std::size_t>(std::count_if(bus.ui.lines.begin(), bus.ui.lines.end(),
+                                               [&](const std::string& l) { return l.starts_with(c.line); }));
+    if (c.once)
+        EXPECT_EQ(lines, 1u) << c.name;
+    else
+        EXPECT_GE(lines, 1u) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, MisbehavingSupply,
+    ::testing::Values(
+        FaultCase{"Refuses", "15:refuse",
+                  "Устройство 15 отвечает на опрос отказом (код 5), опрашиваем его реже", true, true},
+        FaultCase{"AnswersAsAnother", "15:foreign:20", "Ответ не на тот запрос: ждали от устройства #15",
+                  false, true},
+        FaultCase{"Garbles", "15:garble", "Считали данные от устройства, но неверная контрольная сумма!",
+                  false, true},
+        // Its replies land in later cycles: one that lands while the same is asked of the same
+        // supply is its answer, only late; the rest are no one's data.
+        FaultCase{"IsLate", "15:late:300", "Ответ не на тот запрос: ждали от устройства #", false, false}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
 TEST(BusE2E, SilentAddressGivesTheNoReplyLine) {
     LiveBus bus({"--framing", "rtu", "--device", "1:2:1"}, "RTU", {1, 99});
     ASSERT_TRUE(

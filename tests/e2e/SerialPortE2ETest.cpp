@@ -195,6 +195,27 @@ TEST_F(SerialPortTest, BytesOfAClosedConnectionAreNotReadOnTheNext) {
     EXPECT_EQ(next.byte, 'c');
 }
 
+TEST_F(SerialPortTest, DiscardedInputIsGoneWhetherItWaitedOrIsStillComing) {
+    // A reply left on the line before the port was ours, one byte of it already taken into the
+    // adapter's own buffer, and more of it still arriving while the line is cleared.
+    port.SetReadTimeout(200, 10);
+    peer.Send("stale reply");
+    ASSERT_EQ(port.ReadByte().status, ReadStatus::Byte);
+    std::thread trickle([this] {
+        for (char c : std::string("late")) {
+            std::this_thread::sleep_for(1ms);
+            peer.Send(std::string(1, c));
+        }
+    });
+    port.DiscardInput(100ms); // far more than the trickle's gaps, even on a loaded machine
+    trickle.join();
+    EXPECT_EQ(port.ReadByte().status, ReadStatus::Timeout) << "nothing of it is left";
+    peer.Send("x");
+    const ReadResult next = port.ReadByte();
+    ASSERT_EQ(next.status, ReadStatus::Byte);
+    EXPECT_EQ(next.byte, 'x') << "what comes after is read as before";
+}
+
 TEST_F(SerialPortTest, ALineWhoseOtherSideWentAwayFailsAndSaysSo) {
     port.SetReadTimeout(1000, 10);
     peer.Hangup();

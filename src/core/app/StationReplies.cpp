@@ -44,9 +44,14 @@ ReplyProof ProofOf(Framing framing, const TakenReply& reply) {
     return poll ? ReplyProof::Refusal : ReplyProof::Data;
 }
 
-std::string BackOffText(int address, int code) {
-    return "Устройство " + std::to_string(address) + " отвечает на опрос отказом (код " +
-           std::to_string(code) + "), опрашиваем его реже, пока не ответит данными";
+// Said once, when a supply that answers without data starts getting the offline share.
+std::string BackOffText(Framing framing, int address, const TakenReply& reply) {
+    const std::string how =
+        reply.function == FC_IDENTIFY
+            ? "отвечает только на опознание"
+            : "отвечает на опрос отказом (код " + std::to_string(ExceptionCode(framing, reply.values)) + ")";
+    return "Устройство " + std::to_string(address) + " " + how +
+           ", опрашиваем его реже, пока не ответит данными";
 }
 
 } // namespace
@@ -210,10 +215,8 @@ void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& r
             });
             break;
         case ReplyProof::Identity:
-            WithEntry(shared_, address, channel, [](PollEntry& e) {
-                ClearMissesOnIdentity(e);
-                return true;
-            });
+            backedOff =
+                WithEntry(shared_, address, channel, [](PollEntry& e) { return ClearMissesOnIdentity(e); });
             break;
         case ReplyProof::Refusal:
             CountPageMiss(&page);
@@ -245,7 +248,7 @@ void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& r
                   values);
     }
     if (backedOff)
-        LogLine(0, BackOffText(address, ExceptionCode(framing, values)));
+        LogLine(0, BackOffText(framing, address, reply));
 }
 
 void Station::ApplyPageOperations(DevicePage& decoded, const std::vector<PageOperation>& operations) {

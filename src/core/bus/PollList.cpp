@@ -71,10 +71,12 @@ void ClearMisses(PollEntry& entry) {
     entry.refusals = 0;
 }
 
-void ClearMissesOnIdentity(PollEntry& entry) {
+bool ClearMissesOnIdentity(PollEntry& entry) {
     entry.missCount = 0;
+    const bool backsOff = CountRefusal(entry);
     if (!entry.backingOff())
         entry.offline = false;
+    return backsOff;
 }
 
 bool CountRefusal(PollEntry& entry) {

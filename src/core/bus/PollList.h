@@ -31,11 +31,11 @@ inline constexpr int MISSES_TO_DISCONNECT = 5;
 // silent address costs two read time-outs, and twenty of them would otherwise leave the one
 // that answers a reply every two seconds or so. With none answering they are asked every cycle.
 inline constexpr int OFFLINE_TURN_EVERY = 5;
-// Polls refused in a row (exception replies to identification, measurements or module data,
-// with no data in between) after which a supply gets no more of the bus than a silent one: it
-// joins the offline supplies' share until it answers a poll with data. A supply that answered
-// everything with exception 5 used to take two polls in three from its neighbours, its
-// re-identification jumping the queue each time.
+// Answers without data in a row (exception replies to identification, measurements or module
+// data, and identifications: a supply that wants to be identified again and again) after which
+// a supply gets no more of the bus than a silent one: it joins the offline supplies' share until
+// it answers a poll with data. A supply that answered everything with exception 5 used to take
+// two polls in three from its neighbours, its re-identification jumping the queue each time.
 inline constexpr int REFUSALS_TO_BACK_OFF = 5;
 
 // How far a supply is known: nothing yet (it is asked to identify itself), identified (ratings
@@ -52,7 +52,7 @@ struct PollEntry {
     // Gone (five misses in a row) and not answered since: asked to identify itself only in the
     // offline supplies' turn.
     bool offline = false;
-    // Polls refused in a row (see REFUSALS_TO_BACK_OFF).
+    // Answers without data in a row (see REFUSALS_TO_BACK_OFF).
     int refusals = 0;
 
     bool operator==(const PollEntry&) const = default;
@@ -140,8 +140,9 @@ bool CountMiss(PollEntry& entry);
 void SendBackToIdentification(PollEntry& entry);
 // A reply with data (or an answer to a command): no misses, no refusals, not offline any more.
 void ClearMisses(PollEntry& entry);
-// An identification: no misses; back from offline unless the supply refuses its polls.
-void ClearMissesOnIdentity(PollEntry& entry);
+// An identification: no misses, and back from offline, unless it is one too many without data
+// in between. True on the identification that makes the supply back off.
+bool ClearMissesOnIdentity(PollEntry& entry);
 // A poll refused with an exception reply (which also counts as a miss: the page has nothing
 // new). True on the refusal that makes the supply back off.
 bool CountRefusal(PollEntry& entry);

@@ -109,6 +109,14 @@ TEST(ReplyIntake, ASupplyThatRefusesItsPollsBacksOffOnceAndReturnsWithItsFirstDa
     EXPECT_FALSE(rig.Entry(15, 0).offline);
     EXPECT_EQ(rig.Entry(15, 0).refusals, 0);
     EXPECT_EQ(rig.Entry(15, 0).missCount, 0);
+    // Identified again and again without data in between: the same share.
+    for (int i = 1; i <= REFUSALS_TO_BACK_OFF; ++i)
+        rig.ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
+    EXPECT_TRUE(rig.Entry(15, 0).offline);
+    EXPECT_EQ(rig.LastLine(),
+              "Устройство 15 отвечает только на опознание, опрашиваем его реже, пока не ответит данными");
+    rig.ReplyRtu(MEASURE_15, {15, FC_MEASURE});
+    EXPECT_FALSE(rig.Entry(15, 0).offline);
     // A supply without modules says so with exception 1: an answer, not a refusal.
     rig.ReplyRtu({15, FC_MODULES + EXCEPTION_FLAG, 1}, {15, FC_MODULES});
     EXPECT_EQ(rig.Entry(15, 0).refusals, 0);
