@@ -198,7 +198,7 @@ private:
         RunJournal file;
     };
     PageJournal* FindJournal(int address, int channel) const;
-    void JournalTick(DevicePage& page);
+    void JournalTick(DevicePage& page, bool present);
     void FollowRun(int address, int channel);
     void CloseJournal(int address, int channel);
     void SaveRun();

@@ -49,7 +49,7 @@ void Station::FollowRun(int address, int channel) {
         CloseJournal(address, channel);
 }
 
-void Station::JournalTick(DevicePage& page) {
+void Station::JournalTick(DevicePage& page, bool present) {
     // The tick that ends a program still writes its second: the run is over only after it.
     if (journalFolder_.empty() || !(page.recording || page.programLoaded))
         return;
@@ -91,7 +91,8 @@ void Station::JournalTick(DevicePage& page) {
     const ChartSample* second = RingEntry(page.secondsRing, page.chart.ringIndex);
     if (second == nullptr || second->time != page.chart.chartClock)
         return;
-    if (const std::string reason = j->file.Append(JournalLine(*second, scales, now)); !reason.empty())
+    const JournalSecond what = present ? JournalSecond::Measured : JournalSecond::Missed;
+    if (const std::string reason = j->file.Append(JournalLine(*second, scales, now, what)); !reason.empty())
         LogLine(0, "Журнал работы " + SupplyName(address, channel) + " остановлен: " + reason);
 }
 

@@ -110,7 +110,12 @@ public:
     // Timer 1's tick, once a second while tickTimerRunning: a running program's second sent,
     // one sample into the seconds ring, the minute step every 60 samples, the plan refilled
     // ahead, the cursor and the chart (DevicePageTick.cpp). Tells when the program has ended.
-    TickOutcome OnTick(PageCommandSink& sink);
+    // `due` is when the second fell due on the wall clock (none: now, by the page's clock).
+    // A second that is not the present one (the window was held up and catches up) is
+    // recorded but its plan is not sent: the supply gets only the present second's plan, not a
+    // burst of old ones; the second at which a program ends is always sent.
+    TickOutcome OnTick(PageCommandSink& sink, std::optional<StampTime> due = std::nullopt,
+                       bool present = true);
 
     // A running program (DevicePageProgram.cpp). Sends the plan of the second at the ring index
     // unless the supply already reports exactly that.

@@ -53,14 +53,17 @@ std::string JournalHead(int address, int channel, StampTime start, const SeriesS
     return Utf8ToCp1251(utf8);
 }
 
-std::string JournalLine(const ChartSample& s, const JournalScales& scales, StampTime now) {
+std::string JournalLine(const ChartSample& s, const JournalScales& scales, StampTime now,
+                        JournalSecond what) {
+    const std::string date = Formatted(s.stamp.value_or(now), "%d.%m.%Y %H:%M:%S");
+    if (what == JournalSecond::Missed)
+        return std::to_string(s.time) + ";;;;;;;" + date + "\r\n";
     const char* regulation = s.output == 0 ? "--" : s.voltRegulation ? "напряжения" : "тока";
     const std::string utf8 =
         std::to_string(s.time) + ";" + LimitValueText(s.currLimit, scales.currScale, false) + ";" +
         LimitValueText(s.voltLimit, scales.voltScale, false) + ";" + std::to_string(s.output > 0 ? 1 : 0) +
         ";" + LimitValueText(s.voltMeas, scales.voltScale, false) + ";" +
-        LimitValueText(s.currMeas, scales.currScale, false) + ";" + regulation + ";" +
-        Formatted(s.stamp.value_or(now), "%d.%m.%Y %H:%M:%S") + "\r\n";
+        LimitValueText(s.currMeas, scales.currScale, false) + ";" + regulation + ";" + date + "\r\n";
     return Utf8ToCp1251(utf8);
 }
 

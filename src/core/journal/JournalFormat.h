@@ -24,8 +24,19 @@ std::string JournalFileName(int address, int channel, StampTime start);
 // The title, heading and display-switch lines, CR LF ended, in Windows-1251.
 std::string JournalHead(int address, int channel, StampTime start, const SeriesSwitches& series);
 
+// What the station knows of one second of a run.
+enum class JournalSecond {
+    Measured, // the plan (or the limits in force) and the supply's measurement
+    // Only its time: the second fell due while the window was held up, so nothing was sent or
+    // measured in it. The line has its time and date and empty fields between them, which the
+    // loader passes over: a journal loaded as a program keeps the step before in force there,
+    // as the supply did.
+    Missed,
+};
+
 // One second of the run, CR LF ended, in Windows-1251. A sample without a stamp is dated `now`.
-std::string JournalLine(const ChartSample& sample, const JournalScales& scales, StampTime now);
+std::string JournalLine(const ChartSample& sample, const JournalScales& scales, StampTime now,
+                        JournalSecond what = JournalSecond::Measured);
 
 // What "Сохранить" proposes: "rir-15-2026-12-09.csv", "rir-15_2-2026-12-09.csv" (local date).
 std::string SavedRunName(int address, int channel, StampTime day);

@@ -218,6 +218,46 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
     }
 }
 
+std::size_t Requests(const RequestQueue& queue) {
+    return static_cast<std::size_t>(std::count(queue.begin(), queue.end(), QUEUE_SEPARATOR));
+}
+
+TEST_F(JournalTest, EverySecondIsDatedWhenItFellDueAndAHeldUpWindowSendsOnlyThePresentPlan) {
+    JournalStation s;
+    std::ofstream(s.dir / "p.csv", std::ios::binary) << "0;1;12;1\r\n10;2;12;1\r\n40;1;12;0\r\n";
+    s.rig.prompts.programFiles.push_back((s.dir / "p.csv").string());
+    s.rig.station.OnPageCommand(15, 0, IDC_OPEN_PROGRAM);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono); // the schedule starts at START
+    // The timer comes late and early, as on a busy machine: 0.3 s late, then 0.95 s apart.
+    for (const auto step : {1300ms, 950ms, 950ms, 950ms, 950ms}) {
+        s.mono += step;
+        s.now += step;
+        s.rig.station.OnPageTicks(s.mono);
+    }
+    ASSERT_EQ(s.Page().chart.chartClock, 5);
+    // Then the window is held up for twenty seconds: the supply never answers here, so every
+    // present second sends its plan, but only one goes out for the twenty.
+    const std::size_t before = Requests(s.rig.Queue());
+    s.mono += 20s;
+    s.now += 20s;
+    s.rig.station.OnPageTicks(s.mono);
+    ASSERT_EQ(s.Page().chart.chartClock, 25);
+    EXPECT_EQ(Requests(s.rig.Queue()) - before, 1u) << "the present second's plan only";
+
+    const Strings lines = Lines(ReadBytes(s.rig.station.JournalOf(15, 0)->path()));
+    ASSERT_EQ(lines.size(), 3u + 26u);
+    for (int k = 0; k <= 25; ++k) {
+        const std::string& line = lines[3 + static_cast<std::size_t>(k)];
+        char date[32];
+        const std::time_t at = std::chrono::system_clock::to_time_t(START + std::chrono::seconds(k));
+        std::strftime(date, sizeof date, "%d.%m.%Y %H:%M:%S", std::gmtime(&at));
+        EXPECT_EQ(line.substr(line.rfind(';') + 1), date) << "second " << k;
+        const bool missed = k > 5 && k < 25;
+        EXPECT_EQ(line.rfind(std::to_string(k) + ";;;;;;;", 0) == 0, missed) << line;
+    }
+}
+
 TEST_F(JournalTest, AFolderThatCannotBeMadeIsSaidOnceAndTheRunGoesOn) {
     JournalStation s;
     std::ofstream(s.dir / "file") << "x";
