@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -199,6 +200,10 @@ private:
     };
     PageJournal* FindJournal(int address, int channel) const;
     void JournalTick(DevicePage& page, bool present);
+    // A line that marks what happened to the page's run between two seconds (JOURNAL_MARK_...);
+    // MarkJournals marks every run that has a journal.
+    void MarkJournal(const DevicePage& page, std::string_view what);
+    void MarkJournals(std::string_view what);
     void FollowRun(int address, int channel);
     void CloseJournal(int address, int channel);
     void SaveRun();

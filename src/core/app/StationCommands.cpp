@@ -2,6 +2,7 @@
 // the station puts it on the bus queue, runs the module dialog and removes a device on "X".
 #include "app/Station.h"
 
+#include "journal/JournalFormat.h"
 #include "program/ProgramRunner.h"
 
 #include <utility>
@@ -72,7 +73,10 @@ void Station::FinishPageCommand(int address, int channel, int id, PageCommandRes
         break;
     case PageCommandResult::RunProgram:
         if (DevicePage* page = FindPage(address, channel)) {
+            const bool wasPaused = page->programPaused;
             RunProgramButton(*page, id, *this);
+            if (page->programStarted && page->programPaused != wasPaused)
+                MarkJournal(*page, page->programPaused ? JOURNAL_MARK_PAUSE : JOURNAL_MARK_RESUME);
             PageUpdated(*page);
         }
         break;

@@ -91,9 +91,29 @@ void Station::JournalTick(DevicePage& page, bool present) {
     const ChartSample* second = RingEntry(page.secondsRing, page.chart.ringIndex);
     if (second == nullptr || second->time != page.chart.chartClock)
         return;
-    const JournalSecond what = present ? JournalSecond::Measured : JournalSecond::Missed;
+    // A supply that does not answer has been reset to zeros on its page: what it did is not
+    // known, and a recording does not even know its limits.
+    JournalSecond what = JournalSecond::Measured;
+    if (!present)
+        what = JournalSecond::Missed;
+    else if (!page.state.online)
+        what = page.programLoaded ? JournalSecond::PlanOnly : JournalSecond::Missed;
     if (const std::string reason = j->file.Append(JournalLine(*second, scales, now, what)); !reason.empty())
         LogLine(0, "Журнал работы " + SupplyName(address, channel) + " остановлен: " + reason);
+}
+
+void Station::MarkJournal(const DevicePage& page, std::string_view what) {
+    PageJournal* j = FindJournal(page.state.address, page.state.channel);
+    if (j == nullptr || j->run != page.runNumber || !j->file.open())
+        return;
+    if (const std::string reason = j->file.Append(JournalMark(what, page.stampClock())); !reason.empty())
+        LogLine(0, "Журнал работы " + SupplyName(page.state.address, page.state.channel) +
+                       " остановлен: " + reason);
+}
+
+void Station::MarkJournals(std::string_view what) {
+    for (const auto& page : pages_)
+        MarkJournal(*page, what);
 }
 
 void Station::SaveRun() {

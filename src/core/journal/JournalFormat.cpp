@@ -58,13 +58,21 @@ std::string JournalLine(const ChartSample& s, const JournalScales& scales, Stamp
     const std::string date = Formatted(s.stamp.value_or(now), "%d.%m.%Y %H:%M:%S");
     if (what == JournalSecond::Missed)
         return std::to_string(s.time) + ";;;;;;;" + date + "\r\n";
+    const std::string plan = std::to_string(s.time) + ";" +
+                             LimitValueText(s.currLimit, scales.currScale, false) + ";" +
+                             LimitValueText(s.voltLimit, scales.voltScale, false) + ";" +
+                             std::to_string(s.output > 0 ? 1 : 0) + ";";
+    if (what == JournalSecond::PlanOnly)
+        return plan + ";;;" + date + "\r\n";
     const char* regulation = s.output == 0 ? "--" : s.voltRegulation ? "напряжения" : "тока";
-    const std::string utf8 =
-        std::to_string(s.time) + ";" + LimitValueText(s.currLimit, scales.currScale, false) + ";" +
-        LimitValueText(s.voltLimit, scales.voltScale, false) + ";" + std::to_string(s.output > 0 ? 1 : 0) +
-        ";" + LimitValueText(s.voltMeas, scales.voltScale, false) + ";" +
-        LimitValueText(s.currMeas, scales.currScale, false) + ";" + regulation + ";" + date + "\r\n";
+    const std::string utf8 = plan + LimitValueText(s.voltMeas, scales.voltScale, false) + ";" +
+                             LimitValueText(s.currMeas, scales.currScale, false) + ";" + regulation + ";" +
+                             date + "\r\n";
     return Utf8ToCp1251(utf8);
+}
+
+std::string JournalMark(std::string_view what, StampTime at) {
+    return Utf8ToCp1251("#" + std::string(what) + ";;;;;;;" + Formatted(at, "%d.%m.%Y %H:%M:%S") + "\r\n");
 }
 
 std::string SavedRunName(int address, int channel, StampTime day) {

@@ -7,6 +7,7 @@
 #include "../app/StationRig.h"
 #include "PageOnline.h"
 #include "TempDir.h"
+#include "bus/BusThread.h"
 #include "device/PageControls.h"
 #include "program/ProgramLimits.h"
 #include "program/ProgramLoader.h"
@@ -181,8 +182,11 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
     EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr) << "closed with the program's end";
 
     const std::string journal = ReadBytes(path);
-    const Strings lines = Lines(journal);
-    ASSERT_EQ(lines.size(), 3u + 71u) << "seconds 0 to 70, the pause left out";
+    Strings lines = Lines(journal);
+    ASSERT_EQ(lines.size(), 3u + 71u + 2u) << "seconds 0 to 70, the pause marked, its seconds left out";
+    EXPECT_EQ(lines[3 + 41].rfind("#Пауза;", 0), 0u) << lines[3 + 41];
+    EXPECT_EQ(lines[3 + 42].rfind("#Продолжение;", 0), 0u) << lines[3 + 42];
+    lines.erase(lines.begin() + 3 + 41, lines.begin() + 3 + 43);
     for (std::size_t k = 0; k < 71; ++k)
         EXPECT_EQ(lines[3 + k].substr(0, lines[3 + k].find(';')), std::to_string(k));
 
@@ -256,6 +260,66 @@ TEST_F(JournalTest, EverySecondIsDatedWhenItFellDueAndAHeldUpWindowSendsOnlyTheP
         const bool missed = k > 5 && k < 25;
         EXPECT_EQ(line.rfind(std::to_string(k) + ";;;;;;;", 0) == 0, missed) << line;
     }
+}
+
+// The journal's lines from `from` on, each without its date (the last field).
+Strings Undated(const std::filesystem::path& path, std::size_t from) {
+    Strings undated;
+    const Strings lines = Lines(ReadBytes(path));
+    for (std::size_t k = from; k < lines.size(); ++k)
+        undated.push_back(lines[k].substr(0, lines[k].rfind(';') + 1));
+    return undated;
+}
+
+// The status byte of a supply whose output is on (bit 0).
+constexpr int OUTPUT_ON_STATUS = 0x01;
+
+TEST_F(JournalTest, ARecordingsUnansweredSecondsAreEmptyAndThePortIsMarked) {
+    JournalStation s;
+    s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+    s.Page().state.outputOn = true;
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(2);
+    s.rig.PortNote(NOTE_PORT_LOST, "COM1");
+    s.Seconds(2);
+    s.rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    test::BringPageOnline(s.Page(), CONFIG_TIMER_COUNTER, OUTPUT_ON_STATUS);
+    s.Seconds(1);
+    const std::filesystem::path path = s.rig.station.JournalOf(15, 0)->path();
+    EXPECT_EQ(Undated(path, 3),
+              (Strings{"0;10;15;1;0;0;напряжения;", "1;10;15;1;0;0;напряжения;", "2;10;15;1;0;0;напряжения;",
+                       "#Порт потерян;;;;;;;", "3;;;;;;;", "4;;;;;;;", "#Порт снова доступен;;;;;;;",
+                       "5;10;15;1;0;0;напряжения;"}));
+    // Loaded as a program it keeps the supply on through the seconds nobody measured.
+    const ProgramLoad back = LoadProgramFile(ReadBytes(path), "j.csv", ProgramLimitsOf(s.Page().state));
+    EXPECT_EQ(back.report, "");
+    ASSERT_EQ(back.steps.size(), 4u);
+    for (const ChartSample& step : back.steps)
+        EXPECT_EQ(step.output, 1) << "second " << step.time;
+}
+
+TEST_F(JournalTest, AProgramsUnansweredSecondsKeepThePlanAndThePauseIsMarked) {
+    JournalStation s;
+    std::ofstream(s.dir / "p.csv", std::ios::binary) << "0;1;12;1\r\n60;1;12;0\r\n";
+    s.rig.prompts.programFiles.push_back((s.dir / "p.csv").string());
+    s.rig.station.OnPageCommand(15, 0, IDC_OPEN_PROGRAM);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(1);
+    s.Page().state.online = false; // five misses in a row
+    s.Page().UpdateControls();
+    s.Seconds(1);
+    test::BringPageOnline(s.Page(), CONFIG_TIMER_COUNTER);
+    s.Seconds(1);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_PAUSE);
+    s.Seconds(3);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(1);
+    EXPECT_EQ(Undated(s.rig.station.JournalOf(15, 0)->path(), 3),
+              (Strings{"0;1;12;1;0;0;напряжения;", "1;1;12;1;0;0;напряжения;", "2;1;12;1;;;;",
+                       "3;1;12;1;0;0;напряжения;", "#Пауза;;;;;;;", "#Продолжение;;;;;;;",
+                       "4;1;12;1;0;0;напряжения;"}));
 }
 
 TEST_F(JournalTest, AFolderThatCannotBeMadeIsSaidOnceAndTheRunGoesOn) {
