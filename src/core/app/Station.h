@@ -202,7 +202,9 @@ private:
     void JournalTick(DevicePage& page, bool present);
     // A line that marks what happened to the page's run between two seconds (JOURNAL_MARK_...);
     // MarkJournals marks every run that has a journal.
-    void MarkJournal(const DevicePage& page, std::string_view what);
+    void MarkJournal(DevicePage& page, std::string_view what);
+    // A journal that could not take a line: said in the log and on the page.
+    void JournalFailed(DevicePage& page, const RunJournal& file, const std::string& reason);
     void MarkJournals(std::string_view what);
     void FollowRun(int address, int channel);
     void CloseJournal(int address, int channel);

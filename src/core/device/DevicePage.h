@@ -123,6 +123,11 @@ public:
     // "#15 - Работа по файлу закончена!", with the line that the supply stays on when the plan's
     // last second has the output on.
     std::string ProgramEndMessage() const;
+    // A word about the run after the caption above the chart, "Протокол работы: [Журнал работы
+    // остановлен: ...]": what the operator must know without a box to close (the journal
+    // stopped, the program paused by itself). "" takes it away; each run starts without one.
+    void ShowRunStatus(std::string_view text);
+    const std::string& runStatus() const { return runStatus_; }
     // The next load or drawing needs the chart drawn again.
     void InvalidateChart() { chartInvalidated_ = true; }
 
@@ -148,6 +153,8 @@ public:
     // Program runner and recording, set by the commands that own them. The steps are the loaded
     // program in file order; the ring holds their plan second by second.
     std::vector<ChartSample> programSteps;
+    // "Файл-задача: prog.csv # Title", the caption while the program is loaded.
+    std::string programCaption;
     // Counts the runs of the page, recordings and fresh program starts: a new number is a new
     // run, with a journal of its own.
     int runNumber = 0;
@@ -180,6 +187,7 @@ private:
     void ApplyStatus(PollState pollState);
     void ShowColours();
     void SetLine(int line, bool shown);
+    void ShowCaption();
     EditFocus* FocusOf(int editId);
     void MarkEdited(int editId);
     bool Usable(int id) const;
@@ -187,6 +195,7 @@ private:
     EditFocus voltFocus_;
     EditFocus currFocus_;
     bool chartInvalidated_ = false;
+    std::string runStatus_;
 };
 
 } // namespace rir

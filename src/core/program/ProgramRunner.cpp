@@ -44,7 +44,8 @@ void TakeProgram(DevicePage& page, const ProgramLoad& load, std::string_view fil
     load.switches.ApplyTo(page.series);
     page.ShowSeriesSwitches();
     ShowPreview(page);
-    page.SetTextIfChanged(IDC_PROGRAM_CAPTION, ProgramCaption(fileName, load.title));
+    page.programCaption = ProgramCaption(fileName, load.title);
+    page.ShowRunStatus("");
     page.SendOutputOff(sink);
     page.chart.elapsedSeconds = 0;
     page.chart.ringIndex = 0;
@@ -69,6 +70,7 @@ void StartProgram(DevicePage& page, PageCommandSink& sink) {
         page.chart.chartClock = 0;
         page.chart.cursor = 0;
         ++page.runNumber;
+        page.ShowRunStatus("");
         if (ranBefore)
             page.InvalidateChart();
     }

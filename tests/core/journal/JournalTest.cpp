@@ -16,11 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace rir {
 namespace {
@@ -320,6 +322,87 @@ TEST_F(JournalTest, AProgramsUnansweredSecondsKeepThePlanAndThePauseIsMarked) {
               (Strings{"0;1;12;1;0;0;напряжения;", "1;1;12;1;0;0;напряжения;", "2;1;12;1;;;;",
                        "3;1;12;1;0;0;напряжения;", "#Пауза;;;;;;;", "#Продолжение;;;;;;;",
                        "4;1;12;1;0;0;напряжения;"}));
+}
+
+// Files of this process may not grow past `bytes` while it lives, as on a disk that is full:
+// a write past it is cut short, the next one refused.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*oldSignal_)(int) = nullptr;
+};
+
+TEST_F(JournalTest, AFullDiskLeavesWholeLinesOrNoFileAndSaysSoOnThePage) {
+    // The journal of four seconds as a disk with room writes it.
+    std::string whole;
+    {
+        JournalStation s;
+        s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+        s.rig.station.OnPageTicks(s.mono);
+        s.Seconds(3);
+        whole = ReadBytes(s.rig.station.JournalOf(15, 0)->path());
+    }
+    const std::size_t head = JournalHead(15, 0, START, SeriesSwitches{}).size();
+    // Where the head and the first two seconds end.
+    const std::size_t one = whole.find("\r\n", head) + 2;
+    const std::size_t two = whole.find("\r\n", one) + 2;
+    const struct {
+        const char* name;
+        std::size_t room; // bytes the disk takes
+        std::size_t kept; // bytes of the journal left on the disk; 0: no file
+        const char* caption;
+    } cases[] = {
+        {"torn in the head", head - 5, 0, "Протокол работы: [Журнал работы не ведется: File too large]"},
+        {"torn in the first second", head + 5, 0,
+         "Протокол работы: [Журнал работы остановлен: File too large]"},
+        {"torn in the third second", two + 5, two,
+         "Протокол работы: [Журнал работы остановлен: File too large]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        JournalStation s;
+        s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+        s.rig.station.OnPageTicks(s.mono);
+        {
+            const FileSizeLimit full(c.room);
+            s.Seconds(3);
+        }
+        EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr);
+        const std::vector<std::filesystem::path> left = s.Journals();
+        if (c.kept == 0) {
+            EXPECT_TRUE(left.empty());
+        } else {
+            ASSERT_EQ(left.size(), 1u);
+            EXPECT_EQ(ReadBytes(left[0]), whole.substr(0, c.kept));
+        }
+        EXPECT_EQ(s.Page().view.text(IDC_PROGRAM_CAPTION), c.caption);
+        EXPECT_EQ(s.Page().chart.chartClock, 3) << "the recording goes on";
+    }
+    // The log names the supply and, for a file that went, says so.
+    JournalStation s;
+    s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+    s.rig.station.OnPageTicks(s.mono);
+    {
+        const FileSizeLimit full(head + 5);
+        s.Seconds(1);
+    }
+    EXPECT_EQ(s.rig.LastLine(),
+              "Журнал работы #15 остановлен: File too large; в нем не было ни одной секунды, файл удален");
 }
 
 TEST_F(JournalTest, AFolderThatCannotBeMadeIsSaidOnceAndTheRunGoesOn) {
