@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "bus/BusThread.h"
 #include "device/PageControls.h"
+#include "device/Ratings.h"
 #include "program/ProgramLimits.h"
 #include "program/ProgramLoader.h"
 #include "program/ProgramPreview.h"
@@ -97,6 +98,45 @@ TEST_F(JournalTest, NamesHeadAndLinesAreExact) {
     s.stamp.reset();
     EXPECT_EQ(Lines(JournalLine(s, {10, 1000}, START))[0],
               "12;0.150;120;0;119.8;0.005;--;09.12.2026 05:39:47");
+}
+
+TEST_F(JournalTest, ValuesReadBackExactlyAtEveryScaleASupplyCanReport) {
+    // Raw values around the scale and up to the largest the two bytes of a limit carry.
+    const std::vector<int> raws = {0, 1, 2, 5, 7, 99, 101, 999, 1001, 12345, 65535};
+    // A wide supply: nothing is clamped.
+    const ProgramLimits wide = {PROGRAM_VALUE_LIMIT, PROGRAM_VALUE_LIMIT, 0, 0, 1, 1};
+    for (int code = 0; code <= 0xFF; ++code) {
+        const JournalScales scales{VoltScaleFromCode(code), CurrScaleFromCode(code)};
+        SCOPED_TRACE("code " + std::to_string(code));
+        std::string journal = JournalHead(15, 0, START, SeriesSwitches{});
+        std::vector<int> all = raws;
+        for (int scale : {scales.voltScale, scales.currScale})
+            all.insert(all.end(), {scale - 1, scale, scale + 1, 2 * scale - 1});
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            ChartSample second(static_cast<int>(k), all[k], all[all.size() - 1 - k], 1, START);
+            second.voltMeas = all[k];
+            second.currMeas = all[all.size() - 1 - k];
+            const std::string line = JournalLine(second, scales, START);
+            journal += line;
+            // The measured values (columns 4 and 5), as the loader reads a limit.
+            std::vector<std::string> fields;
+            std::stringstream in(line);
+            for (std::string f; std::getline(in, f, ';');)
+                fields.push_back(f);
+            ASSERT_GE(fields.size(), 6u) << line;
+            EXPECT_EQ(ReadProgramAmount(fields[4], scales.voltScale), second.voltMeas) << line;
+            EXPECT_EQ(ReadProgramAmount(fields[5], scales.currScale), second.currMeas) << line;
+        }
+        ProgramLimits limits = wide;
+        limits.voltScale = scales.voltScale;
+        limits.currScale = scales.currScale;
+        const ProgramLoad back = LoadProgramFile(journal, "j.csv", limits);
+        ASSERT_EQ(back.steps.size(), all.size());
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            EXPECT_EQ(back.steps[k].currLimit, all[k]) << "second " << k;
+            EXPECT_EQ(back.steps[k].voltLimit, all[all.size() - 1 - k]) << "second " << k;
+        }
+    }
 }
 
 TEST_F(JournalTest, TheFolderFollowsTheDataHome) {
