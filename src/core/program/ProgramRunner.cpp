@@ -4,6 +4,7 @@
 #include "program/ProgramPreview.h"
 
 #include <utility>
+#include <vector>
 
 namespace rir {
 
@@ -96,8 +97,11 @@ void CancelProgram(DevicePage& page, PageCommandSink& sink) {
         return;
     SwitchOffForStop(page, sink);
     page.tickTimerRunning = false;
-    page.secondsRing.clear();
-    page.minutesList.clear();
+    // The memory goes with the program: a month of one-second steps is hundreds of megabytes,
+    // and a station that runs for weeks must not keep every cancelled program's share of it.
+    std::vector<ChartSample>().swap(page.secondsRing);
+    std::vector<ChartSample>().swap(page.minutesList);
+    std::vector<ChartSample>().swap(page.programSteps);
     page.chart.cursor = CURSOR_NONE;
     page.chart.elapsedSeconds = 0;
     page.chart.chartClock = 0;
