@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -198,7 +199,13 @@ private:
         RunJournal file;
     };
     PageJournal* FindJournal(int address, int channel) const;
-    void JournalTick(DevicePage& page);
+    void JournalTick(DevicePage& page, bool present);
+    // A line that marks what happened to the page's run between two seconds (JOURNAL_MARK_...);
+    // MarkJournals marks every run that has a journal.
+    void MarkJournal(DevicePage& page, std::string_view what);
+    // A journal that could not take a line: said in the log and on the page.
+    void JournalFailed(DevicePage& page, const RunJournal& file, const std::string& reason);
+    void MarkJournals(std::string_view what);
     void FollowRun(int address, int channel);
     void CloseJournal(int address, int channel);
     void SaveRun();

@@ -2,6 +2,7 @@
 // the station puts it on the bus queue, runs the module dialog and removes a device on "X".
 #include "app/Station.h"
 
+#include "journal/JournalFormat.h"
 #include "program/ProgramRunner.h"
 
 #include <utility>
@@ -25,10 +26,14 @@ void Station::OnPageTicks(MonoTime now) {
     {
         const NotifyBatch batch(*this);
         for (const auto& page : pages_) {
-            const int due = page->tickSchedule.TakeDue(now, page->tickTimerRunning, MAX_TICKS_PER_CALL);
+            const int due = page->tickSchedule.TakeDue(now, page->tickTimerRunning, MAX_TICKS_PER_CALL,
+                                                       page->stampClock());
             for (int i = 0; i < due && page->tickTimerRunning; ++i) {
-                const TickOutcome outcome = page->OnTick(*this);
-                JournalTick(*page);
+                // Only the last second handed out is the present one; those before it fell due
+                // while the window was held up and are recorded as missed.
+                const bool present = i == due - 1 && page->tickSchedule.caughtUp();
+                const TickOutcome outcome = page->OnTick(*this, page->tickSchedule.dueStamp(i), present);
+                JournalTick(*page, present);
                 if (outcome == TickOutcome::ProgramEnded) {
                     CloseJournal(page->state.address, page->state.channel);
                     deferredMessages_.push_back(page->ProgramEndMessage());
@@ -68,7 +73,10 @@ void Station::FinishPageCommand(int address, int channel, int id, PageCommandRes
         break;
     case PageCommandResult::RunProgram:
         if (DevicePage* page = FindPage(address, channel)) {
+            const bool wasPaused = page->programPaused;
             RunProgramButton(*page, id, *this);
+            if (page->programStarted && page->programPaused != wasPaused)
+                MarkJournal(*page, page->programPaused ? JOURNAL_MARK_PAUSE : JOURNAL_MARK_RESUME);
             PageUpdated(*page);
         }
         break;

@@ -6,6 +6,7 @@
 #include "device/PageControls.h"
 #include "journal/JournalFormat.h"
 #include "program/FileRead.h"
+#include "program/ProgramReport.h"
 
 #include <algorithm>
 
@@ -20,6 +21,13 @@ bool RunActive(const DevicePage& page) {
 std::string SupplyName(int address, int channel) {
     return Station::TabCaption(address, channel);
 }
+
+// The page says it beside its chart and the log says it with the supply's name: a full disk
+// must not go unnoticed for the rest of a week's run, nor stop it with a box to close.
+constexpr std::string_view PAGE_JOURNAL_STOPPED = "Журнал работы остановлен: %s";
+constexpr std::string_view PAGE_JOURNAL_NOT_KEPT = "Журнал работы не ведется: %s";
+constexpr std::string_view LOG_JOURNAL_STOPPED = "Журнал работы %s остановлен: %s";
+constexpr std::string_view LOG_JOURNAL_REMOVED = "; в нем не было ни одной секунды, файл удален";
 
 } // namespace
 
@@ -49,7 +57,7 @@ void Station::FollowRun(int address, int channel) {
         CloseJournal(address, channel);
 }
 
-void Station::JournalTick(DevicePage& page) {
+void Station::JournalTick(DevicePage& page, bool present) {
     // The tick that ends a program still writes its second: the run is over only after it.
     if (journalFolder_.empty() || !(page.recording || page.programLoaded))
         return;
@@ -71,6 +79,8 @@ void Station::JournalTick(DevicePage& page) {
         const std::string reason = made->file.Open(journalFolder_, JournalFileName(address, channel, start),
                                                    JournalHead(address, channel, start, page.series));
         if (!reason.empty()) {
+            page.ShowRunStatus(FormatText(PAGE_JOURNAL_NOT_KEPT, {reason}));
+            PageUpdated(page);
             // The run goes on without a journal; this run does not try again.
             if (!journalFailureSaid_)
                 deferredMessages_.push_back("Журнал работы " + SupplyName(address, channel) +
@@ -80,8 +90,12 @@ void Station::JournalTick(DevicePage& page) {
         } else {
             journalFailureSaid_ = false;
             // The run's first second was sampled at its start, before this tick.
-            if (!page.secondsRing.empty() && page.chart.chartClock == 1)
-                made->file.Append(JournalLine(page.secondsRing.front(), scales, now));
+            if (!page.secondsRing.empty() && page.chart.chartClock == 1) {
+                if (const std::string failed =
+                        made->file.Append(JournalLine(page.secondsRing.front(), scales, now));
+                    !failed.empty())
+                    JournalFailed(page, made->file, failed);
+            }
         }
         journals_.push_back(std::move(made));
         j = journals_.back().get();
@@ -91,8 +105,38 @@ void Station::JournalTick(DevicePage& page) {
     const ChartSample* second = RingEntry(page.secondsRing, page.chart.ringIndex);
     if (second == nullptr || second->time != page.chart.chartClock)
         return;
-    if (const std::string reason = j->file.Append(JournalLine(*second, scales, now)); !reason.empty())
-        LogLine(0, "Журнал работы " + SupplyName(address, channel) + " остановлен: " + reason);
+    // A supply that does not answer has been reset to zeros on its page: what it did is not
+    // known, and a recording does not even know its limits.
+    JournalSecond what = JournalSecond::Measured;
+    if (!present)
+        what = JournalSecond::Missed;
+    else if (!page.state.online)
+        what = page.programLoaded ? JournalSecond::PlanOnly : JournalSecond::Missed;
+    if (const std::string reason = j->file.Append(JournalLine(*second, scales, now, what)); !reason.empty())
+        JournalFailed(page, j->file, reason);
+}
+
+void Station::MarkJournal(DevicePage& page, std::string_view what) {
+    PageJournal* j = FindJournal(page.state.address, page.state.channel);
+    if (j == nullptr || j->run != page.runNumber || !j->file.open())
+        return;
+    if (const std::string reason = j->file.Append(JournalMark(what, page.stampClock())); !reason.empty())
+        JournalFailed(page, j->file, reason);
+}
+
+void Station::JournalFailed(DevicePage& page, const RunJournal& file, const std::string& reason) {
+    std::string line =
+        FormatText(LOG_JOURNAL_STOPPED, {SupplyName(page.state.address, page.state.channel), reason});
+    if (file.removed())
+        line += LOG_JOURNAL_REMOVED;
+    LogLine(0, line);
+    page.ShowRunStatus(FormatText(PAGE_JOURNAL_STOPPED, {reason}));
+    PageUpdated(page);
+}
+
+void Station::MarkJournals(std::string_view what) {
+    for (const auto& page : pages_)
+        MarkJournal(*page, what);
 }
 
 void Station::SaveRun() {

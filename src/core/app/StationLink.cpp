@@ -4,6 +4,7 @@
 #include "app/Station.h"
 
 #include "bus/BusThread.h"
+#include "journal/JournalFormat.h"
 
 namespace rir {
 
@@ -35,6 +36,7 @@ void Station::OnPortEvent(int note) {
     case NOTE_PORT_OPENED: {
         if (link_.portAway) {
             LogLine(0, FillIn(pollingRunning_ ? LOG_PORT_BACK : LOG_PORT_BACK_STOPPED, {event.port}));
+            MarkJournals(JOURNAL_MARK_PORT_BACK);
         }
         link_.portOpen = true;
         link_.portAway = false;
@@ -50,6 +52,7 @@ void Station::OnPortEvent(int note) {
     }
     case NOTE_PORT_LOST:
         LogLine(0, FillIn(LOG_PORT_LOST, {event.port, PortErrorText(event.error)}));
+        MarkJournals(JOURNAL_MARK_PORT_LOST);
         link_.portOpen = false;
         link_.portAway = true;
         link_.repliesPerSecond = 0;
@@ -57,6 +60,8 @@ void Station::OnPortEvent(int note) {
         break;
     case NOTE_PORT_REFUSED:
         LogLine(0, FillIn(LOG_PORT_REFUSED, {event.port, PortErrorText(event.error)}));
+        if (!link_.portAway)
+            MarkJournals(JOURNAL_MARK_PORT_LOST);
         link_.portOpen = false;
         link_.portAway = true;
         link_.repliesPerSecond = 0;

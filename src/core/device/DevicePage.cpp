@@ -245,6 +245,7 @@ void DevicePage::UpdateControls() {
         state.voltLimit = state.currLimit = state.voltMeas = state.currMeas = 0;
         state.outputOn = false;
         state.status = -1;
+        ShowCaption();
         ShowColours();
         return;
     }
@@ -274,7 +275,6 @@ void DevicePage::UpdateControls() {
         }
         for (int id : {IDC_PROGRAM_START, IDC_PROGRAM_PAUSE, IDC_PROGRAM_CANCEL})
             view.SetEnabled(id, false);
-        SetTextIfChanged(IDC_PROGRAM_CAPTION, "Протокол работы:");
         SetTextIfChanged(IDC_PROGRAM_START, "Старт");
         view.SetShown(IDC_READOUT_LIMITS, recording);
         view.SetShown(IDC_READOUT_VALUES, recording);
@@ -286,6 +286,7 @@ void DevicePage::UpdateControls() {
         }
     }
 
+    ShowCaption();
     view.SetMenuEnabled(ID_MENU_FILE_OPEN, !programLoaded);
     view.SetMenuEnabled(ID_MENU_FILE_SAVE, recording);
     for (int id : STATE_TEXTS)
@@ -294,6 +295,18 @@ void DevicePage::UpdateControls() {
     view.SetShown(IDC_MODULE_SETUP, moduleSetup);
     view.SetEnabled(IDC_MODULE_SETUP, moduleSetup);
     ShowColours();
+}
+
+void DevicePage::ShowRunStatus(std::string_view text) {
+    runStatus_ = text;
+    ShowCaption();
+}
+
+void DevicePage::ShowCaption() {
+    std::string caption = programLoaded ? programCaption : std::string("Протокол работы:");
+    if (!runStatus_.empty())
+        caption += " [" + runStatus_ + "]";
+    SetTextIfChanged(IDC_PROGRAM_CAPTION, caption);
 }
 
 void DevicePage::ShowColours() {

@@ -112,7 +112,12 @@ public:
     // Timer 1's tick, once a second while tickTimerRunning: a running program's second sent,
     // one sample into the seconds ring, the minute step every 60 samples, the plan refilled
     // ahead, the cursor and the chart (DevicePageTick.cpp). Tells when the program has ended.
-    TickOutcome OnTick(PageCommandSink& sink);
+    // `due` is when the second fell due on the wall clock (none: now, by the page's clock).
+    // A second that is not the present one (the window was held up and catches up) is
+    // recorded but its plan is not sent: the supply gets only the present second's plan, not a
+    // burst of old ones; the second at which a program ends is always sent.
+    TickOutcome OnTick(PageCommandSink& sink, std::optional<StampTime> due = std::nullopt,
+                       bool present = true);
 
     // A running program (DevicePageProgram.cpp). Sends the plan of the second at the ring index
     // unless the supply already reports exactly that.
@@ -120,6 +125,11 @@ public:
     // "#15 - Работа по файлу закончена!", with the line that the supply stays on when the plan's
     // last second has the output on.
     std::string ProgramEndMessage() const;
+    // A word about the run after the caption above the chart, "Протокол работы: [Журнал работы
+    // остановлен: ...]": what the operator must know without a box to close (the journal
+    // stopped, the program paused by itself). "" takes it away; each run starts without one.
+    void ShowRunStatus(std::string_view text);
+    const std::string& runStatus() const { return runStatus_; }
     // The next load or drawing needs the chart drawn again.
     void InvalidateChart() { chartInvalidated_ = true; }
 
@@ -149,6 +159,8 @@ public:
     // Program runner and recording, set by the commands that own them. The steps are the loaded
     // program in file order; the ring holds their plan second by second.
     std::vector<ChartSample> programSteps;
+    // "Файл-задача: prog.csv # Title", the caption while the program is loaded.
+    std::string programCaption;
     // Counts the runs of the page, recordings and fresh program starts: a new number is a new
     // run, with a journal of its own.
     int runNumber = 0;
@@ -181,6 +193,7 @@ private:
     void ApplyStatus(PollState pollState);
     void ShowColours();
     void SetLine(int line, bool shown);
+    void ShowCaption();
     EditFocus* FocusOf(int editId);
     void MarkEdited(int editId);
     bool Usable(int id) const;
@@ -188,6 +201,7 @@ private:
     EditFocus voltFocus_;
     EditFocus currFocus_;
     bool chartInvalidated_ = false;
+    std::string runStatus_;
 };
 
 } // namespace rir

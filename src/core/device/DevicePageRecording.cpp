@@ -11,6 +11,7 @@ void DevicePage::StartRecording() {
     chart.chartClock = 0;
     recording = true;
     ++runNumber;
+    runStatus_.clear();
     UpdateControls();
     // The ring is laid out for the three minutes ahead: the first second carries the limits in
     // force and the output on, the others wait for the tick to fill them.

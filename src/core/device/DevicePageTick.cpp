@@ -49,8 +49,10 @@ ChartSample MinuteOf(const RingSums& s, int minute, int divisor, std::optional<S
 
 } // namespace
 
-TickOutcome DevicePage::OnTick(PageCommandSink& sink) {
+TickOutcome DevicePage::OnTick(PageCommandSink& sink, std::optional<StampTime> due, bool present) {
     ++chart.elapsedSeconds;
+    const bool ends =
+        programLoaded && programStarted && chart.elapsedSeconds == ProgramEndSecond(chart.programDuration);
     if (programLoaded || recording) {
         ++chart.chartClock;
         chart.ringIndex =
@@ -62,10 +64,10 @@ TickOutcome DevicePage::OnTick(PageCommandSink& sink) {
                 entry->currLimit = state.currLimit;
                 entry->voltLimit = state.voltLimit;
                 entry->output = state.outputOn ? 1 : 0;
-            } else if (programStarted) {
+            } else if (programStarted && (present || ends)) {
                 SendPlannedValues(sink);
             }
-            entry->stamp = stampClock();
+            entry->stamp = due ? *due : stampClock();
             entry->voltMeas = state.voltMeas;
             entry->currMeas = state.currMeas;
             entry->voltRegulation = state.voltRegulation;
@@ -82,7 +84,7 @@ TickOutcome DevicePage::OnTick(PageCommandSink& sink) {
     }
     chart.voltMax = std::max(chart.voltMax, state.voltMeas);
     chart.currMax = std::max(chart.currMax, state.currMeas);
-    if (programLoaded && programStarted && chart.elapsedSeconds == ProgramEndSecond(chart.programDuration)) {
+    if (ends) {
         // The supply is not switched off: the last step stays in force.
         tickTimerRunning = false;
         programStarted = false;

@@ -109,6 +109,7 @@ private:
 std::string RunJournal::Open(const std::filesystem::path& folder, const std::string& name,
                              std::string_view head) {
     Close();
+    removed_ = false;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
@@ -121,6 +122,8 @@ std::string RunJournal::Open(const std::filesystem::path& folder, const std::str
     file_ = file;
     path_ = path;
     unsynced_ = 0;
+    whole_ = 0;
+    lines_ = -1;
     std::string reason = Append(head);
     if (reason.empty())
         Sync();
@@ -133,17 +136,37 @@ std::string RunJournal::Append(std::string_view line) {
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
         const int error = errno != 0 ? errno : EIO;
-        DiskSyncer::Instance().Forget(::fileno(file_));
-        std::fclose(file_);
-        file_ = nullptr;
+        Fail();
         return Reason(error);
     }
+    whole_ += line.size();
+    ++lines_;
     // The line is the system's now (a crash or a kill loses nothing); the disk gets it shortly.
     if (++unsynced_ >= JOURNAL_SYNC_LINES) {
         DiskSyncer::Instance().Request(::fileno(file_));
         unsynced_ = 0;
     }
     return {};
+}
+
+void RunJournal::Fail() {
+    DiskSyncer::Instance().Forget(::fileno(file_));
+    // Closing may still write some of what the failed write left in the buffer: the file is cut
+    // back after it. A line torn in the middle would read as a wrong value, and a journal without
+    // its CR LF would run the next run's first line into its last one.
+    std::fclose(file_);
+    file_ = nullptr;
+    // Should the cut fail too, nothing more can be done; what the file holds up to the tear loads.
+    [[maybe_unused]] const int cut = ::truncate(path_.c_str(), static_cast<off_t>(whole_));
+    RemoveIfEmpty();
+}
+
+void RunJournal::RemoveIfEmpty() {
+    // A journal of no second proves nothing and would only be a name in the folder.
+    if (lines_ > 0)
+        return;
+    std::error_code ignored;
+    removed_ = std::filesystem::remove(path_, ignored);
 }
 
 void RunJournal::Sync() {
@@ -161,6 +184,7 @@ void RunJournal::Close() {
     DiskSyncer::Instance().Forget(::fileno(file_));
     std::fclose(file_);
     file_ = nullptr;
+    RemoveIfEmpty();
 }
 
 std::filesystem::path JournalFolderFor(const char* xdgDataHome, const char* home) {

@@ -3,21 +3,23 @@
 #include "text/Cp1251.h"
 
 #include <algorithm>
-#include <iterator>
+#include <cstdint>
 #include <limits>
-#include <unordered_set>
+#include <optional>
 
 namespace rir {
 
 namespace {
 
-// Columns past the output are read as fields but mean nothing; the count stops here so that a
-// line of any number of fields cannot overflow it.
-constexpr int COLUMN_UNUSED = COLUMN_OUTPUT + 1;
+// Columns past the output are read as fields but mean nothing; a journal writes its measurements
+// there, and they are never checked.
+constexpr int COLUMN_COUNT = COLUMN_OUTPUT + 1;
 
-// The title may stand on the first three lines, the display switches on the third.
+// The title may stand on the first three lines, the display switches on the third. These head
+// lines may hold anything: a title, a heading of words, the switches.
 constexpr int TITLE_LAST_LINE = 3;
 constexpr int SWITCH_LINE = 3;
+constexpr int HEAD_LINES = 3;
 constexpr char TITLE_MARK = '#';
 
 static_assert(2LL * PROGRAM_VALUE_LIMIT <= std::numeric_limits<int>::max(),
@@ -28,96 +30,214 @@ int LineNumber(long long count) {
                                                    : std::numeric_limits<int>::max();
 }
 
-// Where one field lies, for the rules that look at it.
-struct FieldPlace {
-    int column = 0;
-    int line = 0;        // the file's line the field stands on, from 1
-    int countedLine = 0; // the line the title and switch rules count it on (below)
-    bool endsLine = false;
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::size_t Digits(std::string_view text, std::size_t i) {
+    const std::size_t from = i;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    return i - from;
+}
+
+// The whole of a field (blanks around it aside) is a whole number: a sign and digits.
+bool IsWholeNumber(std::string_view text) {
+    text = Trimmed(text);
+    std::size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const std::size_t n = Digits(text, i);
+    return n > 0 && i + n == text.size();
+}
+
+// The whole of a field is a decimal amount: a sign, digits with a point or a comma, an exponent.
+bool IsAmount(std::string_view text) {
+    text = Trimmed(text);
+    std::size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    std::size_t n = Digits(text, i);
+    i += n;
+    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+        const std::size_t f = Digits(text, i + 1);
+        n += f;
+        i += 1 + f;
+    }
+    if (n == 0)
+        return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        const std::size_t e = Digits(text, j);
+        if (e == 0)
+            return false;
+        i = j + e;
+    }
+    return i == text.size();
+}
+
+// A spreadsheet saving "UTF-8 CSV" writes a byte-order mark; some editors write UTF-8 without
+// one. Such a file is valid UTF-8 with at least one character beyond ASCII, which a Windows-1251
+// text of Russian words practically never is (two lower-case letters in a row are no UTF-8).
+constexpr std::string_view UTF8_MARK = "\xEF\xBB\xBF";
+
+bool IsMultibyteUtf8(std::string_view bytes) {
+    bool multibyte = false;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        std::uint32_t ch = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+            ch = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            ch = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            ch = b & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(length) > bytes.size())
+            return false;
+        for (int k = 1; k < length; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+            if ((c & 0xC0) != 0x80)
+                return false;
+            ch = (ch << 6) | (c & 0x3F);
+        }
+        // Overlong forms, surrogates and values beyond U+10FFFF are no UTF-8.
+        if ((length == 3 && ch < 0x800) || (length == 4 && (ch < 0x10000 || ch > 0x10FFFF)) ||
+            (ch >= 0xD800 && ch <= 0xDFFF))
+            return false;
+        multibyte = true;
+        i += static_cast<std::size_t>(length);
+    }
+    return multibyte;
+}
+
+// One row of the file that is to become a step, before the steps are put in time order.
+struct Row {
+    int time = 0;
+    int curr = 0;
+    int volt = 0;
+    int output = 0;
+    int line = 0;
+    bool late = false; // its time is below that of a row above it
 };
 
 class ProgramReader {
 public:
-    ProgramReader(const ProgramLimits& limits, ProgramLoad& out) : limits_(limits), out_(out) {}
+    explicit ProgramReader(ProgramLoad& out) : out_(out) {}
 
-    void Field(std::string_view text, const FieldPlace& at) {
-        // A first field of line 3 whose CR LF ends it counts as lying on line 4 and would not be
-        // scanned; it is all the same the switch line an operator wrote ("Ur=1,Ul=0" on its own).
-        if (at.column == COLUMN_TIME &&
-            (at.countedLine == SWITCH_LINE || (at.line == SWITCH_LINE && at.endsLine)))
-            ScanDisplaySwitches(text, out_.switches);
-        switch (at.column) {
-        case COLUMN_TIME:
-            time_ = ReadProgramWhole(text);
-            break;
-        case COLUMN_CURRENT:
-            curr_ = ReadProgramAmount(text, limits_.currScale);
-            break;
-        case COLUMN_VOLTAGE:
-            volt_ = ReadProgramAmount(text, limits_.voltScale);
-            break;
-        case COLUMN_OUTPUT:
-            output_ = ReadProgramWhole(text);
-            Row(at.line);
-            break;
-        default:
-            break;
+    // One line of the file, its fields without CR and LF. endsLine: the line has its line end.
+    void Line(const std::vector<std::string_view>& fields, int line, bool endsLine,
+              const ProgramLimits& limits) {
+        HeadRules(fields, line, endsLine);
+        const std::size_t used = std::min(fields.size(), static_cast<std::size_t>(COLUMN_COUNT));
+        bool blank = true;
+        for (std::size_t c = 0; c < used; ++c)
+            blank = blank && fields[c].empty();
+        if (blank)
+            return; // an empty line, a line of ";"
+        if (Trimmed(fields[0]).rfind(TITLE_MARK, 0) == 0)
+            return; // a title, a note, a journal's marker
+        bool anyNumber = false;
+        bool anyWord = false;
+        for (std::size_t c = 0; c < used; ++c) {
+            if (fields[c].empty())
+                continue;
+            const bool whole = c == COLUMN_TIME || c == COLUMN_OUTPUT;
+            const bool number = whole ? IsWholeNumber(fields[c]) : IsAmount(fields[c]);
+            anyNumber = anyNumber || number;
+            anyWord = anyWord || !number;
         }
-        if (at.countedLine <= TITLE_LAST_LINE && text.front() == TITLE_MARK)
-            Title(text.substr(1));
+        if (fields.size() < COLUMN_COUNT) {
+            // A line of a single word is a note and the display switches may stand alone on the
+            // head's lines ("Ur=1,Ul=0"); a line with figures in it is a row the operator meant,
+            // separated by "," or cut short.
+            const auto has = [&](auto what) {
+                return std::any_of(fields.begin(), fields.end(),
+                                   [&](std::string_view f) { return std::any_of(f.begin(), f.end(), what); });
+            };
+            const bool switches = line <= HEAD_LINES && has([](char c) { return c == '='; });
+            if (has(IsDigit) && !switches)
+                out_.errors.fewFields.push_back(line);
+            return;
+        }
+        if (!anyNumber)
+            return; // a heading of words
+        if (anyWord) {
+            out_.errors.notANumber.push_back(line);
+            return;
+        }
+        // An empty field keeps the value of the line before.
+        if (!fields[COLUMN_TIME].empty())
+            time_ = ReadProgramWhole(fields[COLUMN_TIME]);
+        if (!fields[COLUMN_CURRENT].empty())
+            curr_ = ReadProgramAmount(fields[COLUMN_CURRENT], limits.currScale);
+        if (!fields[COLUMN_VOLTAGE].empty())
+            volt_ = ReadProgramAmount(fields[COLUMN_VOLTAGE], limits.voltScale);
+        if (fields[COLUMN_OUTPUT].empty())
+            return; // no output: no step (a journal's second that nobody measured)
+        output_ = ReadProgramWhole(fields[COLUMN_OUTPUT]);
+        TakeRow(line);
     }
+
+    std::vector<Row>& rows() { return rows_; }
 
 private:
-    void Row(int line) {
-        // Every value is saturated at PROGRAM_VALUE_LIMIT: the sum is taken in 64 bits, and a
-        // time minus the shift (two limits at most) still fits an int.
-        const long long sum = static_cast<long long>(time_) + curr_ + volt_ + output_;
-        if (sum <= 0)
-            return; // a heading of words, a row of zeros
-        if (out_.steps.empty() && time_ != 0)
-            out_.startShift = time_;
-        const long long shifted = static_cast<long long>(time_) - out_.startShift;
-        if (shifted > MAX_PROGRAM_SECONDS) {
-            out_.errors.beyondEnd.push_back(line);
+    void HeadRules(const std::vector<std::string_view>& fields, int line, bool endsLine) {
+        if (line > TITLE_LAST_LINE)
             return;
+        for (std::size_t c = 0; c < fields.size(); ++c) {
+            const std::string_view text = fields[c];
+            if (text.empty())
+                continue;
+            // The title and switch rules count the line end that ends a field as already read:
+            // the last field of a line counts as lying on the next line.
+            const bool last = c + 1 == fields.size();
+            const int counted = line + (last && endsLine ? 1 : 0);
+            // A first field of line 3 whose line end ends it counts as lying on line 4 and
+            // would not be scanned; it is all the same the switch line an operator wrote
+            // ("Ur=1,Ul=0" on its own).
+            if (c == COLUMN_TIME && (counted == SWITCH_LINE || (line == SWITCH_LINE && last && endsLine)))
+                ScanDisplaySwitches(text, out_.switches);
+            if (counted <= TITLE_LAST_LINE && text.front() == TITLE_MARK)
+                Title(text.substr(1));
         }
-        const int time = static_cast<int>(shifted);
-        if (!TakeTime(time)) {
-            out_.errors.duplicates.push_back(line);
-            return;
-        }
-        int curr = curr_;
-        if (curr > limits_.currMax) {
-            out_.errors.currAbove.push_back(line);
-            curr = limits_.currMax;
-        } else if (curr < limits_.currMin) {
-            out_.errors.currBelow.push_back(line);
-            curr = limits_.currMin;
-        }
-        int volt = volt_;
-        if (volt > limits_.voltMax) {
-            out_.errors.voltAbove.push_back(line);
-            volt = limits_.voltMax;
-        } else if (volt < limits_.voltMin) {
-            out_.errors.voltBelow.push_back(line);
-            volt = limits_.voltMin;
-        }
-        out_.steps.emplace_back(time, curr, volt, output_, std::nullopt);
-        out_.voltLimitMax = std::max(out_.voltLimitMax, volt);
-        out_.currLimitMax = std::max(out_.currLimitMax, curr);
     }
 
-    // False when an earlier step already has this time.
-    bool TakeTime(int time) {
-        if (time < 0)
-            return earlyTimes_.insert(time).second;
-        if (times_.empty())
-            times_.resize(static_cast<std::size_t>(MAX_PROGRAM_SECONDS) + 1);
-        const auto k = static_cast<std::size_t>(time);
-        if (times_[k])
-            return false;
-        times_[k] = true;
-        return true;
+    void TakeRow(int line) {
+        if (time_ == 0 && curr_ == 0 && volt_ == 0 && output_ == 0)
+            return; // a row of zeros
+        if (time_ < 0) {
+            out_.errors.negativeTime.push_back(line);
+            return;
+        }
+        if (output_ != 0 && output_ != 1) {
+            out_.errors.badOutput.push_back(line);
+            return;
+        }
+        const bool late = !rows_.empty() && time_ < latest_;
+        latest_ = std::max(latest_, time_);
+        rows_.push_back({time_, curr_, volt_, output_, line, late});
     }
 
     // Commas become points in every field, the title's included.
@@ -129,72 +249,151 @@ private:
         out_.title = Cp1251ToUtf8(title);
     }
 
-    const ProgramLimits& limits_;
     ProgramLoad& out_;
     // The four column values carry over from line to line: an empty field keeps the last one.
     int time_ = 0;
     int curr_ = 0;
     int volt_ = 0;
     int output_ = 0;
-    std::vector<bool> times_;            // times 0..MAX_PROGRAM_SECONDS already stepped
-    std::unordered_set<int> earlyTimes_; // times before the start, where rows run backwards
+    int latest_ = 0;
+    std::vector<Row> rows_;
 };
+
+// The rows in time order, the first of each time kept; the shift, the length and the limits
+// checked; the steps made.
+void MakeSteps(std::vector<Row>& rows, const ProgramLimits& limits, ProgramLoad& out) {
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.time < b.time; });
+    ProgramErrors& errors = out.errors;
+    out.steps.reserve(rows.size());
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const Row& r = rows[k];
+        if (!out.steps.empty() && r.time - out.startShift == out.steps.back().time) {
+            errors.duplicates.push_back(r.line); // no step, no limit checks
+            continue;
+        }
+        if (out.steps.empty())
+            out.startShift = r.time;
+        const int time = r.time - out.startShift;
+        if (time > MAX_PROGRAM_SECONDS) {
+            errors.beyondEnd.push_back(r.line);
+            continue;
+        }
+        if (r.late)
+            errors.outOfOrder.push_back(r.line);
+        int curr = r.curr;
+        if (curr > limits.currMax) {
+            errors.currAbove.push_back(r.line);
+            curr = limits.currMax;
+        } else if (curr < limits.currMin) {
+            errors.currBelow.push_back(r.line);
+            curr = limits.currMin;
+        }
+        int volt = r.volt;
+        if (volt > limits.voltMax) {
+            errors.voltAbove.push_back(r.line);
+            volt = limits.voltMax;
+        } else if (volt < limits.voltMin) {
+            errors.voltBelow.push_back(r.line);
+            volt = limits.voltMin;
+        }
+        out.steps.emplace_back(time, curr, volt, r.output, std::nullopt);
+        out.voltLimitMax = std::max(out.voltLimitMax, volt);
+        out.currLimitMax = std::max(out.currLimitMax, curr);
+    }
+    // The report names lines in file order.
+    for (std::vector<int>* list :
+         {&errors.duplicates, &errors.currAbove, &errors.currBelow, &errors.voltAbove, &errors.voltBelow,
+          &errors.beyondEnd, &errors.outOfOrder})
+        std::sort(list->begin(), list->end());
+}
+
+// The first byte below a blank that is neither a tab nor a line end, and DEL.
+std::optional<std::size_t> FindControlByte(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if ((b < 0x20 && b != '\t' && b != '\r' && b != '\n') || b == 0x7F)
+            return i;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
 ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits) {
     ProgramLoad out;
-    ProgramReader reader(limits, out);
-    const std::size_t n = bytes.size();
-    long long lineEnds = 0; // CR LF pairs read so far
-    int column = COLUMN_TIME;
-    std::string scratch;
-    std::size_t i = 0;
-    while (i < n) {
-        const std::size_t start = i;
-        bool strayBreak = false; // a CR or LF that is not a line end: dropped from the text
-        std::size_t end = start;
-        for (; end < n; ++end) {
-            const char c = bytes[end];
-            if (c == ';')
-                break;
-            if (c == '\r' && end + 1 < n && bytes[end + 1] == '\n')
-                break;
-            if (c == '\r' || c == '\n')
-                strayBreak = true;
-        }
-        FieldPlace at;
-        at.column = column;
-        at.line = LineNumber(1 + lineEnds);
-        at.endsLine = end < n && bytes[end] == '\r';
-        if (at.endsLine)
-            ++lineEnds;
-        // The title and switch rules count the CR LF that ends a field as already read: such a
-        // field counts as lying on the next line.
-        at.countedLine = LineNumber(1 + lineEnds);
-
-        std::string_view text = bytes.substr(start, end - start);
-        if (strayBreak) {
-            scratch.clear();
-            std::copy_if(text.begin(), text.end(), std::back_inserter(scratch),
-                         [](char c) { return c != '\r' && c != '\n'; });
-            text = scratch;
-        }
-        if (!text.empty())
-            reader.Field(text, at);
-
-        column = at.endsLine ? COLUMN_TIME : std::min(column + 1, COLUMN_UNUSED);
-        i = end >= n ? n : end + (at.endsLine ? 2 : 1);
+    std::string converted;
+    if (bytes.rfind(UTF8_MARK, 0) == 0) {
+        converted = Utf8ToCp1251(bytes.substr(UTF8_MARK.size()));
+        bytes = converted;
+    } else if (IsMultibyteUtf8(bytes)) {
+        converted = Utf8ToCp1251(bytes);
+        bytes = converted;
+    }
+    if (const std::optional<std::size_t> at = FindControlByte(bytes)) {
+        const long long line =
+            1 + std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*at), '\n');
+        out.report =
+            FormatText(CONTROL_BYTE_FORMAT, {fileName, std::to_string(line),
+                                             std::to_string(static_cast<unsigned char>(bytes[*at]))});
+        return out;
     }
 
+    ProgramReader reader(out);
+    std::vector<std::string_view> fields;
+    std::string cleaned;
+    long long line = 1;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        // A line ends with LF, CR LF or the end of the file; a CR elsewhere is dropped.
+        const std::size_t lf = bytes.find('\n', i);
+        const bool endsLine = lf != std::string_view::npos;
+        const std::size_t end = endsLine ? lf : bytes.size();
+        std::string_view text = bytes.substr(i, end - i);
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        // A CR that ends no line is dropped from its field.
+        if (text.find('\r') != std::string_view::npos) {
+            cleaned.assign(text);
+            std::erase(cleaned, '\r');
+            text = cleaned;
+        }
+        fields.clear();
+        for (std::size_t from = 0;;) {
+            const std::size_t semicolon = text.find(';', from);
+            if (semicolon == std::string_view::npos) {
+                fields.push_back(text.substr(from));
+                break;
+            }
+            fields.push_back(text.substr(from, semicolon - from));
+            from = semicolon + 1;
+        }
+        reader.Line(fields, LineNumber(line), endsLine, limits);
+        ++line;
+        i = endsLine ? end + 1 : bytes.size();
+    }
+
+    MakeSteps(reader.rows(), limits, out);
+    std::vector<Row>().swap(reader.rows());
+    if (!out.errors.beyondEnd.empty()) {
+        // The steps after a row beyond the end may be the ones that switch the output off.
+        std::vector<ChartSample>().swap(out.steps);
+        out.title.clear();
+        out.switches = {};
+        out.report = FormatText(REPORT_HEADER_FORMAT, {fileName}) + ProgramErrorsText(out.errors, limits) +
+                     std::string(NOT_LOADED_TEXT);
+        return out;
+    }
     out.loaded = !out.steps.empty();
     if (out.loaded) {
         out.report = ProgramReportText(fileName, out.errors, limits, out.startShift);
     } else {
-        // Nothing of such a file reaches the page.
+        // Nothing of such a file reaches the page; the lines that were meant as rows are named.
         out.title.clear();
         out.switches = {};
+        out.startShift = 0;
         out.report = FormatText(NO_STEPS_FORMAT, {fileName});
+        if (out.errors.any())
+            out.report += "\n" + ProgramErrorsText(out.errors, limits);
     }
     return out;
 }

@@ -37,12 +37,17 @@ struct ProgramLoad {
     std::string report; // the one message about the file; "" when there is nothing to say
 };
 
-// Reads a program file. Lines end with CR LF only; fields end at ";", at that CR LF or at the
-// end of the file, and any other CR or LF byte is dropped from a field. An empty field keeps
-// the column's value from the line before. A row becomes a step when its output field is there
-// and time + current + voltage + output is above 0. fileName (UTF-8, without folders) is for
-// the report. Any bytes are read to a clean result: fields and lines of any length, numbers
-// saturated, nothing read past the end.
+// Reads a program file, Windows-1251 or UTF-8 (a byte-order mark, or a file that is valid UTF-8
+// with characters beyond ASCII). Lines end with LF or CR LF; fields end at ";", at the line end
+// or at the end of the file, and any other CR is dropped from a field. An empty field keeps the
+// column's value from the line before. A row becomes a step when its output field is there and
+// not all four values are 0. A row with a word where a number belongs, with fewer than four
+// fields, a negative time or an output other than 0 and 1 is dropped and named; the steps are
+// put in time order, and the first one's time is the start shift. Headings of words, one-word
+// notes and lines that begin with "#" are passed over. A file with a control byte, without a
+// step, or with a step beyond MAX_PROGRAM_SECONDS loads nothing. fileName (UTF-8, without
+// folders) is for the report. Any bytes are read to a clean result: fields and lines of any
+// length, numbers saturated, nothing read past the end.
 ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits);
 
 } // namespace rir

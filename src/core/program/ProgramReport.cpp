@@ -69,11 +69,8 @@ std::string LineListText(const std::vector<int>& lines) {
     return text;
 }
 
-std::string ProgramReportText(std::string_view fileName, const ProgramErrors& errors,
-                              const ProgramLimits& limits, int startShift) {
-    if (!errors.any() && startShift == 0)
-        return {};
-    std::string text = FormatText(REPORT_HEADER_FORMAT, {fileName});
+std::string ProgramErrorsText(const ProgramErrors& errors, const ProgramLimits& limits) {
+    std::string text;
     // The maxima drop the fraction's trailing zeros, the minima keep them, as the station always
     // wrote them.
     AppendList(text, DUPLICATE_MESSAGE, errors.duplicates);
@@ -86,6 +83,19 @@ std::string ProgramReportText(std::string_view fileName, const ProgramErrors& er
     AppendList(text, FormatText(VOLT_BELOW_FORMAT, {LimitValueText(limits.voltMin, limits.voltScale, false)}),
                errors.voltBelow);
     AppendList(text, FormatText(BEYOND_END_FORMAT, {std::to_string(MAX_PROGRAM_SECONDS)}), errors.beyondEnd);
+    AppendList(text, FEW_FIELDS_MESSAGE, errors.fewFields);
+    AppendList(text, NOT_A_NUMBER_MESSAGE, errors.notANumber);
+    AppendList(text, NEGATIVE_TIME_MESSAGE, errors.negativeTime);
+    AppendList(text, BAD_OUTPUT_MESSAGE, errors.badOutput);
+    AppendList(text, OUT_OF_ORDER_MESSAGE, errors.outOfOrder);
+    return text;
+}
+
+std::string ProgramReportText(std::string_view fileName, const ProgramErrors& errors,
+                              const ProgramLimits& limits, int startShift) {
+    if (!errors.any() && startShift == 0)
+        return {};
+    std::string text = FormatText(REPORT_HEADER_FORMAT, {fileName}) + ProgramErrorsText(errors, limits);
     if (startShift != 0)
         text += FormatText(SHIFT_FORMAT, {std::to_string(startShift)});
     return text;

@@ -4,6 +4,7 @@
 #include "program/ProgramPreview.h"
 
 #include <utility>
+#include <vector>
 
 namespace rir {
 
@@ -44,7 +45,8 @@ void TakeProgram(DevicePage& page, const ProgramLoad& load, std::string_view fil
     load.switches.ApplyTo(page.series);
     page.ShowSeriesSwitches();
     ShowPreview(page);
-    page.SetTextIfChanged(IDC_PROGRAM_CAPTION, ProgramCaption(fileName, load.title));
+    page.programCaption = ProgramCaption(fileName, load.title);
+    page.ShowRunStatus("");
     page.SendOutputOff(sink);
     page.chart.elapsedSeconds = 0;
     page.chart.ringIndex = 0;
@@ -69,6 +71,7 @@ void StartProgram(DevicePage& page, PageCommandSink& sink) {
         page.chart.chartClock = 0;
         page.chart.cursor = 0;
         ++page.runNumber;
+        page.ShowRunStatus("");
         if (ranBefore)
             page.InvalidateChart();
     }
@@ -94,8 +97,11 @@ void CancelProgram(DevicePage& page, PageCommandSink& sink) {
         return;
     SwitchOffForStop(page, sink);
     page.tickTimerRunning = false;
-    page.secondsRing.clear();
-    page.minutesList.clear();
+    // The memory goes with the program: a month of one-second steps is hundreds of megabytes,
+    // and a station that runs for weeks must not keep every cancelled program's share of it.
+    std::vector<ChartSample>().swap(page.secondsRing);
+    std::vector<ChartSample>().swap(page.minutesList);
+    std::vector<ChartSample>().swap(page.programSteps);
     page.chart.cursor = CURSOR_NONE;
     page.chart.elapsedSeconds = 0;
     page.chart.chartClock = 0;

@@ -7,7 +7,9 @@
 #include "../app/StationRig.h"
 #include "PageOnline.h"
 #include "TempDir.h"
+#include "bus/BusThread.h"
 #include "device/PageControls.h"
+#include "device/Ratings.h"
 #include "program/ProgramLimits.h"
 #include "program/ProgramLoader.h"
 #include "program/ProgramPreview.h"
@@ -15,11 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace rir {
 namespace {
@@ -94,6 +98,45 @@ TEST_F(JournalTest, NamesHeadAndLinesAreExact) {
     s.stamp.reset();
     EXPECT_EQ(Lines(JournalLine(s, {10, 1000}, START))[0],
               "12;0.150;120;0;119.8;0.005;--;09.12.2026 05:39:47");
+}
+
+TEST_F(JournalTest, ValuesReadBackExactlyAtEveryScaleASupplyCanReport) {
+    // Raw values around the scale and up to the largest the two bytes of a limit carry.
+    const std::vector<int> raws = {0, 1, 2, 5, 7, 99, 101, 999, 1001, 12345, 65535};
+    // A wide supply: nothing is clamped.
+    const ProgramLimits wide = {PROGRAM_VALUE_LIMIT, PROGRAM_VALUE_LIMIT, 0, 0, 1, 1};
+    for (int code = 0; code <= 0xFF; ++code) {
+        const JournalScales scales{VoltScaleFromCode(code), CurrScaleFromCode(code)};
+        SCOPED_TRACE("code " + std::to_string(code));
+        std::string journal = JournalHead(15, 0, START, SeriesSwitches{});
+        std::vector<int> all = raws;
+        for (int scale : {scales.voltScale, scales.currScale})
+            all.insert(all.end(), {scale - 1, scale, scale + 1, 2 * scale - 1});
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            ChartSample second(static_cast<int>(k), all[k], all[all.size() - 1 - k], 1, START);
+            second.voltMeas = all[k];
+            second.currMeas = all[all.size() - 1 - k];
+            const std::string line = JournalLine(second, scales, START);
+            journal += line;
+            // The measured values (columns 4 and 5), as the loader reads a limit.
+            std::vector<std::string> fields;
+            std::stringstream in(line);
+            for (std::string f; std::getline(in, f, ';');)
+                fields.push_back(f);
+            ASSERT_GE(fields.size(), 6u) << line;
+            EXPECT_EQ(ReadProgramAmount(fields[4], scales.voltScale), second.voltMeas) << line;
+            EXPECT_EQ(ReadProgramAmount(fields[5], scales.currScale), second.currMeas) << line;
+        }
+        ProgramLimits limits = wide;
+        limits.voltScale = scales.voltScale;
+        limits.currScale = scales.currScale;
+        const ProgramLoad back = LoadProgramFile(journal, "j.csv", limits);
+        ASSERT_EQ(back.steps.size(), all.size());
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            EXPECT_EQ(back.steps[k].currLimit, all[k]) << "second " << k;
+            EXPECT_EQ(back.steps[k].voltLimit, all[all.size() - 1 - k]) << "second " << k;
+        }
+    }
 }
 
 TEST_F(JournalTest, TheFolderFollowsTheDataHome) {
@@ -181,8 +224,11 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
     EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr) << "closed with the program's end";
 
     const std::string journal = ReadBytes(path);
-    const Strings lines = Lines(journal);
-    ASSERT_EQ(lines.size(), 3u + 71u) << "seconds 0 to 70, the pause left out";
+    Strings lines = Lines(journal);
+    ASSERT_EQ(lines.size(), 3u + 71u + 2u) << "seconds 0 to 70, the pause marked, its seconds left out";
+    EXPECT_EQ(lines[3 + 41].rfind("#Пауза;", 0), 0u) << lines[3 + 41];
+    EXPECT_EQ(lines[3 + 42].rfind("#Продолжение;", 0), 0u) << lines[3 + 42];
+    lines.erase(lines.begin() + 3 + 41, lines.begin() + 3 + 43);
     for (std::size_t k = 0; k < 71; ++k)
         EXPECT_EQ(lines[3 + k].substr(0, lines[3 + k].find(';')), std::to_string(k));
 
@@ -216,6 +262,187 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
             ASSERT_EQ(part.steps[k].output, back.steps[k].output) << "cut at " << at;
         }
     }
+}
+
+std::size_t Requests(const RequestQueue& queue) {
+    return static_cast<std::size_t>(std::count(queue.begin(), queue.end(), QUEUE_SEPARATOR));
+}
+
+TEST_F(JournalTest, EverySecondIsDatedWhenItFellDueAndAHeldUpWindowSendsOnlyThePresentPlan) {
+    JournalStation s;
+    std::ofstream(s.dir / "p.csv", std::ios::binary) << "0;1;12;1\r\n10;2;12;1\r\n40;1;12;0\r\n";
+    s.rig.prompts.programFiles.push_back((s.dir / "p.csv").string());
+    s.rig.station.OnPageCommand(15, 0, IDC_OPEN_PROGRAM);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono); // the schedule starts at START
+    // The timer comes late and early, as on a busy machine: 0.3 s late, then 0.95 s apart.
+    for (const auto step : {1300ms, 950ms, 950ms, 950ms, 950ms}) {
+        s.mono += step;
+        s.now += step;
+        s.rig.station.OnPageTicks(s.mono);
+    }
+    ASSERT_EQ(s.Page().chart.chartClock, 5);
+    // Then the window is held up for twenty seconds: the supply never answers here, so every
+    // present second sends its plan, but only one goes out for the twenty.
+    const std::size_t before = Requests(s.rig.Queue());
+    s.mono += 20s;
+    s.now += 20s;
+    s.rig.station.OnPageTicks(s.mono);
+    ASSERT_EQ(s.Page().chart.chartClock, 25);
+    EXPECT_EQ(Requests(s.rig.Queue()) - before, 1u) << "the present second's plan only";
+
+    const Strings lines = Lines(ReadBytes(s.rig.station.JournalOf(15, 0)->path()));
+    ASSERT_EQ(lines.size(), 3u + 26u);
+    for (int k = 0; k <= 25; ++k) {
+        const std::string& line = lines[3 + static_cast<std::size_t>(k)];
+        char date[32];
+        const std::time_t at = std::chrono::system_clock::to_time_t(START + std::chrono::seconds(k));
+        std::strftime(date, sizeof date, "%d.%m.%Y %H:%M:%S", std::gmtime(&at));
+        EXPECT_EQ(line.substr(line.rfind(';') + 1), date) << "second " << k;
+        const bool missed = k > 5 && k < 25;
+        EXPECT_EQ(line.rfind(std::to_string(k) + ";;;;;;;", 0) == 0, missed) << line;
+    }
+}
+
+// The journal's lines from `from` on, each without its date (the last field).
+Strings Undated(const std::filesystem::path& path, std::size_t from) {
+    Strings undated;
+    const Strings lines = Lines(ReadBytes(path));
+    for (std::size_t k = from; k < lines.size(); ++k)
+        undated.push_back(lines[k].substr(0, lines[k].rfind(';') + 1));
+    return undated;
+}
+
+// The status byte of a supply whose output is on (bit 0).
+constexpr int OUTPUT_ON_STATUS = 0x01;
+
+TEST_F(JournalTest, ARecordingsUnansweredSecondsAreEmptyAndThePortIsMarked) {
+    JournalStation s;
+    s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+    s.Page().state.outputOn = true;
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(2);
+    s.rig.PortNote(NOTE_PORT_LOST, "COM1");
+    s.Seconds(2);
+    s.rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    test::BringPageOnline(s.Page(), CONFIG_TIMER_COUNTER, OUTPUT_ON_STATUS);
+    s.Seconds(1);
+    const std::filesystem::path path = s.rig.station.JournalOf(15, 0)->path();
+    EXPECT_EQ(Undated(path, 3),
+              (Strings{"0;10;15;1;0;0;напряжения;", "1;10;15;1;0;0;напряжения;", "2;10;15;1;0;0;напряжения;",
+                       "#Порт потерян;;;;;;;", "3;;;;;;;", "4;;;;;;;", "#Порт снова доступен;;;;;;;",
+                       "5;10;15;1;0;0;напряжения;"}));
+    // Loaded as a program it keeps the supply on through the seconds nobody measured.
+    const ProgramLoad back = LoadProgramFile(ReadBytes(path), "j.csv", ProgramLimitsOf(s.Page().state));
+    EXPECT_EQ(back.report, "");
+    ASSERT_EQ(back.steps.size(), 4u);
+    for (const ChartSample& step : back.steps)
+        EXPECT_EQ(step.output, 1) << "second " << step.time;
+}
+
+TEST_F(JournalTest, AProgramsUnansweredSecondsKeepThePlanAndThePauseIsMarked) {
+    JournalStation s;
+    std::ofstream(s.dir / "p.csv", std::ios::binary) << "0;1;12;1\r\n60;1;12;0\r\n";
+    s.rig.prompts.programFiles.push_back((s.dir / "p.csv").string());
+    s.rig.station.OnPageCommand(15, 0, IDC_OPEN_PROGRAM);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(1);
+    s.Page().state.online = false; // five misses in a row
+    s.Page().UpdateControls();
+    s.Seconds(1);
+    test::BringPageOnline(s.Page(), CONFIG_TIMER_COUNTER);
+    s.Seconds(1);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_PAUSE);
+    s.Seconds(3);
+    s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    s.rig.station.OnPageTicks(s.mono);
+    s.Seconds(1);
+    EXPECT_EQ(Undated(s.rig.station.JournalOf(15, 0)->path(), 3),
+              (Strings{"0;1;12;1;0;0;напряжения;", "1;1;12;1;0;0;напряжения;", "2;1;12;1;;;;",
+                       "3;1;12;1;0;0;напряжения;", "#Пауза;;;;;;;", "#Продолжение;;;;;;;",
+                       "4;1;12;1;0;0;напряжения;"}));
+}
+
+// Files of this process may not grow past `bytes` while it lives, as on a disk that is full:
+// a write past it is cut short, the next one refused.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*oldSignal_)(int) = nullptr;
+};
+
+TEST_F(JournalTest, AFullDiskLeavesWholeLinesOrNoFileAndSaysSoOnThePage) {
+    // The journal of four seconds as a disk with room writes it.
+    std::string whole;
+    {
+        JournalStation s;
+        s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+        s.rig.station.OnPageTicks(s.mono);
+        s.Seconds(3);
+        whole = ReadBytes(s.rig.station.JournalOf(15, 0)->path());
+    }
+    const std::size_t head = JournalHead(15, 0, START, SeriesSwitches{}).size();
+    // Where the head and the first two seconds end.
+    const std::size_t one = whole.find("\r\n", head) + 2;
+    const std::size_t two = whole.find("\r\n", one) + 2;
+    const struct {
+        const char* name;
+        std::size_t room; // bytes the disk takes
+        std::size_t kept; // bytes of the journal left on the disk; 0: no file
+        const char* caption;
+    } cases[] = {
+        {"torn in the head", head - 5, 0, "Протокол работы: [Журнал работы не ведется: File too large]"},
+        {"torn in the first second", head + 5, 0,
+         "Протокол работы: [Журнал работы остановлен: File too large]"},
+        {"torn in the third second", two + 5, two,
+         "Протокол работы: [Журнал работы остановлен: File too large]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        JournalStation s;
+        s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+        s.rig.station.OnPageTicks(s.mono);
+        {
+            const FileSizeLimit full(c.room);
+            s.Seconds(3);
+        }
+        EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr);
+        const std::vector<std::filesystem::path> left = s.Journals();
+        if (c.kept == 0) {
+            EXPECT_TRUE(left.empty());
+        } else {
+            ASSERT_EQ(left.size(), 1u);
+            EXPECT_EQ(ReadBytes(left[0]), whole.substr(0, c.kept));
+        }
+        EXPECT_EQ(s.Page().view.text(IDC_PROGRAM_CAPTION), c.caption);
+        EXPECT_EQ(s.Page().chart.chartClock, 3) << "the recording goes on";
+    }
+    // The log names the supply and, for a file that went, says so.
+    JournalStation s;
+    s.rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+    s.rig.station.OnPageTicks(s.mono);
+    {
+        const FileSizeLimit full(head + 5);
+        s.Seconds(1);
+    }
+    EXPECT_EQ(s.rig.LastLine(),
+              "Журнал работы #15 остановлен: File too large; в нем не было ни одной секунды, файл удален");
 }
 
 TEST_F(JournalTest, AFolderThatCannotBeMadeIsSaidOnceAndTheRunGoesOn) {

@@ -131,20 +131,121 @@ TEST(ProgramLoaderTest, RowsSummingToZeroOrLessMakeNoStep) {
     EXPECT_EQ(load.errors.voltBelow, std::vector<int>{4});
 }
 
-TEST(ProgramLoaderTest, OnlyCrLfEndsALine) {
-    // LF alone: one long line whose fourth field is "1" + "10" with the LF dropped.
-    const ProgramLoad lf = Load("0;1;12;1\n10;2;12;1\n20;3;12;0\n");
-    EXPECT_EQ(StepsOf(lf), (std::vector<Step>{{0, 100, 1200, 110}}));
-    // A CR alone is dropped from its field as well; CR CR LF ends the line after "1".
+TEST(ProgramLoaderTest, LfAndCrLfBothEndALine) {
+    const std::vector<Step> steps = {{0, 100, 1200, 1}, {10, 200, 1200, 1}, {20, 300, 1200, 0}};
+    for (const char* file : {"0;1;12;1\n10;2;12;1\n20;3;12;0\n", "0;1;12;1\r\n10;2;12;1\n20;3;12;0\r\n"}) {
+        const ProgramLoad load = Load(file);
+        EXPECT_EQ(StepsOf(load), steps);
+        EXPECT_EQ(load.report, "");
+    }
+    // A CR that ends no line is dropped from its field; CR CR LF ends the line after "1".
     const ProgramLoad cr = Load("0;1;1\r2;1\r\r\n5;2;12;1");
     EXPECT_EQ(StepsOf(cr), (std::vector<Step>{{0, 100, 1200, 1}, {5, 200, 1200, 1}}));
     // The last field may end at the end of the file.
     EXPECT_EQ(Load("0;1;12;1").steps.size(), 1u);
 }
 
-TEST(ProgramLoaderTest, LineNumbersCountCrLfPairs) {
+TEST(ProgramLoaderTest, LineNumbersCountLineEnds) {
     const ProgramLoad load = Load("x\r\n\r\n0;1;12;1\r\n;\r\n1;99;12;1;;;\r\n2\n;99;12;1\r\n");
-    EXPECT_EQ(load.errors.currAbove, (std::vector<int>{5, 6}));
+    EXPECT_EQ(load.errors.currAbove, (std::vector<int>{5}));
+    EXPECT_EQ(load.errors.fewFields, (std::vector<int>{6}));
+    EXPECT_EQ(load.errors.duplicates, (std::vector<int>{7})) << "the time 1 carried from line 5";
+}
+
+TEST(ProgramLoaderTest, EveryRowThatCannotBeReadAsMeantIsNamed) {
+    const std::string header = "Ошибки при чтении файла prog.csv:\n";
+    const struct {
+        const char* name;
+        const char* file;
+        std::vector<Step> steps;
+        std::string report;
+    } cases[] = {
+        {"a negative voltage is below the minimum",
+         "0;1;12;1\r\n10;1;-5;1\r\n",
+         {{0, 100, 1200, 1}, {10, 100, 50, 1}},
+         header + "Лимит напряжения ниже минимального напряжения блока питания 0.50 вольт. Строка: 2\n"},
+        {"a negative time",
+         "0;1;12;1\r\n-5;1;12;1\r\n",
+         {{0, 100, 1200, 1}},
+         header + "Отрицательное время! Строка: 2\n"},
+        {"an output of 2",
+         "0;1;12;1\r\n10;1;12;2\r\n",
+         {{0, 100, 1200, 1}},
+         header + "Вкл не 0 и не 1! Строка: 2\n"},
+        {"a word for a current",
+         "0;1;12;1\r\n10;abc;12;1\r\n",
+         {{0, 100, 1200, 1}},
+         header + "Не число в поле времени, тока, напряжения или вкл! Строка: 2\n"},
+        {"a word for a time",
+         "0;1;12;1\r\nfoo;2;12;1\r\n5;1;12;0\r\n",
+         {{0, 100, 1200, 1}, {5, 100, 1200, 0}},
+         header + "Не число в поле времени, тока, напряжения или вкл! Строка: 2\n"},
+        {"a number with a tail",
+         "0;1;12;1\r\n10;1;12 В;1\r\n",
+         {{0, 100, 1200, 1}},
+         header + "Не число в поле времени, тока, напряжения или вкл! Строка: 2\n"},
+        {"three fields",
+         "0;1;12;1\r\n10;2;12\r\n",
+         {{0, 100, 1200, 1}},
+         header + "Меньше четырех полей «время;ток;напряжение;вкл» (поля разделяются точкой с запятой)! "
+                  "Строка: 2\n"},
+        {"times out of order",
+         "10;1;12;1\r\n5;2;12;1\r\n7;2;13;1\r\n20;3;12;0\r\n",
+         {{0, 200, 1200, 1}, {2, 200, 1300, 1}, {5, 100, 1200, 1}, {15, 300, 1200, 0}},
+         header + "Время меньше, чем в строках выше: шаги взяты по порядку времени!\nСтроки: 2, 3\n"
+                  "Старт времени не с нуля, сдвиг на 5 секунд!"},
+        {"a heading, a note and a journal's marker pass",
+         "#Никель;;;\r\nВремя;Ток;Напряжение;Вкл\r\nUr=1,Po=1\r\n0;1;12;1\r\nконец\r\n#Пауза;;;;;;;09.12."
+         "2026\r\n"
+         "Время;Ток;Напряжение;Вкл\r\n5;1;12;0\r\n",
+         {{0, 100, 1200, 1}, {5, 100, 1200, 0}},
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramLoad load = Load(c.file);
+        EXPECT_EQ(StepsOf(load), c.steps);
+        EXPECT_EQ(load.report, c.report);
+    }
+}
+
+TEST(ProgramLoaderTest, FilesThatHoldNoProgramAreRefusedWithTheReason) {
+    const std::string noSteps =
+        "В файле prog.csv нет ни одного шага программы (строки вида «время;ток;напряжение;вкл»).";
+    const struct {
+        const char* name;
+        std::string bytes; // as on the disk
+        std::string report;
+    } cases[] = {
+        {"commas for separators", "0,1.5,12,1\r\n10,2,12,0\r\n",
+         noSteps + "\nМеньше четырех полей «время;ток;напряжение;вкл» (поля разделяются точкой с запятой)!\n"
+                   "Строки: 1, 2\n"},
+        {"words only", "qwerty asdf\r\nzxcv;;;\r\n", noSteps},
+        {"a control byte", std::string("0;1;12;1\r\n5;1;12;1\x01\r\n"),
+         "Файл prog.csv не является файлом-программой: в строке 2 управляющий символ (код 1)."},
+        {"UTF-16", std::string("0\0;\0001\0;\0", 7),
+         "Файл prog.csv не является файлом-программой: в строке 1 "
+         "управляющий символ (код 0)."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramLoad load = LoadProgramFile(c.bytes, "prog.csv", MODEL2);
+        EXPECT_FALSE(load.loaded);
+        EXPECT_TRUE(load.steps.empty());
+        EXPECT_EQ(load.report, c.report);
+    }
+}
+
+TEST(ProgramLoaderTest, Utf8FilesAreReadAsUtf8) {
+    for (const std::string mark : {"\xEF\xBB\xBF", ""}) {
+        SCOPED_TRACE(mark.empty() ? "without a mark" : "with a byte-order mark");
+        const ProgramLoad load =
+            LoadProgramFile(mark + "#Никель, 2 А;;;\r\n0;1;12;1\r\n", "prog.csv", MODEL2);
+        EXPECT_EQ(load.title, "Никель. 2 А");
+        EXPECT_EQ(StepsOf(load), (std::vector<Step>{{0, 100, 1200, 1}}));
+    }
+    // Windows-1251 that happens to hold no valid UTF-8 stays Windows-1251.
+    EXPECT_EQ(Load("#Никель;;;\r\n0;1;12;1\r\n").title, "Никель");
 }
 
 TEST(ProgramLoaderTest, TitleFromTheFirstThreeLines) {
@@ -237,29 +338,24 @@ TEST(ProgramLoaderTest, FileWithoutStepsLoadsNothing) {
     }
 }
 
-TEST(ProgramLoaderTest, StepsBeyondAMonthAreDroppedAndReported) {
+TEST(ProgramLoaderTest, AFileWithStepsBeyondAMonthIsNotLoaded) {
+    // Dropping the rows would leave a program of 0 seconds that ends at once with the output on.
     const ProgramLoad load = Load("0;1;12;1\r\n2678400;1;12;1\r\n2678401;1;12;0\r\n99999999999;1;12;0\r\n");
-    EXPECT_EQ(StepsOf(load), (std::vector<Step>{{0, 100, 1200, 1}, {2678400, 100, 1200, 1}}));
+    EXPECT_FALSE(load.loaded);
+    EXPECT_TRUE(load.steps.empty());
     EXPECT_EQ(load.errors.beyondEnd, (std::vector<int>{3, 4}));
     EXPECT_EQ(load.report, "Ошибки при чтении файла prog.csv:\n"
-                           "Время свыше максимальной длительности программы 2678400 секунд.\nСтроки: 3, 4\n");
+                           "Время свыше максимальной длительности программы 2678400 секунд.\nСтроки: 3, 4\n"
+                           "Программа не загружена.");
+    EXPECT_TRUE(Load("0;1;12;1\r\n2678400;1;12;0\r\n").loaded) << "a month exactly";
 }
 
-TEST(ProgramLoaderTest, HugeAndNegativeNumbersSaturate) {
-    // A time beyond 32 bits saturates; the shift makes it the start. The next row lies before the
-    // start: kept, never reached by the preview, and no overflow on the way.
-    const ProgramLoad load = Load("99999999999999999999;1;12;1\r\n-99999999999999999999;1;12;99999999999\r\n"
-                                  "5;1e400;-1e400;1\r\n6;-99999999999;99999999999;99999999999\r\n");
-    ASSERT_EQ(load.steps.size(), 4u);
-    EXPECT_EQ(load.startShift, PROGRAM_VALUE_LIMIT);
-    EXPECT_EQ(load.steps[0].time, 0);
-    EXPECT_EQ(load.steps[1].time, -2 * PROGRAM_VALUE_LIMIT);
-    EXPECT_EQ(load.steps[2].time, 5 - PROGRAM_VALUE_LIMIT);
-    EXPECT_EQ(load.steps[2].currLimit, 1500);
-    EXPECT_EQ(load.steps[2].voltLimit, 50);
-    EXPECT_EQ(load.steps[3].currLimit, 15);
-    EXPECT_EQ(load.steps[3].voltLimit, 3900);
-    EXPECT_EQ(load.steps[3].output, PROGRAM_VALUE_LIMIT);
+TEST(ProgramLoaderTest, HugeNumbersSaturate) {
+    const ProgramLoad load = Load("5;1e400;-1e400;1\r\n6;-99999999999;99999999999;1\r\n");
+    EXPECT_EQ(StepsOf(load), (std::vector<Step>{{0, 1500, 50, 1}, {1, 15, 3900, 1}}));
+    const ProgramLoad late = Load("99999999999999999999;1;12;1\r\n");
+    ASSERT_EQ(late.steps.size(), 1u);
+    EXPECT_EQ(late.startShift, PROGRAM_VALUE_LIMIT);
 }
 
 TEST(ProgramLoaderTest, FileNameInTheReportAsGiven) {

@@ -338,5 +338,17 @@ TEST(ProgramLoad, TakingAProgramStopsARecordingAndShowsTheFile) {
     EXPECT_TRUE(page.takeChartInvalidated());
 }
 
+TEST(ProgramRun, CancelGivesBackTheProgramsMemory) {
+    std::string csv;
+    for (int t = 0; t < 20000; ++t)
+        csv += std::to_string(t) + ";1;12;1\r\n";
+    RunRig rig(csv);
+    ASSERT_EQ(rig.page.programSteps.size(), 20000u);
+    rig.Press(IDC_PROGRAM_CANCEL);
+    EXPECT_EQ(rig.page.programSteps.capacity(), 0u);
+    EXPECT_EQ(rig.page.secondsRing.capacity(), 0u);
+    EXPECT_EQ(rig.page.minutesList.capacity(), 0u);
+}
+
 } // namespace
 } // namespace rir
