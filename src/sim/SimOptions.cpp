@@ -254,30 +254,22 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
     }
     if (o.devices.empty())
         o.devices.push_back({1, MODEL_TIMER_AMPERE, CONFIG_TIMER_COUNTER, std::nullopt});
-    for (const auto& [address, seconds] : switchOns) {
-        DeviceOption* d = DeviceAt(o.devices, address);
-        if (d == nullptr) {
-            result.error = "--switch-on for address " + std::to_string(address) + ", which no --device has";
-            return result;
+    // The per-address options, each handed to the --device at its address.
+    const auto attach = [&o, &result](const auto& byAddress, const char* option, auto member) {
+        for (const auto& [address, value] : byAddress) {
+            DeviceOption* d = DeviceAt(o.devices, address);
+            if (d == nullptr) {
+                result.error = std::string(option) + " for address " + std::to_string(address) +
+                               ", which no --device has";
+                return false;
+            }
+            d->*member = value;
         }
-        d->switchOnSeconds = seconds;
-    }
-    for (const auto& [address, fault] : faults) {
-        DeviceOption* d = DeviceAt(o.devices, address);
-        if (d == nullptr) {
-            result.error = "--fault for address " + std::to_string(address) + ", which no --device has";
-            return result;
-        }
-        d->fault = fault;
-    }
-    for (const auto& [address, ohms] : loads) {
-        DeviceOption* d = DeviceAt(o.devices, address);
-        if (d == nullptr) {
-            result.error = "--load for address " + std::to_string(address) + ", which no --device has";
-            return result;
-        }
-        d->loadOhms = ohms;
-    }
+        return true;
+    };
+    if (!attach(switchOns, "--switch-on", &DeviceOption::switchOnSeconds) ||
+        !attach(faults, "--fault", &DeviceOption::fault) || !attach(loads, "--load", &DeviceOption::loadOhms))
+        return result;
     return result;
 }
 
