@@ -31,6 +31,7 @@ constexpr int WARM_REPLIES = 300;
 class NoPrompts : public Prompts {
 public:
     void Message(const std::string&) override {}
+    bool Ask(const std::string&) override { return false; }
     std::optional<int> AskAddress(int) override { return std::nullopt; }
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues&) override {
         return std::nullopt;

@@ -35,7 +35,7 @@ int CControlApp::Run() {
     if (!window.Initialise())
         return 0; // no serial port: the operator has been told
     StopSignals stopSignals;
-    connect(&stopSignals, &StopSignals::stopRequested, &window, &QWidget::close);
+    connect(&stopSignals, &StopSignals::stopRequested, &window, &CMainDlg::CloseOnSignal);
     window.ShowRestored();
     return exec();
 }

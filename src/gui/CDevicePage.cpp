@@ -194,6 +194,7 @@ void CDevicePage::applyControl(int id) {
     w->setHidden(!c.shown);
     w->setEnabled(c.enabled);
     w->setFont(fontFor(c.font));
+    w->setToolTip(FromUtf8(c.toolTip));
 
     // A text colour holds while the control is enabled; a disabled control draws grayed, as
     // static texts always have.

@@ -44,7 +44,8 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
                    QtBusThread::PortFactory portFactory, QWidget* parent)
     : QMainWindow(parent), settingsFile_(std::move(settingsFile)), portFactory_(std::move(portFactory)),
       notifier_(this), statsTimer_(new QTimer(this)), logTimer_(new QTimer(this)), client_(new QWidget(this)),
-      tabs_(new TabControl(client_)), log_(new QPlainTextEdit(client_)), status_(new QLabel(this)) {
+      tabs_(new TabControl(client_)), log_(new QPlainTextEdit(client_)), status_(new QLabel(this)),
+      notice_(new QLabel(this)) {
     setWindowTitle(QString::fromUtf8(WINDOW_TITLE));
     setMinimumSize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
     setCentralWidget(client_);
@@ -54,6 +55,10 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     status_->setToolTip(
         QString::fromUtf8(LINK_STATUS_HINT.data(), static_cast<qsizetype>(LINK_STATUS_HINT.size())));
     statusBar()->addWidget(status_, 1);
+    notice_->setObjectName(QStringLiteral("statusNotice"));
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->hide();
+    statusBar()->addPermanentWidget(notice_);
     logTimer_->setSingleShot(true);
     connect(logTimer_, &QTimer::timeout, this, &CMainDlg::ApplyLog);
     log_->setObjectName(QStringLiteral("edit%1").arg(IDC_LOG_EDIT));
@@ -68,7 +73,6 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
             return logMeasure_.Count(line, log_->font(), log_->viewport()->width());
         },
         [this] { return logMeasure_.Revision(log_->font(), log_->viewport()->width()); });
-    eventLog_.setFileProblem([this](const std::string& text) { Message(text); });
     station_ = std::make_unique<Station>(std::move(portList), *this, *this, eventLog_);
 
     for (const MenuPopup& popup : station_->menu().popups()) {
@@ -106,8 +110,9 @@ CMainDlg::~CMainDlg() {
 
 bool CMainDlg::Initialise() {
     ProfileStore store(settingsFile_);
-    restored_ = ReadSettings(store);
-    const bool ok = station_->Start(&restored_);
+    const SettingsRead read = ReadSettingsFile(store);
+    restored_ = read.settings;
+    const bool ok = station_->Start(read);
     if (ok) {
         busThread_.Start(station_->bus(), station_->shared(), station_->eStart(), notifier_, portFactory_);
     }
@@ -262,6 +267,9 @@ void CMainDlg::LogChanged() {
 
 void CMainDlg::StatusChanged() {
     status_->setText(QString::fromStdString(station_->statusText()));
+    const QString notice = QString::fromStdString(station_->noticeText());
+    notice_->setText(notice);
+    notice_->setVisible(!notice.isEmpty());
 }
 
 void CMainDlg::ApplyLog() {
@@ -345,11 +353,18 @@ void CMainDlg::SaveAndLeave() {
     if (closed_)
         return;
     closed_ = true;
-    ProfileStore store(settingsFile_);
-    if (const auto problem = SaveSettingsFile(store, station_->SettingsToSave(CurrentPlacement())))
-        Message(*problem);
+    if (station_->saveSettingsAtClose()) {
+        ProfileStore store(settingsFile_);
+        if (const auto problem = SaveSettingsFile(store, station_->SettingsToSave(CurrentPlacement())))
+            station_->SettingsNotSaved(*problem, closeReason_);
+    }
     station_->Shutdown();
     busThread_.Stop();
+}
+
+void CMainDlg::CloseOnSignal() {
+    closeReason_ = Station::CloseReason::Signal;
+    close();
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
@@ -359,6 +374,10 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
 
 void CMainDlg::Message(const std::string& text) {
     ShowMessage(isVisible() ? this : nullptr, text);
+}
+
+bool CMainDlg::Ask(const std::string& text) {
+    return AskQuestion(isVisible() ? this : nullptr, text);
 }
 
 std::optional<int> CMainDlg::AskAddress(int proposed) {

@@ -52,6 +52,9 @@ public:
     bool Initialise();
     // Shows the window at its restored place and in its restored state.
     void ShowRestored();
+    // SIGTERM or Ctrl+C: closes as the close button does, but what goes wrong is only logged:
+    // nobody may be at the window to answer a box.
+    void CloseOnSignal();
 
     // Where the port menu looks for ports each time it opens (none: it keeps what it has).
     using PortDiscovery = std::function<std::vector<std::string>()>;
@@ -65,6 +68,7 @@ public:
     QPlainTextEdit* logEdit() const { return log_; }
     void ApplyLog();
     QLabel* statusLine() const { return status_; }
+    QLabel* statusNotice() const { return notice_; }
     QAction* action(int id) const;
 
     // StationListener
@@ -79,6 +83,7 @@ public:
 
     // Prompts
     void Message(const std::string& text) override;
+    bool Ask(const std::string& text) override;
     std::optional<int> AskAddress(int proposed) override;
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
     std::optional<std::string> ChooseProgramFile() override;
@@ -112,6 +117,7 @@ private:
     TabControl* tabs_;
     QPlainTextEdit* log_;
     QLabel* status_;
+    QLabel* notice_;
     PortDiscovery discoverPorts_;
     std::vector<QMenu*> popups_;
     std::map<int, QAction*> actions_;
@@ -123,6 +129,7 @@ private:
     std::vector<unsigned> shownPopupStructure_;
     LineMeasure logMeasure_;
     bool closed_ = false;
+    Station::CloseReason closeReason_ = Station::CloseReason::Operator;
 };
 
 } // namespace rir

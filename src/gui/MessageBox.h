@@ -8,5 +8,7 @@ class QWidget;
 namespace rir {
 
 void ShowMessage(QWidget* parent, const std::string& text);
+// The same box with "Да" and "Нет"; true for "Да" (Escape and the close button answer "Нет").
+bool AskQuestion(QWidget* parent, const std::string& text);
 
 } // namespace rir

@@ -27,6 +27,10 @@ public:
     explicit Silent(EventLog& log) : log_(log) {}
     std::vector<std::string> lines;
     void Message(const std::string& text) override { lines.push_back("message: " + text); }
+    bool Ask(const std::string& text) override {
+        lines.push_back("question: " + text);
+        return false;
+    }
     std::optional<int> AskAddress(int) override { return std::nullopt; }
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues&) override {
         return std::nullopt;

@@ -6,6 +6,9 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+
+#include <algorithm>
 
 namespace rir {
 namespace {
@@ -175,7 +178,12 @@ TEST_F(MainMenuTest, OnlyCheckedItemsShowACheckBox) {
     expectMarks("tab switched");
     Action(1001)->trigger();
     expectMarks("port chosen");
-    Action(32793)->trigger();
+    std::vector<SeenMessage> asked;
+    {
+        ModalWatcher watcher({AnswerQuestion(asked, true)}); // the other tab may go
+        Action(32793)->trigger();
+    }
+    ASSERT_EQ(asked.size(), 1u);
     expectMarks("RS-232 mode");
     Action(32775)->trigger();
     expectMarks("RTU");
@@ -191,7 +199,17 @@ TEST_F(MainMenuTest, Rs232ModeKeepsTheSelectedPageAndGreysTheOtherSpeeds) {
     Action(SPEED_19200)->trigger();
     ASSERT_TRUE(Action(SPEED_19200)->isChecked());
 
-    Action(32793)->trigger();
+    std::vector<SeenMessage> asked;
+    std::vector<std::string> buttons;
+    {
+        ModalWatcher watcher({AnswerQuestion(asked, true, &buttons)});
+        Action(32793)->trigger();
+        EXPECT_EQ(watcher.unexpected(), "");
+    }
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].icon, QMessageBox::NoIcon);
+    std::sort(buttons.begin(), buttons.end()); // the order is the platform's
+    EXPECT_EQ(buttons, (std::vector<std::string>{"Да", "Нет"}));
     EXPECT_TRUE(Action(32793)->isChecked());
     EXPECT_FALSE(Action(32774)->isChecked());
     EXPECT_FALSE(Action(32775)->isChecked());

@@ -248,18 +248,18 @@ TEST(CModuleSetupDlgTest, RefusedValuesKeepTheDialogOpen) {
         EXPECT_EQ(watcher.unexpected(), "");
     }
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text, "Введите целое число.");
+    EXPECT_EQ(seen[0].text, "Введите число."); // the dose takes decimals
     EXPECT_EQ(d.focusWidget(), Edit(d, IDC_SETUP_COUNTER_VALUE));
     EXPECT_EQ(Edit(d, IDC_SETUP_COUNTER_VALUE)->selectedText(), QStringLiteral("4x"));
 
-    Edit(d, IDC_SETUP_COUNTER_VALUE)->setText(QStringLiteral("12"));
+    Edit(d, IDC_SETUP_COUNTER_VALUE)->setText(QStringLiteral("1.2")); // A*h as the page shows them
     ModalWatcher none({});
     Button(d, IDOK)->click();
     EXPECT_EQ(none.unexpected(), "");
     EXPECT_EQ(d.result(), QDialog::Accepted);
     ASSERT_TRUE(d.values().has_value());
     EXPECT_EQ(d.values()->targetTemperature, 2255);
-    EXPECT_EQ(d.values()->counterValue, 12);
+    EXPECT_EQ(d.values()->counterValue, 1200);
     EXPECT_EQ(d.values()->moduleCode, CONFIG_FULL);
 }
 

@@ -100,4 +100,27 @@ inline ModalWatcher::Step ReadMessage(std::vector<SeenMessage>& into) {
     };
 }
 
+// A step that records a question box, with its buttons' captions, and answers "Да" or "Нет".
+inline ModalWatcher::Step AnswerQuestion(std::vector<SeenMessage>& into, bool yes,
+                                         std::vector<std::string>* captions = nullptr) {
+    return [&into, yes, captions](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box == nullptr) {
+            ADD_FAILURE() << "expected a question box, got " << w->metaObject()->className();
+            w->close();
+            return;
+        }
+        into.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon(),
+                        box->standardButtons()});
+        if (captions != nullptr) {
+            for (QAbstractButton* b : box->buttons())
+                captions->push_back(b->text().toStdString());
+        }
+        if (QAbstractButton* answer = box->button(yes ? QMessageBox::Yes : QMessageBox::No))
+            answer->click();
+        else
+            box->reject();
+    };
+}
+
 } // namespace rir

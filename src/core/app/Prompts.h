@@ -13,11 +13,18 @@ namespace rir {
 inline constexpr const char* PROGRAM_FILE_FILTER = "Файл-программа в формате csv (*.csv)";
 inline constexpr const char* ALL_FILES_FILTER = "Все файлы (*.*)";
 
+// The buttons of a question: the station's own words, whatever language the platform speaks.
+inline constexpr const char* ANSWER_YES = "Да";
+inline constexpr const char* ANSWER_NO = "Нет";
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
     // A message box with only an OK button, no icon, the application's name as caption.
     virtual void Message(const std::string& text) = 0;
+    // A question with the buttons "Да" and "Нет" (no icon, the same caption): true for "Да".
+    // Closing the box without an answer is "Нет".
+    virtual bool Ask(const std::string& text) = 0;
     // The add-device dialog with `proposed` preselected; nothing on Cancel. The dialog itself
     // refuses anything but a whole number 1..127.
     virtual std::optional<int> AskAddress(int proposed) = 0;

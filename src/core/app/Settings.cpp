@@ -64,6 +64,28 @@ StoredSettings ReadSettings(const ProfileStore& store) {
     return s;
 }
 
+SettingsRead ReadSettingsFile(const ProfileStore& store) {
+    SettingsRead read;
+    read.settings = ReadSettings(store);
+    std::string_view format;
+    switch (store.loadResult()) {
+    case ProfileStore::LoadResult::Loaded:
+    case ProfileStore::LoadResult::Missing:
+        return read;
+    case ProfileStore::LoadResult::TooLarge:
+        format = SETTINGS_TOO_LARGE;
+        break;
+    case ProfileStore::LoadResult::Unreadable:
+        format = SETTINGS_UNREADABLE;
+        break;
+    }
+    read.keepFile = true;
+    read.problem = std::string(format);
+    const std::size_t at = read.problem.find("%s");
+    read.problem.replace(at, 2, store.path().string());
+    return read;
+}
+
 bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
     // Every position, so no section of an earlier run with more tabs survives.
     for (int i = 1; i <= MAX_TAB_SECTIONS; ++i)

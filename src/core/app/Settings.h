@@ -40,6 +40,24 @@ struct StoredSettings {
     WindowPlacement window;
 };
 
+// A settings file that is there but could not be read (%s: its path). The station then runs
+// with the defaults and leaves the file as it is at close: it may hold a good set of settings
+// that a passing fault (a full disk, a copy still under way) kept from being read.
+inline constexpr std::string_view SETTINGS_TOO_LARGE =
+    "Файл настроек %s больше 64 МБ и не прочитан! Программа работает с настройками по умолчанию, "
+    "файл при выходе не перезаписывается.";
+inline constexpr std::string_view SETTINGS_UNREADABLE =
+    "Не удалось прочитать файл настроек %s! Программа работает с настройками по умолчанию, "
+    "файл при выходе не перезаписывается.";
+
+// What the start-up took from the settings file.
+struct SettingsRead {
+    StoredSettings settings;
+    std::string problem;   // for the operator; empty when the file was read or is not there yet
+    bool keepFile = false; // the file is there but was not read: the close does not write it
+};
+SettingsRead ReadSettingsFile(const ProfileStore& store);
+
 // "Tab_%.2i": Tab_01 .. Tab_09, Tab_10 .. Tab_127.
 std::string TabSectionName(int position);
 

@@ -16,13 +16,41 @@ Station::Station(std::vector<std::string> portList, Prompts& prompts, StationLis
         menu_.AppendPortItem(static_cast<int>(i), portList_[i]);
     shared_.portList = portList_; // the bus thread's copy, before the thread exists
     log_.setAsciiFlag([this] { return bus_.asciiMode.load(); });
+    // Only kept here: the log reports from inside a line's write, and the line's event goes on.
+    log_.setFileProblem([this](const std::string& text) { logProblems_.push_back(text); });
 }
 
 Station::~Station() = default;
 
 Station::NotifyBatch::~NotifyBatch() {
-    if (--station_.batchDepth_ == 0)
-        station_.Flush();
+    if (station_.batchDepth_ == 1)
+        station_.SayLogProblems(); // its notices go out with the event's own
+    if (--station_.batchDepth_ != 0)
+        return;
+    station_.Flush();
+    // Last: the event's own work is done (a reply's go-ahead given) before a box can wait.
+    station_.ShowLogProblemBox();
+}
+
+void Station::SayLogProblems() {
+    while (!logProblems_.empty()) {
+        const std::string text = std::move(logProblems_.front());
+        logProblems_.erase(logProblems_.begin());
+        // The file is closed by now: the line reaches the screen only.
+        LogLine(0, text);
+        noticeText_ = text;
+        NoteStatus();
+        if (!logProblemBoxShown_)
+            logProblemBox_ = text;
+    }
+}
+
+void Station::ShowLogProblemBox() {
+    if (logProblemBox_.empty() || logProblemBoxShown_)
+        return;
+    logProblemBoxShown_ = true;
+    // Events that come while the box is open (replies, ticks) run as usual.
+    ModalMessage(std::exchange(logProblemBox_, std::string()));
 }
 
 void Station::NotePageChanged(DevicePage& page) {
@@ -162,6 +190,11 @@ bool Station::OnCommand(int id) {
     case ID_MENU_LOG_FILE:
         log_.ToggleLogToFile();
         menu_.SetChecked(ID_MENU_LOG_FILE, log_.logToFile());
+        // Switched off, or on again with a file that takes the lines: the notice has had its day.
+        if (!noticeText_.empty() && (!log_.logToFile() || log_.fileOpen())) {
+            noticeText_.clear();
+            NoteStatus();
+        }
         if (log_.takeScreenChanged())
             NoteLog();
         NoteMenu();
@@ -170,7 +203,8 @@ bool Station::OnCommand(int id) {
         // For the selected tab's page, while its item is enabled: the page answers and holds no
         // program.
         if (const DevicePage* page = SelectedPage();
-            page != nullptr && page->state.online && page->view.menuEnabled(ID_MENU_FILE_OPEN))
+            page != nullptr && page->state.online && page->view.menuEnabled(ID_MENU_FILE_OPEN) &&
+            ConfirmProgramLoad(page->state.address, page->state.channel))
             OpenProgram(page->state.address, page->state.channel);
         return true;
     case ID_MENU_SAVE:
@@ -188,12 +222,10 @@ void Station::OnResize(int clientWidth, int clientHeight) {
 }
 
 void Station::PageUpdated(DevicePage& page) {
-    for (int id : page.view.takeMenuChanged()) {
-        if (id == ID_MENU_FILE_OPEN || id == ID_MENU_FILE_SAVE)
-            menu_.SetEnabled(id, page.view.menuEnabled(id));
-    }
+    // The page's file items are read from the selected page whenever any page changed.
+    page.view.takeMenuChanged();
+    RenewFileItems();
     NotePageChanged(page);
-    NoteMenu();
 }
 
 } // namespace rir

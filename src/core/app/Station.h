@@ -49,6 +49,23 @@ public:
 
 inline constexpr const char* MSG_NO_PORTS = "В компьютере отсутствуют COM-порты! Программа будет закрыта.";
 inline constexpr const char* MSG_DUPLICATE_DEVICE = "Уже есть такое устройство!";
+// Tabs the settings file lists twice are restored once; the log names the repeats, in one line.
+inline constexpr std::string_view LOG_DUPLICATE_TABS =
+    "В файле настроек повторяются вкладки, повторы пропущены: %s";
+// Questions before a live output is cut or left without control; %s are tab captions
+// ("#20, #20_2"). "Нет" changes nothing.
+inline constexpr std::string_view ASK_REMOVE_OUTPUT_ON =
+    "%s - Выход включен. Выключить его и удалить устройство?";
+inline constexpr std::string_view ASK_REMOVE_PROGRAM_RUNS =
+    "%s - Идет работа по файлу. Остановить ее, выключить выход и удалить устройство?";
+inline constexpr std::string_view ASK_LOAD_OVER_OUTPUT =
+    "%s - Выход включен. При загрузке программы он будет выключен. Загрузить программу?";
+inline constexpr std::string_view ASK_RS232_KEEPS =
+    "В режиме RS-232 останется только %s, вкладки %s будут удалены.";
+inline constexpr std::string_view ASK_RS232_LEAVES_ON = " Выходы %s останутся включенными без управления.";
+inline constexpr std::string_view ASK_RS232_END = " Перейти в режим RS-232?";
+// The tool tip of a page's "X" while it cannot remove its supply.
+inline constexpr std::string_view TIP_LAST_DEVICE = "Единственное устройство удалить нельзя";
 // The page a first run shows.
 inline constexpr int FIRST_RUN_ADDRESS = 15;
 // The statistics timer counts tenths of a second (the request rate's divisor).
@@ -70,6 +87,16 @@ public:
     // defaults). False when there is no port: the window then closes after the message (the
     // log lines of the start still run). The caller starts the bus thread when it is true.
     bool Start(const StoredSettings* stored);
+    // The same with what was read from the settings file: a file that could not be read is said
+    // in a box and in the log, and saveSettingsAtClose() is then false.
+    bool Start(const SettingsRead& read);
+    bool saveSettingsAtClose() const { return saveSettingsAtClose_; }
+    // How the station is being closed: by the operator, or by a signal (SIGTERM, Ctrl+C), with
+    // nobody at the window to answer a box.
+    enum class CloseReason { Operator, Signal };
+    // The settings could not be saved: the log says so, and the operator in a box unless the
+    // station closes on a signal (a box would hold the close up for as long as nobody looks).
+    void SettingsNotSaved(const std::string& text, CloseReason reason);
     // What to write to the settings store at close, in its order.
     StoredSettings SettingsToSave(const WindowPlacement& placement) const;
     // After the settings are saved: logs the exit and closes the log file.
@@ -112,6 +139,8 @@ public:
     EventLog& log() { return log_; }
     const LinkStatus& link() const { return link_; }
     const std::string& statusText() const { return statusText_; }
+    // A standing notice beside the status line (a log file that cannot be written); empty: none.
+    const std::string& noticeText() const { return noticeText_; }
 
     // The structures shared with the bus thread.
     BusState& bus() { return bus_; }
@@ -160,7 +189,19 @@ private:
     void RequestReopen();
     void ToggleLogToScreen();
     void ToggleLogToFile();
+    // After every change of the tabs or of the selection: the device menu's check marks, the
+    // file items of the selected page, and which pages can be removed.
     void RenewDeviceChecks();
+    void RenewFileItems();
+    void RenewRemoval();
+    // Whether DeleteDevice would take a page of that channel: never the last tab, and a main
+    // page only while another supply stays on the bus.
+    bool Removable(int channel);
+    // The operator's "Да" before a live output is cut or left without control.
+    bool Ask(const std::string& text);
+    bool ConfirmRemoval(int address, int channel);
+    bool ConfirmProgramLoad(int address, int channel);
+    bool ConfirmRs232();
     int TabIndexOf(int address, int channel) const;
     void PageUpdated(DevicePage& page);
 
@@ -219,6 +260,11 @@ private:
         return answer;
     }
     void ModalMessage(const std::string& text);
+    // A log file that failed is said at the end of the event that found it: on the status line
+    // and the screen log at once, in a box once a run, after the bus has its go-ahead, so the
+    // box never holds up polling or the programs.
+    void SayLogProblems();
+    void ShowLogProblemBox();
     // The operator's removal ("X", "Удалить"): the device, and with a main page its channel B.
     void RemoveSupply(int address, int channel);
     bool Enqueue(const Request& request) override;
@@ -242,6 +288,11 @@ private:
 
     LinkStatus link_;
     std::string statusText_;
+    std::string noticeText_;
+    bool saveSettingsAtClose_ = true;
+    std::vector<std::string> logProblems_; // reported by the log, not yet said
+    std::string logProblemBox_;            // to be shown in a box at the end of the event
+    bool logProblemBoxShown_ = false;
     int ticks_ = 0;
     int replies_ = 0;             // valid replies since the port opened
     int repliesAtLastSecond_ = 0; // replies_ at the last whole second

@@ -69,7 +69,8 @@ void Station::FinishPageCommand(int address, int channel, int id, PageCommandRes
         RemoveSupply(address, channel);
         break;
     case PageCommandResult::OpenProgram:
-        OpenProgram(address, channel);
+        if (ConfirmProgramLoad(address, channel))
+            OpenProgram(address, channel);
         break;
     case PageCommandResult::RunProgram:
         if (DevicePage* page = FindPage(address, channel)) {
@@ -84,6 +85,8 @@ void Station::FinishPageCommand(int address, int channel, int id, PageCommandRes
 }
 
 void Station::RemoveSupply(int address, int channel) {
+    if (!Removable(channel) || !ConfirmRemoval(address, channel))
+        return;
     DeleteDevice(address, channel);
     // A second channel is never polled itself: its page lives on the module data of the main
     // page's polls. With the main page gone nothing would update it again, and it would go on

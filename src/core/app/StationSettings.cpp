@@ -46,10 +46,19 @@ void Station::RestoreSettings(const StoredSettings& s) {
     bus_.fastPolling = s.fastPoll == 1;
     menu_.SetChecked(ID_MENU_FAST_POLL, s.fastPoll == 1);
 
+    // A repeated tab would ask for one box each before the window is even shown.
+    std::string repeats;
     for (const StoredSettings::Tab& tab : s.tabSections) {
-        if (tab.id != 0)
-            AddDevice(tab.id, tab.channel);
+        if (tab.id == 0)
+            continue;
+        if (FindPage(tab.id, tab.channel) != nullptr) {
+            repeats += (repeats.empty() ? "" : ", ") + TabCaption(tab.id, tab.channel);
+            continue;
+        }
+        AddDevice(tab.id, tab.channel);
     }
+    if (!repeats.empty())
+        LogLine(0, FillIn(LOG_DUPLICATE_TABS, {repeats}));
     if (pages_.empty()) {
         AddDevice(FIRST_RUN_ADDRESS, 0); // a first run shows one supply at the usual address
     } else if (s.activeTab >= 1 && s.activeTab <= static_cast<int>(pages_.size())) {
@@ -81,6 +90,24 @@ StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
         s.tabSections.push_back(
             {TabCaption(page->state.address, page->state.channel), page->state.address, page->state.channel});
     return s;
+}
+
+bool Station::Start(const SettingsRead& read) {
+    const NotifyBatch batch(*this);
+    saveSettingsAtClose_ = !read.keepFile;
+    const bool started = Start(&read.settings);
+    if (!read.problem.empty()) {
+        LogLine(0, read.problem);
+        ModalMessage(read.problem);
+    }
+    return started;
+}
+
+void Station::SettingsNotSaved(const std::string& text, CloseReason reason) {
+    const NotifyBatch batch(*this);
+    LogLine(0, text);
+    if (reason == CloseReason::Operator)
+        ModalMessage(text);
 }
 
 } // namespace rir

@@ -2,6 +2,7 @@
 #include "app/Station.h"
 
 #include "bus/BusThread.h"
+#include "device/PageControls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,24 +85,33 @@ void Station::AddDevice(int address, int channel) {
     LayoutPages();
 }
 
+bool Station::Removable(int channel) {
+    if (pages_.size() < 2)
+        return false;
+    if (channel != 0)
+        return true;
+    // The last supply on the bus cannot go: count the runs of addresses in the list. The entries
+    // of removed devices do not count: a supply with its channel B and one such entry would
+    // otherwise go, leaving its channel-B tab with nothing to poll it.
+    std::lock_guard<BusLock> hold(shared_.lock);
+    int runs = 0;
+    int previous = 0;
+    for (const PollEntry& e : shared_.pollList) {
+        if (e.address < 0)
+            continue;
+        if (runs == 0 || e.address != previous)
+            ++runs;
+        previous = e.address;
+    }
+    return runs >= 2;
+}
+
 void Station::DeleteDevice(int address, int channel) {
     const NotifyBatch batch(*this);
-    if (pages_.size() < 2)
+    if (!Removable(channel))
         return;
     {
         std::lock_guard<BusLock> hold(shared_.lock);
-        if (channel == 0) {
-            // The last supply on the bus cannot go: count the runs of addresses in the list.
-            int runs = 0;
-            int previous = 0;
-            for (const PollEntry& e : shared_.pollList) {
-                if (runs == 0 || e.address != previous)
-                    ++runs;
-                previous = e.address;
-            }
-            if (runs < 2)
-                return;
-        }
         MarkDeleted(shared_.pollList, address, channel);
     }
     const int index = TabIndexOf(address, channel);
@@ -132,7 +142,113 @@ void Station::SelectTab(int index) {
 void Station::RenewDeviceChecks() {
     const DevicePage* page = SelectedPage();
     menu_.CheckDeviceItem(page ? DeviceMenuId(page->state.address, page->state.channel) : ID_SEPARATOR);
+    RenewFileItems();
+    RenewRemoval();
     NoteMenu();
+}
+
+void Station::RenewFileItems() {
+    // "Открыть" and "Сохранить" act on the selected tab, so they follow its page, not the page
+    // that happened to refresh its controls last.
+    const DevicePage* page = SelectedPage();
+    for (int id : {ID_MENU_FILE_OPEN, ID_MENU_FILE_SAVE})
+        menu_.SetEnabled(id, page != nullptr && page->view.menuEnabled(id));
+    NoteMenu();
+}
+
+void Station::RenewRemoval() {
+    // An "X" that would do nothing is greyed, with the reason in its tool tip.
+    for (const auto& page : pages_) {
+        const bool removable = Removable(page->state.channel);
+        const bool enabled = page->view.SetEnabled(IDC_REMOVE_DEVICE, removable);
+        const bool tip = page->view.SetToolTip(IDC_REMOVE_DEVICE, removable ? "" : TIP_LAST_DEVICE);
+        if (enabled || tip)
+            NotePageChanged(*page);
+    }
+    const DevicePage* selected = SelectedPage();
+    menu_.SetEnabled(ID_MENU_DELETE, selected != nullptr && Removable(selected->state.channel));
+}
+
+bool Station::Ask(const std::string& text) {
+    return Modal([&] { return prompts_.Ask(text); });
+}
+
+namespace {
+
+bool OutputLive(const DevicePage& page) {
+    return page.state.outputOn || (page.programStarted && !page.programPaused);
+}
+
+std::string JoinCaptions(const std::vector<std::string>& captions) {
+    std::string joined;
+    for (const std::string& c : captions)
+        joined += (joined.empty() ? "" : ", ") + c;
+    return joined;
+}
+
+} // namespace
+
+bool Station::ConfirmRemoval(int address, int channel) {
+    // The supply goes with its channel B (see RemoveSupply): both outputs count.
+    std::vector<DevicePage*> live;
+    for (int ch : {channel, 1}) {
+        DevicePage* page = FindPage(address, ch);
+        if (page != nullptr && OutputLive(*page) && std::find(live.begin(), live.end(), page) == live.end())
+            live.push_back(page);
+        if (channel != 0)
+            break;
+    }
+    if (live.empty())
+        return true;
+    std::vector<std::string> captions;
+    bool running = false;
+    for (const DevicePage* page : live) {
+        captions.push_back(TabCaption(page->state.address, page->state.channel));
+        running = running || (page->programStarted && !page->programPaused);
+    }
+    if (!Ask(FillIn(running ? ASK_REMOVE_PROGRAM_RUNS : ASK_REMOVE_OUTPUT_ON, {JoinCaptions(captions)})))
+        return false;
+    // The switch-off is queued before the page goes: the bus sends it although nothing polls the
+    // supply any more. Found again: replies went on while the question was open.
+    for (int ch : {channel, 1}) {
+        if (DevicePage* page = FindPage(address, ch))
+            page->SendOutputOff(*this);
+        if (channel != 0)
+            break;
+    }
+    return true;
+}
+
+bool Station::ConfirmProgramLoad(int address, int channel) {
+    // Loading switches the output off (the program starts from its own first second).
+    const DevicePage* page = FindPage(address, channel);
+    if (page == nullptr || !page->state.outputOn)
+        return true;
+    return Ask(FillIn(ASK_LOAD_OVER_OUTPUT, {TabCaption(address, channel)}));
+}
+
+bool Station::ConfirmRs232() {
+    const DevicePage* keep = SelectedPage();
+    if (keep == nullptr || pages_.size() < 2)
+        return true;
+    std::vector<std::string> dropped;
+    std::vector<std::string> live;
+    for (const auto& page : pages_) {
+        if (page.get() == keep)
+            continue;
+        const std::string caption = TabCaption(page->state.address, page->state.channel);
+        dropped.push_back(caption);
+        if (OutputLive(*page))
+            live.push_back(caption);
+    }
+    // Their outputs are not switched off: on the point-to-point line a queued switch-off would
+    // reach the one supply that stays, whatever address it names.
+    std::string text = FillIn(ASK_RS232_KEEPS,
+                              {TabCaption(keep->state.address, keep->state.channel), JoinCaptions(dropped)});
+    if (!live.empty())
+        text += FillIn(ASK_RS232_LEAVES_ON, {JoinCaptions(live)});
+    text += ASK_RS232_END;
+    return Ask(text);
 }
 
 void Station::LayoutPages() {
@@ -195,6 +311,10 @@ void Station::SelectSpeed(int menuId) {
 
 void Station::SelectProtocol(int menuId) {
     const bool wasChecked = menu_.Checked(menuId);
+    if (menuId == ID_MENU_RS232 && !wasChecked && !ConfirmRs232()) {
+        NoteMenu(); // the item the click ticked shows its old state again
+        return;
+    }
     for (int id : {ID_MENU_RTU, ID_MENU_ASCII, ID_MENU_RS232})
         menu_.SetChecked(id, id == menuId);
     NoteMenu();

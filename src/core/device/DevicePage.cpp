@@ -1,5 +1,6 @@
 #include "device/DevicePage.h"
 
+#include "device/LimitText.h"
 #include "device/PageControls.h"
 #include "device/PageTemplate.h"
 #include "device/PageTexts.h"
@@ -29,26 +30,6 @@ constexpr int SERIES_BOXES[] = {IDC_SERIES_VOLT, IDC_SERIES_VOLT_LIMIT, IDC_SERI
                                 IDC_SERIES_CURR_LIMIT, IDC_SERIES_OUTPUT};
 constexpr int STATE_TEXTS[] = {IDC_OUTPUT_STATE, IDC_REGULATION, IDC_VOLT_READING, IDC_CURR_READING};
 
-// The selection of an edit whose text is about to be replaced. When the user typed a whole
-// number and the station writes it back with its decimals, the point appears in the middle: a
-// caret or selection edge behind it moves one place right, so it stays on the same digits.
-TextSelection ShiftSelection(std::string_view present, std::string_view next, TextSelection sel) {
-    if (present.find('.') == std::string_view::npos) {
-        const std::size_t point = next.find('.');
-        if (point != std::string_view::npos) {
-            const int p = static_cast<int>(point);
-            if (sel.start > p)
-                ++sel.start;
-            if (sel.end > p)
-                ++sel.end;
-        }
-    }
-    const int length = static_cast<int>(next.size());
-    sel.start = std::clamp(sel.start, 0, length);
-    sel.end = std::clamp(sel.end, 0, length);
-    return sel;
-}
-
 } // namespace
 
 DevicePage::DevicePage() {
@@ -65,6 +46,7 @@ DevicePage::DevicePage() {
 
 void DevicePage::InitDevice(int address, int channel) {
     state = MakeDeviceState(address, channel);
+    voltUnsent_ = currUnsent_ = false;
     programLoaded = programStarted = programPaused = false;
     recording = false;
     tickTimerRunning = false;

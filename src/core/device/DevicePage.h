@@ -182,6 +182,7 @@ private:
     void AcknowledgeLimits();
     void ShowLimitEdits(RefreshCode code);
     void RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text, RefreshCode code);
+    void ShowSentLimit(int id, const EditFocus& focus, const std::string& text);
     void ShowReadings();
     void CountDownFirstSample();
     void ShowModuleValues();
@@ -200,6 +201,9 @@ private:
 
     EditFocus voltFocus_;
     EditFocus currFocus_;
+    // Typed since the edit's limit last went out (the mark stays until the supply confirms).
+    bool voltUnsent_ = false;
+    bool currUnsent_ = false;
     bool chartInvalidated_ = false;
     std::string runStatus_;
 };

@@ -7,6 +7,7 @@
 #include "device/ModuleSetupValues.h"
 #include "device/PageControls.h"
 #include "device/PageTemplate.h"
+#include "device/PageTexts.h"
 
 namespace rir {
 
@@ -64,6 +65,7 @@ DevicePage::EditFocus* DevicePage::FocusOf(int editId) {
 
 void DevicePage::MarkEdited(int editId) {
     (editId == IDC_VOLT_EDIT ? state.voltEdited : state.currEdited) = 1;
+    (editId == IDC_VOLT_EDIT ? voltUnsent_ : currUnsent_) = true;
     // The asterisk shows as the operator types, not only at the supply's next reply.
     ShowEditMarks();
 }
@@ -96,9 +98,35 @@ void DevicePage::SendLimits(LimitChoice which, PageCommandSink& sink) {
     state.currLimit = limits.currLimit;
     sink.Enqueue(LimitsRequest(state, which));
     state.limitsSent = static_cast<int>(which);
+    if (which != LimitChoice::Current)
+        voltUnsent_ = false;
+    if (which != LimitChoice::Voltage)
+        currUnsent_ = false;
+    // The edit shows what went out ("50" on a 37 V supply becomes "37.00"); its mark stays until
+    // the supply confirms.
+    if (which != LimitChoice::Current)
+        ShowSentLimit(IDC_VOLT_EDIT, voltFocus_, VoltEditText(state.voltLimit, state.voltScale));
+    if (which != LimitChoice::Voltage)
+        ShowSentLimit(IDC_CURR_EDIT, currFocus_, CurrEditText(state.currLimit, state.currScale));
+}
+
+void DevicePage::ShowSentLimit(int id, const EditFocus& focus, const std::string& text) {
+    const TextSelection restored = ShiftSelection(view.text(id), text, focus.selection);
+    if (SetTextIfChanged(id, text) && focus.hasFocus)
+        view.SetSelection(id, restored);
 }
 
 void DevicePage::ToggleOutput(PageCommandSink& sink) {
+    // Limits typed but not yet sent go out before the switch-on: the operator sees them in the
+    // edits and switches on expecting them, not the ones the supply held.
+    if (!state.outputOn) {
+        if (voltUnsent_ && currUnsent_)
+            SendLimits(LimitChoice::Both, sink);
+        else if (voltUnsent_)
+            SendLimits(LimitChoice::Voltage, sink);
+        else if (currUnsent_)
+            SendLimits(LimitChoice::Current, sink);
+    }
     // A switch-on by hand records the run; one already recording goes on with the same chart.
     if (!state.outputOn && !programLoaded && !recording)
         StartRecording();

@@ -32,19 +32,13 @@ int DecimalPlaces(int scale) {
 
 } // namespace
 
-int ParseLimitText(std::string_view text, int scale, int maximum) {
+int ParseLimitText(std::string_view text, int scale) {
     // A scale comes from the identification reply; anything below one would mean no raw units.
     const long long s = std::max(scale, 1);
     const LeadingNumber whole = ReadLeadingNumber(text);
     const std::size_t point = text.find('.');
-    if (point == std::string_view::npos) {
-        const long long n = whole.value;
-        if (n * s <= maximum)
-            return SaturateToInt(n * s);
-        if (n * (s / 10) <= maximum)
-            return SaturateToInt(n * (s / 10));
-        return SaturateToInt(n);
-    }
+    if (point == std::string_view::npos)
+        return SaturateToInt(whole.value * s);
     const int places = DecimalPlaces(static_cast<int>(s));
     long long fraction = 0;
     std::size_t i = point + 1;
@@ -62,8 +56,7 @@ int ParseLimitText(std::string_view text, int scale, int maximum) {
 }
 
 int ParseLimitText(std::string_view text, LimitQuantity quantity, const DeviceState& state) {
-    return quantity == LimitQuantity::Voltage ? ParseLimitText(text, state.voltScale, state.voltMax)
-                                              : ParseLimitText(text, state.currScale, state.currMax);
+    return ParseLimitText(text, quantity == LimitQuantity::Voltage ? state.voltScale : state.currScale);
 }
 
 int ClampLimit(int value, int minimum, int maximum) {
@@ -78,6 +71,23 @@ LimitPair LimitsFromTexts(const DeviceState& state, std::string_view voltText, s
     const int volt = ParseLimitText(voltText, LimitQuantity::Voltage, state);
     const int curr = ParseLimitText(currText, LimitQuantity::Current, state);
     return {ClampLimit(volt, state.voltMin, state.voltMax), ClampLimit(curr, state.currMin, state.currMax)};
+}
+
+TextSelection ShiftSelection(std::string_view present, std::string_view next, TextSelection sel) {
+    if (present.find('.') == std::string_view::npos) {
+        const std::size_t point = next.find('.');
+        if (point != std::string_view::npos) {
+            const int p = static_cast<int>(point);
+            if (sel.start > p)
+                ++sel.start;
+            if (sel.end > p)
+                ++sel.end;
+        }
+    }
+    const int length = static_cast<int>(next.size());
+    sel.start = std::clamp(sel.start, 0, length);
+    sel.end = std::clamp(sel.end, 0, length);
+    return sel;
 }
 
 KeyDecision FilterLimitKey(std::string_view text, TextSelection selection, char32_t typed) {

@@ -13,14 +13,13 @@ namespace rir {
 
 enum class LimitQuantity { Voltage, Current };
 
-// The text of a limit edit as a raw value at `scale` (raw units per volt or ampere), `maximum`
-// being the supply's rated maximum in raw units.
-// Without a point the operator may mean whole volts or amperes, tenths, or raw units: the number
-// is taken at the scale if that fits under the maximum, else at a tenth of the scale, else as it
-// stands. With a point the digits after it are read to the scale's decimal places and the rest
-// dropped. An empty text gives 0.
-int ParseLimitText(std::string_view text, int scale, int maximum);
-// The same with the scale and maximum of the quantity taken from the record.
+// The text of a limit edit as a raw value at `scale` (raw units per volt or ampere). What the
+// operator types is volts or amperes, with or without a point: "50" is 50 V, however far above
+// the supply's rating, and the clamp then makes it the maximum. (Reading a number too large for
+// whole units as tenths or as raw units sent "50" as 5 V to a 37 V supply.) The digits after a
+// point are read to the scale's decimal places and the rest dropped. An empty text gives 0.
+int ParseLimitText(std::string_view text, int scale);
+// The same with the scale of the quantity taken from the record.
 int ParseLimitText(std::string_view text, LimitQuantity quantity, const DeviceState& state);
 
 // Above the maximum gives the maximum, else below the minimum gives the minimum.
@@ -35,6 +34,11 @@ struct LimitPair {
 // Both edits parsed and clamped to the supply's range, whichever limits are to be sent: a limit
 // request always carries both values.
 LimitPair LimitsFromTexts(const DeviceState& state, std::string_view voltText, std::string_view currText);
+
+// The selection of an edit whose text is about to be replaced. When the user typed a whole
+// number and the station writes it back with its decimals, the point appears in the middle: a
+// caret or selection edge behind it moves one place right, so it stays on the same digits.
+TextSelection ShiftSelection(std::string_view present, std::string_view next, TextSelection sel);
 
 // The key filter of edits 1009 and 1010: digits, the point, the comma (taken as a point) and
 // backspace; one point at most; at five characters only backspace and the point get through,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 
 namespace rir {
@@ -25,21 +26,108 @@ constexpr int MAX_DELTA = 50;
 constexpr int MAX_TIMER = 359999;
 constexpr int MAX_TIMER_FULL = 3599999;
 
-// The whole-number edits the dialog's data exchange reads and writes, in its order.
+// How an edit shows its raw value: as the device page shows the same quantity, so that what the
+// operator types here is what the page shows after (a reverse time of "5" used to be 0.5 s on
+// the page, a dose of "5" 0.005 A*h).
+enum class EditUnit {
+    Whole,  // seconds of the timer, whole amperes of the reverse
+    Tenths, // reverse phase times: tenths of a second, written "0.5"
+    Dose,   // the dose, in the counter's units (DoseUnit)
+};
+
+// The whole-number and decimal edits the dialog's data exchange reads and writes, in its order.
 struct NumericEdit {
     int id;
     int ModuleSetupValues::*value;
+    EditUnit unit;
 };
 constexpr std::array NUMERIC_EDITS{
-    NumericEdit{IDC_SETUP_TIMER_VALUE, &ModuleSetupValues::timerValue},
-    NumericEdit{IDC_SETUP_COUNTER_VALUE, &ModuleSetupValues::counterValue},
-    NumericEdit{IDC_SETUP_FWD_CURRENT, &ModuleSetupValues::forwardCurrent},
-    NumericEdit{IDC_SETUP_FWD_TIME, &ModuleSetupValues::forwardTime},
-    NumericEdit{IDC_SETUP_BACK_CURRENT, &ModuleSetupValues::reverseCurrent},
-    NumericEdit{IDC_SETUP_BACK_TIME, &ModuleSetupValues::reverseTime},
+    NumericEdit{IDC_SETUP_TIMER_VALUE, &ModuleSetupValues::timerValue, EditUnit::Whole},
+    NumericEdit{IDC_SETUP_COUNTER_VALUE, &ModuleSetupValues::counterValue, EditUnit::Dose},
+    NumericEdit{IDC_SETUP_FWD_CURRENT, &ModuleSetupValues::forwardCurrent, EditUnit::Whole},
+    NumericEdit{IDC_SETUP_FWD_TIME, &ModuleSetupValues::forwardTime, EditUnit::Tenths},
+    NumericEdit{IDC_SETUP_BACK_CURRENT, &ModuleSetupValues::reverseCurrent, EditUnit::Whole},
+    NumericEdit{IDC_SETUP_BACK_TIME, &ModuleSetupValues::reverseTime, EditUnit::Tenths},
 };
 
+constexpr int SECONDS_PER_MINUTE = 60;
+
+// A raw count as "whole.fraction" with `places` digits, the fraction counting to `base` (10 to
+// the places for a decimal, 60 for ampere-minutes with their seconds).
+std::string FixedText(int raw, int places, int base) {
+    if (places == 0)
+        return std::to_string(raw);
+    const bool negative = raw < 0;
+    const long long v = negative ? -static_cast<long long>(raw) : raw;
+    std::string fraction = std::to_string(v % base);
+    fraction.insert(0, static_cast<std::size_t>(std::max(0, places - static_cast<int>(fraction.size()))),
+                    '0');
+    return (negative ? "-" : "") + std::to_string(v / base) + "." + fraction;
+}
+
+// The text back: blanks around, digits, one point or comma, up to `places` digits after it
+// (further ones are dropped, as the limit edits drop them). Nothing for anything else or a
+// value beyond int.
+std::optional<int> ReadFixed(std::string_view text, int places, int base) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    long long whole = 0;
+    long long fraction = 0;
+    int fractionDigits = 0;
+    bool point = false;
+    bool digits = false;
+    for (char c : text) {
+        if ((c == '.' || c == ',') && !point && places > 0) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        digits = true;
+        if (!point) {
+            whole = whole * 10 + (c - '0');
+            if (whole > std::numeric_limits<int>::max())
+                return std::nullopt;
+        } else if (fractionDigits < places) {
+            fraction = fraction * 10 + (c - '0');
+            ++fractionDigits;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    for (; fractionDigits < places; ++fractionDigits)
+        fraction *= 10;
+    const long long raw = whole * base + fraction;
+    if (raw > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(raw);
+}
+
 } // namespace
+
+ModuleSetup::EditFormat ModuleSetup::FormatOf(int id) const {
+    for (const NumericEdit& e : NUMERIC_EDITS) {
+        if (e.id != id)
+            continue;
+        switch (e.unit) {
+        case EditUnit::Whole:
+            return {0, 1};
+        case EditUnit::Tenths:
+            return {1, 10};
+        case EditUnit::Dose:
+            break;
+        }
+        // As the page shows the counters: models 2 and 6 count thousandths of an ampere-hour (or
+        // watt-hour) and ampere-seconds for ampere-minutes, the others hundredths.
+        if (!ModelIs({MODEL_TIMER_AMPERE, MODEL_TFT}))
+            return {2, 100};
+        const int units = Selection(IDC_SETUP_UNITS) >= 0 ? Selection(IDC_SETUP_UNITS) : given_.units;
+        return units == UNITS_AMPERE_MINUTES ? EditFormat{2, SECONDS_PER_MINUTE} : EditFormat{3, 1000};
+    }
+    return {0, 1};
+}
 
 ModuleSetup::ModuleSetup(const ModuleSetupValues& given) : given_(given), values_(given) {
     for (const SetupControl& c : ModuleSetupTemplate()) {
@@ -163,18 +251,28 @@ std::optional<SetupRefusal> ModuleSetup::TakeEditValues() {
         const std::string& text = view.text(e.id);
         int v = 0;
         // An empty timer edit means no timer: the stopwatch needs none.
-        if (e.id == IDC_SETUP_TIMER_VALUE && text.empty())
+        if (e.id == IDC_SETUP_TIMER_VALUE && text.empty()) {
             v = 0;
-        else if (!ReadWholeNumber(text, v))
-            return SetupRefusal{MSG_ENTER_WHOLE_NUMBER, e.id};
+        } else if (e.unit == EditUnit::Whole) {
+            if (!ReadWholeNumber(text, v))
+                return SetupRefusal{MSG_ENTER_WHOLE_NUMBER, e.id};
+        } else {
+            const EditFormat f = FormatOf(e.id);
+            const std::optional<int> read = ReadFixed(text, f.places, f.base);
+            if (!read)
+                return SetupRefusal{MSG_ENTER_NUMBER, e.id};
+            v = *read;
+        }
         values_.*e.value = v;
     }
     return std::nullopt;
 }
 
 void ModuleSetup::ShowEditValues() {
-    for (const NumericEdit& e : NUMERIC_EDITS)
-        view.SetTextIfChanged(e.id, std::to_string(values_.*e.value));
+    for (const NumericEdit& e : NUMERIC_EDITS) {
+        const EditFormat f = FormatOf(e.id);
+        view.SetTextIfChanged(e.id, FixedText(values_.*e.value, f.places, f.base));
+    }
 }
 
 std::variant<ModuleSetupValues, std::vector<SetupRefusal>> ModuleSetup::Accept() {
@@ -208,18 +306,19 @@ std::variant<ModuleSetupValues, std::vector<SetupRefusal>> ModuleSetup::Accept()
     out.timerMode = timerMode >= 0 ? timerMode : given_.timerMode;
     out.thermoMode = thermoMode >= 0 ? thermoMode : given_.thermoMode & 0x7F;
     out.resetOnOff = view.checked(IDC_SETUP_TIMER_RESET);
+    // The kind is the list's: 1 past its first entry, else 0, one more on models 3 and 4. With
+    // nothing selected (a configuration the model does not offer) that is the first entry's
+    // kind, never the counter the supply happened to show, which is no kind it takes.
+    out.counterKind = counterIndex > 0 ? 1 : 0;
     if (counterIndex >= 0) {
         out.counterMode = counterIndex;
-        out.counterKind = counterIndex > 0 ? 1 : 0;
-        if (ModelIs({MODEL_PROF_REVERSE, MODEL_PROF})) {
-            out.counterKind += 1;
-            if (out.counterMode > 0)
-                out.counterMode -= 1;
-        }
+        if (ModelIs({MODEL_PROF_REVERSE, MODEL_PROF}) && out.counterMode > 0)
+            out.counterMode -= 1;
     } else {
         out.counterMode = given_.counterMode & 3;
-        out.counterKind = given_.counterKind;
     }
+    if (ModelIs({MODEL_PROF_REVERSE, MODEL_PROF}))
+        out.counterKind += 1;
     const int units = Selection(IDC_SETUP_UNITS);
     out.units = ModelIs({MODEL_TIMER_AMPERE, MODEL_TFT}) && units > 0 ? units : 0;
     out.zeroing = view.checked(IDC_SETUP_ZEROING);

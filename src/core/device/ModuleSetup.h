@@ -20,6 +20,11 @@
 namespace rir {
 
 inline constexpr const char* MSG_ENTER_WHOLE_NUMBER = "Введите целое число.";
+// The decimal edits (reverse phase times, the dose) refuse what is no number as the platform's
+// data exchange refuses a text in a number edit.
+inline constexpr const char* MSG_ENTER_NUMBER = "Введите число.";
+// Index of "ампер-минуты" in the units list.
+inline constexpr int UNITS_AMPERE_MINUTES = 1;
 inline constexpr const char* MSG_TIMER_RANGE = "Введите правильное значение таймера: от 1 до 359999!";
 inline constexpr const char* MSG_TIMER_RANGE_FULL = "Введите правильное значение таймера: от 1 до 3599999!";
 inline constexpr const char* MSG_TEMPERATURE_RANGE =
@@ -75,6 +80,13 @@ public:
     std::variant<ModuleSetupValues, std::vector<SetupRefusal>> Accept();
 
 private:
+    // How a number edit writes its raw value: `places` digits after the point, counting to
+    // `base` (1 for a whole number).
+    struct EditFormat {
+        int places;
+        int base;
+    };
+    EditFormat FormatOf(int id) const;
     std::optional<SetupRefusal> TakeEditValues();
     void ShowEditValues();
     std::vector<SetupRefusal> ApplyModuleRule();

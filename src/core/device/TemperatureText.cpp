@@ -23,8 +23,9 @@ int ReadTenths(std::string_view text) {
     long long tenths = whole.value * 10;
     const std::size_t point = text.find('.');
     if (point != std::string_view::npos) {
-        // Only the first digit after the point counts: "1.05" is 1.05 degrees, under the half.
-        const bool half = point + 1 < text.size() && text[point + 1] >= '4' && text[point + 1] <= '9';
+        // The digits after the point are read as a number of their own, as the supplies' own
+        // setting program reads them: 4 or more is the half degree ("5.05" is 5.5, ".111" 0.5).
+        const bool half = ReadLeadingNumber(text.substr(point + 1)).value >= 4;
         if (half) {
             // "-0.5" has no minus in its whole part: the sign is read off the text itself.
             const bool negative = whole.negative || (!text.empty() && text.front() == '-');

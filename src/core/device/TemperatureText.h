@@ -18,9 +18,10 @@ std::string TemperatureText(int raw);
 // "1.5".
 std::string DeltaText(int tenths);
 
-// The supplies regulate in half degrees: a typed temperature is taken to the half degree below
-// it, the tenths .4 to .9 counting as a half; "-5.5" is -5.5 degrees and so is "-5.7". A text
-// without a point is whole degrees.
+// The supplies regulate in half degrees: a typed temperature is its whole degrees, plus a half
+// when the digits after the point read as a number of 4 or more ("25.7" and "5.05" have the
+// half, "25.3" has not); "-5.5" is -5.5 degrees and so is "-5.7". A text without a point is
+// whole degrees.
 int ReadTemperatureText(std::string_view text);
 int ReadDeltaText(std::string_view text);
 

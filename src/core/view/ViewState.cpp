@@ -63,6 +63,15 @@ bool ViewState::SetColour(int id, std::optional<Rgb> colour) {
     return changed;
 }
 
+bool ViewState::SetToolTip(int id, std::string_view toolTip) {
+    std::string& present = slot(id).toolTip;
+    if (present == toolTip)
+        return false;
+    present.assign(toolTip);
+    changed_.insert(id);
+    return true;
+}
+
 void ViewState::NoteWidgetText(int id, std::string_view text) {
     slot(id).text.assign(text);
 }

@@ -30,6 +30,7 @@ struct ControlState {
     bool checked = false;
     FontKind font = FontKind::Normal;
     std::optional<Rgb> colour; // text colour, when not the default
+    std::string toolTip;       // UTF-8; empty: none
 };
 
 // One item of the main menu: grayed or not, checked or not.
@@ -52,6 +53,7 @@ public:
     bool SetChecked(int id, bool checked);
     bool SetFont(int id, FontKind font);
     bool SetColour(int id, std::optional<Rgb> colour);
+    bool SetToolTip(int id, std::string_view toolTip);
 
     // The text a widget holds because the user typed it. Stored without marking the id changed:
     // the widget already shows it, and the logic compares its next text against it.
@@ -72,6 +74,7 @@ public:
     bool checked(int id) const { return at(id).checked; }
     FontKind font(int id) const { return at(id).font; }
     std::optional<Rgb> colour(int id) const { return at(id).colour; }
+    const std::string& toolTip(int id) const { return at(id).toolTip; }
 
     // Control ids touched since the last call, ascending, each once.
     std::vector<int> takeChanged();

@@ -208,3 +208,51 @@ TEST_F(SettingsTest, SettingsFileOfMoreThanAMegabyteRoundTripsWithItsTabs) {
 
 } // namespace
 } // namespace rir
+
+namespace rir {
+namespace {
+
+TEST_F(SettingsTest, AFileThatCannotBeReadIsSaidAndKept) {
+    enum class Kind { Missing, Good, TooLarge, Folder };
+    const struct {
+        const char* name;
+        Kind kind;
+        const char* said; // "%s" stands for the file's path; empty: nothing to say
+        bool keep;
+    } cases[] = {
+        {"no file yet", Kind::Missing, "", false},
+        {"a good file", Kind::Good, "", false},
+        {"larger than the limit", Kind::TooLarge,
+         "Файл настроек %s больше 64 МБ и не прочитан! Программа работает с настройками по умолчанию, файл "
+         "при "
+         "выходе не перезаписывается.",
+         true},
+        {"a folder in its place", Kind::Folder,
+         "Не удалось прочитать файл настроек %s! Программа работает с настройками по умолчанию, файл при "
+         "выходе "
+         "не перезаписывается.",
+         true},
+    };
+    constexpr std::uintmax_t LIMIT = 64;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::error_code ignored;
+        std::filesystem::remove_all(File(), ignored);
+        if (c.kind == Kind::Good)
+            WriteFile("[RIR Control RS485]\r\nSpeed=19200\r\n");
+        else if (c.kind == Kind::TooLarge)
+            WriteFile("[RIR Control RS485]\r\nSpeed=19200\r\n" + std::string(LIMIT, ';'));
+        else if (c.kind == Kind::Folder)
+            std::filesystem::create_directory(File());
+        const SettingsRead read = ReadSettingsFile(ProfileStore(File(), LIMIT));
+        EXPECT_EQ(read.keepFile, c.keep);
+        std::string said(c.said);
+        if (!said.empty())
+            said.replace(said.find("%s"), 2, File().string());
+        EXPECT_EQ(read.problem, said);
+        EXPECT_EQ(read.settings.speed, c.kind == Kind::Good ? 19200 : 9600);
+    }
+}
+
+} // namespace
+} // namespace rir

@@ -103,6 +103,7 @@ TEST(StationPrograms, AFileThatCannotBeReadOrHoldsNoStepLeavesTheRecordingAlone)
         ASSERT_TRUE(page.recording);
         const std::size_t ringBefore = page.secondsRing.size();
         const RequestQueue queueBefore = s.Queue();
+        s.prompts.answers = {true}; // load over the live output
         s.Open(15, c.make(s.dir));
         EXPECT_EQ(s.prompts.messages, Strings{c.message});
         EXPECT_FALSE(page.programLoaded);

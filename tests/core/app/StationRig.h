@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ namespace rir::test {
 class ScriptedPrompts : public Prompts {
 public:
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<bool> answers;                 // answers to Ask, in order; "Нет" when none is left
     std::deque<std::optional<int>> addresses; // answers to AskAddress, in order
     std::vector<int> proposed;
     std::deque<std::optional<ModuleSetupValues>> moduleSetups; // answers to RunModuleSetup, in order
@@ -25,7 +28,22 @@ public:
     std::deque<std::optional<std::string>> saveFiles; // answers to ChooseSaveFile, in order
     std::vector<std::string> proposedSaveNames;
 
-    void Message(const std::string& text) override { messages.push_back(text); }
+    // Runs while a message box is "open", as events would come in under it.
+    std::function<void()> whileMessage;
+
+    void Message(const std::string& text) override {
+        messages.push_back(text);
+        if (whileMessage)
+            whileMessage();
+    }
+    bool Ask(const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty())
+            return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
     std::optional<int> AskAddress(int p) override {
         proposed.push_back(p);
         if (addresses.empty())
@@ -84,11 +102,12 @@ public:
 struct StationRig {
     ScriptedPrompts prompts;
     CountingListener listener;
-    EventLog log{"/nonexistent-dir/zadida.txt"};
+    EventLog log;
     Station station;
 
-    explicit StationRig(std::vector<std::string> ports = {"COM1", "COM4"})
-        : station(std::move(ports), prompts, listener, log) {
+    explicit StationRig(std::vector<std::string> ports = {"COM1", "COM4"},
+                        std::string logPath = "/nonexistent-dir/zadida.txt")
+        : log(std::move(logPath)), station(std::move(ports), prompts, listener, log) {
         log.setClock([] {
             std::tm t{};
             t.tm_hour = 9;

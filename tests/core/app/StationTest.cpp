@@ -83,7 +83,8 @@ TEST(StationStart, StalePortUnknownSpeedAndBadActiveTabFallBack) {
     EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(32783));
     EXPECT_EQ(rig.Captions(), (Strings{"#3", "#4"}));
-    EXPECT_EQ(rig.prompts.messages, Strings{"Уже есть такое устройство!"});
+    EXPECT_TRUE(rig.prompts.messages.empty());
+    EXPECT_EQ(rig.Count("В файле настроек повторяются вкладки, повторы пропущены: #3"), 1u);
     EXPECT_EQ(rig.station.selectedTab(), 1) << "the last added main page stays selected";
 }
 
@@ -219,6 +220,7 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
     rig.station.Start(&s);
     rig.station.SelectTab(1);
     rig.SetEntryState(2, 0, PollState::Complete);
+    rig.prompts.answers = {true}; // the other tabs may go
     rig.station.OnCommand(ID_MENU_RS232);
     EXPECT_EQ(rig.Captions(), Strings{"#2"});
     EXPECT_EQ(rig.station.selectedTab(), 0);
@@ -375,6 +377,89 @@ TEST(StationSettings, UnwritableFileGivesTheOperatorAMessage) {
     ProfileStore fine(good / "rir-controller.INI");
     EXPECT_FALSE(SaveSettingsFile(fine, rig.station.SettingsToSave({})).has_value());
     std::filesystem::remove_all(good);
+}
+
+TEST(StationLog, AFailingLogFileIsSaidWithoutHoldingUpTheBus) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "needs /dev/full, a device on which every write fails";
+    StationRig rig({"COM1"}, "/dev/full");
+    StoredSettings s;
+    s.protocol = "RTU";
+    ASSERT_TRUE(rig.station.Start(&s));
+    ASSERT_TRUE(rig.station.eStart().Wait()); // the first cycle's go-ahead, taken by the bus
+    rig.log.setLogToFile(true);
+    ASSERT_TRUE(rig.log.OpenFile());
+    std::vector<bool> goAheadWhileShown;
+    rig.prompts.whileMessage = [&] {
+        goAheadWhileShown.push_back(rig.station.eStart().IsSet());
+        rig.ReplyRtu({99, FC_MEASURE, 0x00}); // the bus goes on under the box
+    };
+    rig.ReplyRtu({99, FC_MEASURE, 0x00}); // a cycle's reply: its log line finds the disk full
+
+    const std::string said = "Ошибка записи в файл лога /dev/full! Лог в файл записываться не будет.";
+    EXPECT_EQ(rig.prompts.messages, Strings{said}) << "one box, not one per line";
+    EXPECT_EQ(goAheadWhileShown, std::vector<bool>{true}) << "the next cycle was released first";
+    EXPECT_EQ(rig.station.noticeText(), said);
+    EXPECT_EQ(rig.Count(said), 1u) << "the screen log says it too";
+    EXPECT_EQ(rig.Count("Нету панельки для устройства #99"), 2u);
+
+    rig.ReplyRtu({99, FC_MEASURE, 0x00});
+    rig.station.OnCommand(ID_MENU_LOG_FILE); // off
+    rig.station.OnCommand(ID_MENU_LOG_FILE); // on again: the file fails at its first line
+    EXPECT_EQ(rig.prompts.messages.size(), 1u) << "the box once a run";
+    EXPECT_EQ(rig.station.noticeText(), said);
+    EXPECT_EQ(rig.Count(said), 2u);
+}
+
+TEST(StationSettings, RepeatedTabsAreSaidOnceInTheLog) {
+    StationRig rig;
+    StoredSettings s;
+    s.tabSections = {{"#5", 5, 0}, {"#9", 9, 0}, {"#5", 5, 0}, {"#5_2", 5, 1}, {"#9", 9, 0}, {"#5_2", 5, 1}};
+    ASSERT_TRUE(rig.station.Start(&s));
+    EXPECT_EQ(rig.Captions(), (Strings{"#5", "#9", "#5_2"}));
+    EXPECT_TRUE(rig.prompts.messages.empty()) << "no box before the window is shown";
+    EXPECT_EQ(rig.Count("В файле настроек повторяются вкладки, повторы пропущены: #5, #9, #5_2"), 1u);
+}
+
+TEST(StationSettings, AFileThatCouldNotBeReadIsSaidAndNotSavedOver) {
+    const struct {
+        const char* name;
+        std::string problem;
+        bool keep;
+    } cases[] = {
+        {"read", "", false},
+        {"not read",
+         "Не удалось прочитать файл настроек /x.INI! Программа работает с настройками по "
+         "умолчанию, файл при выходе не перезаписывается.",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StationRig rig;
+        SettingsRead read;
+        read.problem = c.problem;
+        read.keepFile = c.keep;
+        ASSERT_TRUE(rig.station.Start(read));
+        EXPECT_EQ(rig.station.saveSettingsAtClose(), !c.keep);
+        EXPECT_EQ(rig.prompts.messages, c.keep ? Strings{c.problem} : Strings{});
+        EXPECT_EQ(rig.Count(c.problem), c.keep ? 1u : 0u);
+        EXPECT_EQ(rig.Captions(), Strings{"#15"}) << "the defaults";
+    }
+}
+
+TEST(StationSettings, ASaveThatFailedOnASignalIsOnlyLogged) {
+    const struct {
+        Station::CloseReason reason;
+        std::size_t boxes;
+    } cases[] = {{Station::CloseReason::Operator, 1}, {Station::CloseReason::Signal, 0}};
+    for (const auto& c : cases) {
+        StationRig rig;
+        ASSERT_TRUE(rig.station.Start(nullptr));
+        const std::string text = "Не удалось сохранить настройки в файл /x.INI!";
+        rig.station.SettingsNotSaved(text, c.reason);
+        EXPECT_EQ(rig.prompts.messages.size(), c.boxes);
+        EXPECT_EQ(rig.LastLine(), text);
+    }
 }
 
 } // namespace

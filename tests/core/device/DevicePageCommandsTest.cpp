@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 namespace rir {
 namespace {
 
@@ -118,6 +121,126 @@ TEST(DevicePageCommands, SendLimitsOnEveryPageKind) {
         const Request& r = c.bytes;
         EXPECT_EQ(page.state.voltLimit, r[r.size() - 4] * 256 + r[r.size() - 3]);
         EXPECT_EQ(page.state.currLimit, r[r.size() - 2] * 256 + r[r.size() - 1]);
+    }
+}
+
+// The simulator's supply: 37 V and 14 A, limits 10 V and 2 A, at the scales given.
+void OnlineRated(DevicePage& page, int voltScale, int voltMax, int currScale, int currMax) {
+    page.InitDevice(15, 0);
+    test::TestRatings r;
+    r.voltScale = voltScale;
+    r.voltMax = voltMax;
+    r.currScale = currScale;
+    r.currMax = currMax;
+    r.voltLimit = 10 * voltScale;
+    r.currLimit = 2 * currScale;
+    test::BringPageOnline(page, CONFIG_NONE, 0, r);
+    page.state.voltMin = 1;
+    page.state.currMin = 1;
+}
+
+TEST(DevicePageCommands, TypedNumbersAreVoltsAndAmperesClampedToTheRating) {
+    const struct {
+        const char* name;
+        int voltScale, voltMax, currScale, currMax;
+        const char *voltText, *currText;
+        int voltRaw, currRaw;
+        const char *voltShown, *currShown;
+    } cases[] = {
+        {"whole numbers above the rating", 100, 3700, 100, 1400, "50", "20", 3700, 1400, "37.00", "14.00"},
+        {"far above", 100, 3700, 100, 1400, "50", "999", 3700, 1400, "37.00", "14.00"},
+        {"with a point", 100, 3700, 100, 1400, "50.0", "20.0", 3700, 1400, "37.00", "14.00"},
+        {"within the rating", 100, 3700, 100, 1400, "12", "3", 1200, 300, "12.00", "3.00"},
+        {"at the rating", 100, 3700, 100, 1400, "37", "14", 3700, 1400, "37.00", "14.00"},
+        {"tenths", 10, 370, 10, 140, "50", "20", 370, 140, "37.0", "14.0"},
+        {"tenths within", 10, 370, 10, 140, "36", "13.5", 360, 135, "36.0", "13.5"},
+        {"thousandths of an ampere", 100, 3700, 1000, 1500, "5", "2", 500, 1500, "5.00", "1.500"},
+        {"thousandths within", 100, 3700, 1000, 1500, "5", "1", 500, 1000, "5.00", "1.000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DevicePage page;
+        OnlineRated(page, c.voltScale, c.voltMax, c.currScale, c.currMax);
+        Show(page, IDC_VOLT_EDIT, "");
+        Type(page, IDC_VOLT_EDIT, std::u32string(c.voltText, c.voltText + std::strlen(c.voltText)));
+        Show(page, IDC_CURR_EDIT, "");
+        Type(page, IDC_CURR_EDIT, std::u32string(c.currText, c.currText + std::strlen(c.currText)));
+        RecordingSink sink;
+        page.OnCommand(IDC_SET_LIMITS, sink);
+        EXPECT_EQ(sink.queued, (Requests{{15, 0x43, 0x06, c.voltRaw / 256, c.voltRaw % 256, c.currRaw / 256,
+                                          c.currRaw % 256}}));
+        EXPECT_EQ(page.view.text(IDC_VOLT_EDIT), c.voltShown);
+        EXPECT_EQ(page.view.text(IDC_CURR_EDIT), c.currShown);
+        EXPECT_EQ(page.view.text(IDC_VOLT_UNIT), "В*") << "until the supply confirms";
+    }
+}
+
+TEST(DevicePageCommands, EnterShowsOnlyTheLimitItSent) {
+    DevicePage page;
+    OnlineRated(page, 100, 3700, 100, 1400);
+    Show(page, IDC_VOLT_EDIT, "");
+    Type(page, IDC_VOLT_EDIT, U"50");
+    Show(page, IDC_CURR_EDIT, "");
+    Type(page, IDC_CURR_EDIT, U"20");
+    RecordingSink sink;
+    page.OnEnterKey(IDC_VOLT_EDIT, sink);
+    EXPECT_EQ(page.view.text(IDC_VOLT_EDIT), "37.00");
+    EXPECT_EQ(page.view.text(IDC_CURR_EDIT), "20") << "typed, not sent: left as typed";
+}
+
+TEST(DevicePageCommands, SwitchingOnSendsTheTypedLimitsFirst) {
+    const struct {
+        const char* name;
+        const char32_t *voltKeys, *currKeys; // nullptr: not typed into
+        bool outputOn;
+        Requests bytes;
+        bool enterFirst = false; // the voltage sent with Enter before the switch-on
+    } cases[] = {
+        {"typed and sent with Enter",
+         U"30",
+         nullptr,
+         false,
+         {{15, 0x43, 0x02, 0x0B, 0xB8, 0x00, 0xC8}, {15, 0x43, 0x09, 0x0B, 0xB8, 0x00, 0xC8}},
+         true},
+        {"typed voltage",
+         U"30",
+         nullptr,
+         false,
+         {{15, 0x43, 0x02, 0x0B, 0xB8, 0x00, 0xC8}, {15, 0x43, 0x09, 0x0B, 0xB8, 0x00, 0xC8}}},
+        {"typed current",
+         nullptr,
+         U"5",
+         false,
+         {{15, 0x43, 0x04, 0x03, 0xE8, 0x01, 0xF4}, {15, 0x43, 0x09, 0x03, 0xE8, 0x01, 0xF4}}},
+        {"both typed",
+         U"30",
+         U"5",
+         false,
+         {{15, 0x43, 0x06, 0x0B, 0xB8, 0x01, 0xF4}, {15, 0x43, 0x09, 0x0B, 0xB8, 0x01, 0xF4}}},
+        {"nothing typed", nullptr, nullptr, false, {{15, 0x43, 0x09, 0x03, 0xE8, 0x00, 0xC8}}},
+        {"switching off sends no limits", U"30", nullptr, true, {{15, 0x43, 0x08, 0x03, 0xE8, 0x00, 0xC8}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DevicePage page;
+        OnlineRated(page, 100, 3700, 100, 1400);
+        if (c.outputOn) {
+            page.state.status = 1;
+            page.RefreshView(RefreshCode::Values, PollState::Complete);
+        }
+        if (c.voltKeys != nullptr) {
+            Show(page, IDC_VOLT_EDIT, "");
+            Type(page, IDC_VOLT_EDIT, c.voltKeys);
+        }
+        if (c.currKeys != nullptr) {
+            Show(page, IDC_CURR_EDIT, "");
+            Type(page, IDC_CURR_EDIT, c.currKeys);
+        }
+        RecordingSink sink;
+        if (c.enterFirst)
+            page.OnEnterKey(IDC_VOLT_EDIT, sink);
+        EXPECT_EQ(page.OnCommand(IDC_OUTPUT_BUTTON, sink), PageCommandResult::Done);
+        EXPECT_EQ(sink.queued, c.bytes);
     }
 }
 

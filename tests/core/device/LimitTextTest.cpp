@@ -10,64 +10,60 @@ TEST(LimitTextTest, ParseAtEveryScale) {
     const struct {
         const char* text;
         int scale;
-        int maximum;
         int raw;
     } cases[] = {
-        // No point: whole units if they fit, else tenths, else raw units.
-        {"12", 100, 3150, 1200},
-        {"125", 100, 3150, 1250},
-        {"1250", 100, 3150, 1250},
-        {"31", 100, 3150, 3100},
-        {"32", 100, 3150, 320},
-        {"4000", 100, 3150, 4000}, // above the maximum; the clamp takes it down
-        {"", 100, 3150, 0},
-        {"0", 100, 3150, 0},
-        {"12", 10, 300, 120},
-        {"45", 10, 300, 45},
-        {"400", 10, 300, 400},
-        {"15", 1, 30, 15},
-        {"45", 1, 30, 0}, // at scale 1 a tenth of the scale is 0
-        {"1", 1000, 1500, 1000},
-        {"15", 1000, 1500, 1500},
-        {"150", 1000, 1500, 150},
+        // No point: whole volts or amperes, however large.
+        {"12", 100, 1200},
+        {"125", 100, 12500},
+        {"50", 100, 5000},
+        {"999", 100, 99900},
+        {"", 100, 0},
+        {"0", 100, 0},
+        {"12", 10, 120},
+        {"45", 10, 450},
+        {"15", 1, 15},
+        {"45", 1, 45},
+        {"1", 1000, 1000},
+        {"15", 1000, 15000},
         // With a point: the fraction to the scale's decimal places, missing places zero.
-        {"1.5", 100, 3150, 150},
-        {"1.05", 100, 3150, 105},
-        {"1.055", 100, 3150, 105},
-        {"12.", 100, 3150, 1200},
-        {".5", 100, 3150, 50},
-        {"40.5", 100, 3150, 4050}, // above the maximum too: no fallback with a point
-        {"1.5", 1000, 1500, 1500},
-        {"1.234", 1000, 1500, 1234},
-        {"0.05", 1000, 1500, 50},
-        {"1.05", 10, 300, 10},
-        {"29.9", 10, 300, 299},
-        {"7.9", 1, 30, 7},
-        {"1.5x", 100, 3150, 150},
+        {"1.5", 100, 150},
+        {"1.05", 100, 105},
+        {"1.055", 100, 105},
+        {"12.", 100, 1200},
+        {".5", 100, 50},
+        {"40.5", 100, 4050},
+        {"1.5", 1000, 1500},
+        {"1.234", 1000, 1234},
+        {"0.05", 1000, 50},
+        {"1.05", 10, 10},
+        {"29.9", 10, 299},
+        {"7.9", 1, 7},
+        {"1.5x", 100, 150},
         // An unknown scale has no decimal places.
-        {"4.7", 3, 300, 12},
-        {"4", 3, 300, 12},
+        {"4.7", 3, 12},
+        {"4", 3, 12},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << '"' << c.text << "\" at scale " << c.scale);
-        EXPECT_EQ(ParseLimitText(c.text, c.scale, c.maximum), c.raw);
+        EXPECT_EQ(ParseLimitText(c.text, c.scale), c.raw);
     }
 }
 
 TEST(LimitTextTest, PastedTextCannotOverflow) {
-    EXPECT_EQ(ParseLimitText("99999999999999999999", 1000, 1500), 1'000'000'000);
-    EXPECT_EQ(ParseLimitText("99999999999999.999", 1000, 1500), std::numeric_limits<int>::max());
-    EXPECT_EQ(ParseLimitText("abc", 100, 3150), 0);
+    EXPECT_EQ(ParseLimitText("99999999999999999999", 1), 1'000'000'000);
+    EXPECT_EQ(ParseLimitText("99999999999999999999", 1000), std::numeric_limits<int>::max());
+    EXPECT_EQ(ParseLimitText("99999999999999.999", 1000), std::numeric_limits<int>::max());
+    EXPECT_EQ(ParseLimitText("abc", 100), 0);
 }
 
-TEST(LimitTextTest, QuantityTakesItsOwnScaleAndMaximum) {
+TEST(LimitTextTest, QuantityTakesItsOwnScale) {
     DeviceState s = MakeDeviceState(1, 0);
     s.voltScale = 10;
     s.voltMax = 300;
     s.currScale = 1000;
     s.currMax = 1500;
     EXPECT_EQ(ParseLimitText("12", LimitQuantity::Voltage, s), 120);
-    EXPECT_EQ(ParseLimitText("12", LimitQuantity::Current, s), 1200);
+    EXPECT_EQ(ParseLimitText("12", LimitQuantity::Current, s), 12000);
 }
 
 TEST(LimitTextTest, ClampToTheSupplysRange) {

@@ -1,6 +1,8 @@
 // The module settings dialog's "Установить": what it refuses, and what it hands back.
 #include "ModuleSetupRig.h"
 
+#include "device/ModuleRequests.h"
+
 #include <algorithm>
 
 namespace rir {
@@ -58,6 +60,37 @@ TEST(ModuleSetupAcceptTest, CounterKindAndModeHandedBack) {
     ModuleSetup three(Given(MODEL_TIMER_AMPERE, 3));
     three.Select(IDC_SETUP_COUNTER_MODE, 2);
     EXPECT_EQ(Accepted(three).counterMode, 2);
+}
+
+TEST(ModuleSetupAcceptTest, AConfigurationTheModelDoesNotOfferSendsTheListsFirstKind) {
+    const struct {
+        int model, code, reportedKind;
+        int kind;
+    } cases[] = {
+        {MODEL_TFT, CONFIG_TIMER_COUNTER, 3, 0},
+        {MODEL_TIMER_AMPERE, CONFIG_FULL, 2, 0},
+        {MODEL_PROF, CONFIG_FULL, 3, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "model " << c.model << ", configuration " << c.code);
+        ModuleSetupValues g = Given(c.model, c.code);
+        g.counterKind = c.reportedKind;
+        ModuleSetup d(g);
+        ASSERT_EQ(d.combo(IDC_SETUP_MODULE).selected, -1);
+        EXPECT_EQ(Accepted(d).counterKind, c.kind);
+    }
+    // A model-6 supply that reports configuration 1, the dialog confirmed as it opened.
+    DeviceState s = MakeDeviceState(20, 0);
+    s.model = MODEL_TFT;
+    s.moduleConfig = CONFIG_TIMER_COUNTER;
+    s.counterSelect = 3;
+    s.counterDaily = 60;
+    s.tempTargetRaw = 2250;
+    s.tempDeltaRaw = 15;
+    ModuleSetup d(ModuleSetupValuesFrom(s));
+    const std::vector<Request> sent = ModuleSetupRequests(s, Accepted(d));
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1], (Request{20, 0x45, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 60}));
 }
 
 TEST(ModuleSetupAcceptTest, OpensOnTheCounterEntryLastSent) {
@@ -199,8 +232,7 @@ TEST(ModuleSetupAcceptTest, ATimerNotShownIsNotChecked) {
 }
 
 TEST(ModuleSetupAcceptTest, WholeNumberEdits) {
-    for (int id : {IDC_SETUP_TIMER_VALUE, IDC_SETUP_COUNTER_VALUE, IDC_SETUP_FWD_CURRENT, IDC_SETUP_FWD_TIME,
-                   IDC_SETUP_BACK_CURRENT, IDC_SETUP_BACK_TIME}) {
+    for (int id : {IDC_SETUP_TIMER_VALUE, IDC_SETUP_FWD_CURRENT, IDC_SETUP_BACK_CURRENT}) {
         for (const char* text :
              {"abc", "12.5", "1 2", "99999999999", id == IDC_SETUP_TIMER_VALUE ? "x" : ""}) {
             SCOPED_TRACE(::testing::Message() << id << " \"" << text << '"');
@@ -212,11 +244,23 @@ TEST(ModuleSetupAcceptTest, WholeNumberEdits) {
                       (std::vector<SetupRefusal>{{"Введите целое число.", id}}));
         }
     }
+    // The dose and the phase times take decimals; what is no number they refuse as such.
+    for (int id : {IDC_SETUP_COUNTER_VALUE, IDC_SETUP_FWD_TIME, IDC_SETUP_BACK_TIME}) {
+        for (const char* text : {"abc", "1 2", "1.2.3", "-1", "99999999999", "", "."}) {
+            SCOPED_TRACE(::testing::Message() << id << " \"" << text << '"');
+            ModuleSetup d(Given(MODEL_PROF_REVERSE, 2));
+            d.NoteText(id, text);
+            auto result = d.Accept();
+            ASSERT_TRUE(std::holds_alternative<std::vector<SetupRefusal>>(result));
+            EXPECT_EQ(std::get<std::vector<SetupRefusal>>(result),
+                      (std::vector<SetupRefusal>{{"Введите число.", id}}));
+        }
+    }
     ModuleSetup d(Given(MODEL_PROF_REVERSE, 2));
     d.NoteText(IDC_SETUP_FWD_CURRENT, " 12 ");
     d.NoteText(IDC_SETUP_BACK_CURRENT, "-3");
-    d.NoteText(IDC_SETUP_FWD_TIME, "+40");
-    d.NoteText(IDC_SETUP_BACK_TIME, "7");
+    d.NoteText(IDC_SETUP_FWD_TIME, " 4,0 ");
+    d.NoteText(IDC_SETUP_BACK_TIME, ".7");
     const ModuleSetupValues v = Accepted(d);
     EXPECT_EQ(v.forwardCurrent, 12);
     EXPECT_EQ(v.reverseCurrent, -3); // the request clamps it to 0
@@ -224,12 +268,49 @@ TEST(ModuleSetupAcceptTest, WholeNumberEdits) {
     EXPECT_EQ(v.reverseTime, 7);
 }
 
+TEST(ModuleSetupAcceptTest, EditsShowTheUnitsThePageShows) {
+    const struct {
+        const char* name;
+        int model, code, units;
+        int ModuleSetupValues::*value;
+        int id;
+        int raw;
+        const char* shown; // as the page shows the same quantity
+        const char* typed;
+        int taken;
+    } cases[] = {
+        {"forward time, tenths of a second", MODEL_PROF_REVERSE, 2, 0, &ModuleSetupValues::forwardTime,
+         IDC_SETUP_FWD_TIME, 5, "0.5", "5", 50},
+        {"reverse time", MODEL_PROF_REVERSE, 2, 0, &ModuleSetupValues::reverseTime, IDC_SETUP_BACK_TIME, 125,
+         "12.5", "0.75", 7},
+        {"model 2 dose, ampere-hours", MODEL_TIMER_AMPERE, 1, 0, &ModuleSetupValues::counterValue,
+         IDC_SETUP_COUNTER_VALUE, 5, "0.005", "5", 5000},
+        {"model 2 dose, ampere-minutes", MODEL_TIMER_AMPERE, 1, 1, &ModuleSetupValues::counterValue,
+         IDC_SETUP_COUNTER_VALUE, 125, "2.05", "5,30", 330},
+        {"model 6 dose, watt-hours", MODEL_TFT, 9, 2, &ModuleSetupValues::counterValue,
+         IDC_SETUP_COUNTER_VALUE, 1234567, "1234.567", "1.5", 1500},
+        {"model 4 dose, hundredths", MODEL_PROF, 1, 0, &ModuleSetupValues::counterValue,
+         IDC_SETUP_COUNTER_VALUE, 1234567, "12345.67", "5", 500},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModuleSetupValues g = Given(c.model, c.code);
+        g.units = c.units;
+        g.counterMode = c.model == MODEL_PROF ? 2 : 1; // a dose, so the edit is in use
+        g.*c.value = c.raw;
+        ModuleSetup d(g);
+        EXPECT_EQ(d.view.text(c.id), c.shown);
+        d.NoteText(c.id, c.typed);
+        EXPECT_EQ(Accepted(d).*c.value, c.taken);
+    }
+}
+
 TEST(ModuleSetupAcceptTest, ARuleMeetingAnUnreadableEditSaysSoAndKeepsTheInput) {
     ModuleSetupValues g = Given(MODEL_TIMER_AMPERE, 1);
     g.timerValue = 0;
     ModuleSetup d(g);
     d.NoteText(IDC_SETUP_COUNTER_VALUE, "4x");
-    EXPECT_EQ(d.Select(IDC_SETUP_TIMER_MODE, 1), (std::vector<SetupRefusal>{{"Введите целое число.", 1035}}));
+    EXPECT_EQ(d.Select(IDC_SETUP_TIMER_MODE, 1), (std::vector<SetupRefusal>{{"Введите число.", 1035}}));
     EXPECT_EQ(d.view.text(IDC_SETUP_TIMER_VALUE), "0");
     EXPECT_EQ(d.view.text(IDC_SETUP_COUNTER_VALUE), "4x");
     // Both rules of a module change read the edits; the operator hears it once.

@@ -235,12 +235,13 @@ TEST(ModuleSetupTest, CounterModeRule) {
         int model;
         int code;
         std::vector<bool> enabledByIndex;
+        const char *none, *putIn; // the dose of 0 and of 60 raw units, as the page shows them
     } cases[] = {
-        {MODEL_TIMER_AMPERE, 1, {false, true}},
-        {MODEL_TIMER_AMPERE, 3, {false, true, true, true}},
-        {MODEL_PROF, 1, {false, false, true, true, true}},
-        {MODEL_PROF_REVERSE, 1, {false, false, true, true, true}},
-        {MODEL_TFT, 9, {false, true, true, true}},
+        {MODEL_TIMER_AMPERE, 1, {false, true}, "0.000", "0.060"},
+        {MODEL_TIMER_AMPERE, 3, {false, true, true, true}, "0.000", "0.060"},
+        {MODEL_PROF, 1, {false, false, true, true, true}, "0.00", "0.60"},
+        {MODEL_PROF_REVERSE, 1, {false, false, true, true, true}, "0.00", "0.60"},
+        {MODEL_TFT, 9, {false, true, true, true}, "0.000", "0.060"},
     };
     for (const auto& c : cases) {
         for (std::size_t i = 0; i < c.enabledByIndex.size(); ++i) {
@@ -251,7 +252,7 @@ TEST(ModuleSetupTest, CounterModeRule) {
             ModuleSetup d(g);
             d.Select(IDC_SETUP_COUNTER_MODE, static_cast<int>(i));
             EXPECT_EQ(d.view.enabled(IDC_SETUP_COUNTER_VALUE), c.enabledByIndex[i]);
-            EXPECT_EQ(d.view.text(IDC_SETUP_COUNTER_VALUE), c.enabledByIndex[i] ? "60" : "0");
+            EXPECT_EQ(d.view.text(IDC_SETUP_COUNTER_VALUE), c.enabledByIndex[i] ? c.putIn : c.none);
         }
     }
 }

