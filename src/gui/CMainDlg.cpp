@@ -376,6 +376,10 @@ void CMainDlg::Message(const std::string& text) {
     ShowMessage(isVisible() ? this : nullptr, text);
 }
 
+void CMainDlg::Notice(const std::string& text) {
+    ShowNotice(isVisible() ? this : nullptr, text);
+}
+
 bool CMainDlg::Ask(const std::string& text) {
     return AskQuestion(isVisible() ? this : nullptr, text);
 }

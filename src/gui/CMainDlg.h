@@ -83,6 +83,7 @@ public:
 
     // Prompts
     void Message(const std::string& text) override;
+    void Notice(const std::string& text) override;
     bool Ask(const std::string& text) override;
     std::optional<int> AskAddress(int proposed) override;
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;

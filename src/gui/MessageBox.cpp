@@ -14,6 +14,17 @@ void ShowMessage(QWidget* parent, const std::string& text) {
     box.exec();
 }
 
+void ShowNotice(QWidget* parent, const std::string& text) {
+    // A modal box runs its own event loop inside the slot that opened it, and Qt does not fire a
+    // timer again while its slot runs: the window's timer, which drives every page's program,
+    // would stop for as long as the box stayed open.
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QCoreApplication::applicationName(),
+                                QString::fromStdString(text), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 bool AskQuestion(QWidget* parent, const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No, parent);

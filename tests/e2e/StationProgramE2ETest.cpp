@@ -2,6 +2,13 @@
 // second by second by the page's tick, and the supply takes each step when its second comes.
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <map>
 
 #include "FileDialogStep.h"
@@ -81,6 +88,78 @@ TEST_F(StationProgramE2E, ASeventySecondProgramReachesTheSupplyStepByStep) {
         WaitFor([&] { return page.state.currLimit == 50 && !page.state.outputOn; }, STATE_DEADLINE_MS))
         << "the last step reaches the supply";
     EXPECT_GE(reported.size(), 60u) << "the page ticked second by second";
+    window->close();
+}
+
+TEST_F(StationProgramE2E, AnEndMessageLeftOpenHoldsUpNoOtherProgram) {
+    // #20 runs a three-second program and ends; its end message stays open while #15's ramp goes
+    // on: each of its steps must reach the supply in its own second, not in a burst on OK.
+    const auto write = [this](const std::string& name, const std::vector<Step>& plan) {
+        std::string csv = Utf8ToCp1251("Время;Ток;Напряжение;Вкл\r\n");
+        for (const Step& s : plan)
+            csv += std::to_string(s.time) + ";" + std::to_string(s.currLimit / 100) + "," +
+                   std::to_string(s.currLimit % 100) + ";" + std::to_string(s.voltLimit / 100) + ";" +
+                   (s.on ? "1" : "0") + "\r\n";
+        const std::string path = (scratch.dir / name).string();
+        std::ofstream(path, std::ios::binary) << csv;
+        return path;
+    };
+    const std::vector<Step> ramp = {{0, 100, 1200, true},  {4, 200, 1200, true},  {8, 300, 1200, true},
+                                    {12, 400, 1200, true}, {16, 500, 1200, true}, {20, 500, 1200, false}};
+    const std::string rampFile = write("ramp.csv", ramp);
+    const std::string shortFile = write("short.csv", {{0, 100, 1000, true}, {3, 100, 1000, false}});
+
+    sim = std::make_unique<test::SimProcess>(
+        std::vector<std::string>{"--device", "15:2:1", "--device", "20:2:1"});
+    Open("[RIR Control "
+         "RS485]\r\nTabs=2\r\n[Tab_01]\r\nName=#15\r\nId=15\r\n[Tab_02]\r\nName=#20\r\nId=20\r\n");
+    ASSERT_TRUE(WaitFor([&] { return Online(15) && Online(20); }, STATE_DEADLINE_MS));
+    const DevicePage& page15 = *Page(15);
+    const DevicePage& page20 = *Page(20);
+
+    // The step the ramp's supply reported, by second of the ramp, while #20's message was open.
+    std::map<int, int> whileOpen;
+    bool open = false;
+    std::vector<SeenMessage> messages;
+    const ModalWatcher::Step holdOpen = [&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        messages.push_back({"", box->text().toStdString(), box->icon(), box->standardButtons()});
+        open = true;
+        auto* timer = new QTimer(box);
+        const auto since = std::chrono::steady_clock::now();
+        QObject::connect(timer, &QTimer::timeout, box, [&, box, since] {
+            whileOpen[page15.chart.elapsedSeconds] = page15.state.currLimit;
+            // The ramp's last current, or long past it: a held-up ramp must fail, not hang.
+            if (page15.state.currLimit == 500 ||
+                std::chrono::steady_clock::now() - since > std::chrono::seconds(40)) {
+                open = false;
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer->start(20);
+    };
+    ModalWatcher watcher({ChooseFile(shortFile), ChooseFile(rampFile), holdOpen});
+    Click(20, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return page20.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    Click(15, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return page15.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    Click(15, IDC_PROGRAM_START);
+    Click(20, IDC_PROGRAM_START);
+    ASSERT_TRUE(WaitFor([&] { return !messages.empty() && !open; }, 30000 + STATE_DEADLINE_MS))
+        << watcher.unexpected();
+    EXPECT_EQ(messages[0].text, "#20 - Работа по файлу закончена!");
+    // While the box was open the ramp went on: its supply took 2, 3 and 4 A each a few seconds
+    // after their second (never all at once after OK, which would leave them out of the map).
+    constexpr int TAKE_SECONDS = 3;
+    for (std::size_t k = 1; k + 2 < ramp.size(); ++k) {
+        const auto taken = std::find_if(whileOpen.begin(), whileOpen.end(),
+                                        [&](const auto& seen) { return seen.second == ramp[k].currLimit; });
+        ASSERT_NE(taken, whileOpen.end()) << ramp[k].currLimit << " never seen while the box was open, at "
+                                          << page15.chart.elapsedSeconds << " s of the ramp";
+        EXPECT_GE(taken->first, ramp[k].time) << ramp[k].currLimit;
+        EXPECT_LE(taken->first, ramp[k].time + TAKE_SECONDS) << ramp[k].currLimit;
+    }
     window->close();
 }
 

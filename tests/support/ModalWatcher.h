@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
@@ -57,9 +58,12 @@ public:
 private:
     void Poll() {
         QWidget* top = QApplication::activeModalWidget();
+        if (top == nullptr)
+            top = OpenNotice();
         if (top == nullptr || top == current_ || !top->isVisible())
             return;
         current_ = top;
+        notices_.push_back(top);
         if (next_ == steps_.size()) {
             const auto* box = qobject_cast<QMessageBox*>(top);
             unexpected_ << top->windowTitle() + QStringLiteral(": ") + (box ? box->text() : QString());
@@ -77,7 +81,21 @@ private:
 
     std::vector<Step> steps_;
     std::size_t next_ = 0;
+    // A message box the station shows without waiting for it (a notice), not yet handled.
+    QWidget* OpenNotice() const {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMessageBox*>(w) == nullptr || !w->isVisible())
+                continue;
+            if (std::none_of(notices_.begin(), notices_.end(),
+                             [w](const QPointer<QWidget>& n) { return n == w; }))
+                return w;
+        }
+        return nullptr;
+    }
+
     QPointer<QWidget> current_;
+    // Every window handled so far: a notice stays among the top-level windows until it closes.
+    std::vector<QPointer<QWidget>> notices_;
     QStringList unexpected_;
     QTimer timer_;
 };

@@ -18,5 +18,4 @@ MainLayout LayoutMainWindow(int w, int h, bool logShown) {
     return l;
 }
 
-
 } // namespace rir

@@ -22,6 +22,10 @@ public:
     virtual ~Prompts() = default;
     // A message box with only an OK button, no icon, the application's name as caption.
     virtual void Message(const std::string& text) = 0;
+    // The same box, but nothing waits for its OK: the programs' seconds, the bus and the other
+    // pages go on while it is open. For what the station says on its own (a program's end, a
+    // log file that failed) rather than in answer to the operator. Tests see it as a message.
+    virtual void Notice(const std::string& text) { Message(text); }
     // A question with the buttons "Да" and "Нет" (no icon, the same caption): true for "Да".
     // Closing the box without an answer is "Нет".
     virtual bool Ask(const std::string& text) = 0;

@@ -49,8 +49,12 @@ void Station::ShowLogProblemBox() {
     if (logProblemBox_.empty() || logProblemBoxShown_)
         return;
     logProblemBoxShown_ = true;
-    // Events that come while the box is open (replies, ticks) run as usual.
-    ModalMessage(std::exchange(logProblemBox_, std::string()));
+    // A notice: replies and ticks run as usual while it is open.
+    const std::string text = std::exchange(logProblemBox_, std::string());
+    Modal([&] {
+        prompts_.Notice(text);
+        return true;
+    });
 }
 
 void Station::NotePageChanged(DevicePage& page) {

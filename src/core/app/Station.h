@@ -304,7 +304,6 @@ private:
     PendingChanges pending_;
 
     std::deque<std::string> deferredMessages_;
-    bool showingDeferred_ = false;
 
     std::filesystem::path journalFolder_;
     std::vector<std::unique_ptr<PageJournal>> journals_;

@@ -44,17 +44,15 @@ void Station::OpenProgram(int address, int channel) {
 }
 
 void Station::ShowDeferredMessages() {
-    // A box already open further up (this is called again from the timer while it waits) shows
-    // the new ones after its own, in order.
-    if (showingDeferred_)
-        return;
-    showingDeferred_ = true;
+    // Notices, in the order they came: none of them holds up the ticks that follow.
     while (!deferredMessages_.empty()) {
         const std::string text = std::move(deferredMessages_.front());
         deferredMessages_.pop_front();
-        ModalMessage(text);
+        Modal([&] {
+            prompts_.Notice(text);
+            return true;
+        });
     }
-    showingDeferred_ = false;
 }
 
 } // namespace rir
