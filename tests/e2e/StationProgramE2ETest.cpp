@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -160,6 +161,70 @@ TEST_F(StationProgramE2E, AnEndMessageLeftOpenHoldsUpNoOtherProgram) {
         EXPECT_GE(taken->first, ramp[k].time) << ramp[k].currLimit;
         EXPECT_LE(taken->first, ramp[k].time + TAKE_SECONDS) << ramp[k].currLimit;
     }
+    window->close();
+}
+
+// The adapter pulled during a run and plugged back in at the same path: the program pauses by
+// itself, nothing of it reaches the supply before the supply is identified again, "Продолжить"
+// resumes it, and "Выключить" pauses it again with the output off.
+TEST_F(StationProgramE2E, ALostPortPausesTheProgramUntilTheOperatorContinues) {
+    const std::string link = (scratch.dir / "rir-link").string();
+    const std::vector<std::string> simArgs{"--device", "15:2:1", "--link", link};
+    sim = std::make_unique<test::SimProcess>(simArgs);
+    ASSERT_TRUE(sim->running()) << sim->error();
+    settingsFile = scratch.dir / "rir-controller.INI";
+    std::ofstream(settingsFile, std::ios::binary)
+        << "[RIR Control RS485]\r\nPort=" << link
+        << "\r\nTabs=1\r\nActiveTab=1\r\n[Tab_01]\r\nName=#15\r\nId=15\r\n";
+    window = std::make_unique<CMainDlg>(std::vector<std::string>{link}, settingsFile,
+                                        [] { return std::make_unique<QtSerialPort>(); });
+    ASSERT_TRUE(window->Initialise());
+    window->show();
+    Station& station = window->station();
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    DevicePage& page = *Page(15);
+
+    const std::string path = (scratch.dir / "long.csv").string();
+    std::ofstream(path, std::ios::binary) << "0;1;12;1\r\n3600;1;12;0\r\n";
+    std::vector<SeenMessage> messages;
+    ModalWatcher watcher({ChooseFile(path), ReadMessage(messages)});
+    Click(15, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    Click(15, IDC_PROGRAM_START);
+    ASSERT_TRUE(WaitFor([&] { return page.state.outputOn; }, STATE_DEADLINE_MS)) << "the first step taken";
+
+    sim->Stop();
+    std::filesystem::remove(link);
+    ASSERT_TRUE(WaitFor([&] { return station.link().portAway && page.programPaused; }, STATE_DEADLINE_MS));
+    EXPECT_EQ(WidgetText(15, IDC_PROGRAM_CAPTION),
+              QString::fromUtf8("Файл-задача: long.csv [Пауза: порт потерян]"));
+    EXPECT_TRUE(Control(15, IDC_PROGRAM_CANCEL)->isEnabled()) << "Отменить stays usable";
+    const int pausedAt = page.chart.elapsedSeconds;
+
+    sim = std::make_unique<test::SimProcess>(simArgs);
+    ASSERT_TRUE(sim->running()) << sim->error();
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    EXPECT_TRUE(page.programPaused);
+    EXPECT_EQ(page.chart.elapsedSeconds, pausedAt);
+    // Everything sent since the port came back: the supply asked who it is, polled, and no
+    // write-output request (function 67) among it.
+    const std::string& log = station.log().screenText();
+    const std::size_t back = log.rfind("снова доступен");
+    ASSERT_NE(back, std::string::npos) << "the port's return is logged";
+    const std::string since = log.substr(back);
+    const std::string identify = "Отправили в порт:  15 65";
+    const std::size_t firstSent = since.find("Отправили в порт:");
+    ASSERT_NE(firstSent, std::string::npos);
+    EXPECT_EQ(since.compare(firstSent, identify.size(), identify), 0) << since.substr(firstSent, 60);
+    EXPECT_EQ(since.find("Отправили в порт:  15 67 "), std::string::npos) << since;
+
+    Click(15, IDC_PROGRAM_START); // "Продолжить"
+    ASSERT_TRUE(WaitFor([&] { return page.state.outputOn && !page.programPaused; }, STATE_DEADLINE_MS));
+    ASSERT_TRUE(Control(15, IDC_OUTPUT_BUTTON)->isEnabled());
+    Click(15, IDC_OUTPUT_BUTTON); // "Выключить"
+    EXPECT_TRUE(page.programPaused);
+    EXPECT_TRUE(WaitFor([&] { return !page.state.outputOn; }, STATE_DEADLINE_MS))
+        << "the supply switched off";
     window->close();
 }
 

@@ -219,6 +219,8 @@ private:
     // The link: the port's notes, start/stop and the status line.
     void OnPortEvent(int note);
     void AllPagesOffline();
+    // Every running program pauses: the port is gone or polling stopped (`why`, for the texts).
+    void PauseProgramsForLink(std::string_view why);
     void TogglePolling();
     void ToggleFastPolling();
     void RefreshStatus();

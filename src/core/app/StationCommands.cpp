@@ -29,9 +29,9 @@ void Station::OnPageTicks(MonoTime now) {
             const int due = page->tickSchedule.TakeDue(now, page->tickTimerRunning, MAX_TICKS_PER_CALL,
                                                        page->stampClock());
             for (int i = 0; i < due && page->tickTimerRunning; ++i) {
-                // Only the last second handed out is the present one; those before it fell due
-                // while the window was held up and are recorded as missed.
-                const bool present = i == due - 1 && page->tickSchedule.caughtUp();
+                // A second that fell due while the window was held up is recorded as missed:
+                // its plan is not sent, only the present second's is.
+                const bool present = !page->tickSchedule.late(i, now);
                 const TickOutcome outcome = page->OnTick(*this, page->tickSchedule.dueStamp(i), present);
                 JournalTick(*page, present);
                 if (outcome == TickOutcome::ProgramEnded) {

@@ -5,8 +5,22 @@
 
 #include "bus/BusThread.h"
 #include "journal/JournalFormat.h"
+#include "program/ProgramReport.h"
+#include "program/ProgramRunner.h"
 
 namespace rir {
+
+namespace {
+
+// A program that cannot reach its supply does not run on blind: it pauses, says why on its page
+// and in the log, and waits for the operator's "Продолжить" once the supply answers again.
+constexpr std::string_view PAUSE_PORT_LOST = "порт потерян";
+constexpr std::string_view PAUSE_POLLING_STOPPED = "опрос остановлен оператором";
+constexpr std::string_view PAGE_PROGRAM_PAUSED = "Пауза: %s";
+constexpr std::string_view LOG_PROGRAM_PAUSED =
+    "Работа по файлу %s приостановлена: %s. Продолжение - кнопкой «Продолжить»";
+
+} // namespace
 
 void Station::OnTimer() {
     const NotifyBatch batch(*this);
@@ -53,6 +67,7 @@ void Station::OnPortEvent(int note) {
     case NOTE_PORT_LOST:
         LogLine(0, FillIn(LOG_PORT_LOST, {event.port, PortErrorText(event.error)}));
         MarkJournals(JOURNAL_MARK_PORT_LOST);
+        PauseProgramsForLink(PAUSE_PORT_LOST);
         link_.portOpen = false;
         link_.portAway = true;
         link_.repliesPerSecond = 0;
@@ -60,8 +75,10 @@ void Station::OnPortEvent(int note) {
         break;
     case NOTE_PORT_REFUSED:
         LogLine(0, FillIn(LOG_PORT_REFUSED, {event.port, PortErrorText(event.error)}));
-        if (!link_.portAway)
+        if (!link_.portAway) {
             MarkJournals(JOURNAL_MARK_PORT_LOST);
+            PauseProgramsForLink(PAUSE_PORT_LOST);
+        }
         link_.portOpen = false;
         link_.portAway = true;
         link_.repliesPerSecond = 0;
@@ -92,9 +109,22 @@ void Station::AllPagesOffline() {
     }
 }
 
+void Station::PauseProgramsForLink(std::string_view why) {
+    for (const auto& page : pages_) {
+        if (!PauseProgramForLink(*page, FormatText(PAGE_PROGRAM_PAUSED, {why}), *this))
+            continue;
+        LogLine(0,
+                FormatText(LOG_PROGRAM_PAUSED, {TabCaption(page->state.address, page->state.channel), why}));
+        MarkJournal(*page, JOURNAL_MARK_PAUSE);
+        PageUpdated(*page);
+    }
+}
+
 void Station::TogglePolling() {
     pollingRunning_ = !pollingRunning_;
     LogLine(0, std::string(pollingRunning_ ? LOG_POLLING_RESUMED : LOG_POLLING_STOPPED));
+    if (!pollingRunning_)
+        PauseProgramsForLink(PAUSE_POLLING_STOPPED);
     if (pollingRunning_ && !cycleUnderWay_) {
         cycleUnderWay_ = true;
         eStart_.Set();

@@ -181,6 +181,8 @@ void DevicePage::ApplyStatus(PollState pollState) {
         RefreshView(RefreshCode::Layout, PollState::Unknown);
     }
     state.outputOn = on;
+    if (programLoaded)
+        view.SetEnabled(IDC_OUTPUT_BUTTON, on);
     if (on) {
         view.SetFont(IDC_OUTPUT_STATE, FontKind::Bold);
         SetTextIfChanged(IDC_OUTPUT_STATE, "Включен");
@@ -207,8 +209,13 @@ void DevicePage::ApplyStatus(PollState pollState) {
 void DevicePage::UpdateControls() {
     if (!state.online) {
         for (int id : {IDC_OUTPUT_STATE, IDC_REGULATION, IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM,
-                       IDC_PROGRAM_START, IDC_PROGRAM_PAUSE, IDC_PROGRAM_CANCEL})
+                       IDC_PROGRAM_START})
             view.SetEnabled(id, false);
+        // A supply that does not answer cannot take a program's plan, but the operator can still
+        // hold the program or give it up: neither sends anything the supply must be there for.
+        const bool running = programLoaded && programStarted && !programPaused;
+        view.SetEnabled(IDC_PROGRAM_PAUSE, running);
+        view.SetEnabled(IDC_PROGRAM_CANCEL, programLoaded && !running);
         view.SetMenuEnabled(ID_MENU_FILE_OPEN, false);
         // The dosing restart belongs to the module lines: it goes with them while the supply is
         // away, and the layout brings it back.
@@ -237,10 +244,12 @@ void DevicePage::UpdateControls() {
             view.SetEnabled(id, false);
         view.SetShown(IDC_READOUT_LIMITS, true);
         view.SetShown(IDC_READOUT_VALUES, true);
-        for (int id : {IDC_SET_LIMITS, IDC_OUTPUT_BUTTON}) {
+        for (int id : {IDC_SET_LIMITS, IDC_OUTPUT_BUTTON})
             view.SetShown(id, true);
-            view.SetEnabled(id, false);
-        }
+        view.SetEnabled(IDC_SET_LIMITS, false);
+        // "Выключить" is always there: during a run it pauses the program, after the end it
+        // switches off a supply the last step left on. Switching on is the program's.
+        view.SetEnabled(IDC_OUTPUT_BUTTON, state.outputOn);
         const bool running = programStarted && !programPaused;
         view.SetEnabled(IDC_PROGRAM_START, !running);
         view.SetEnabled(IDC_PROGRAM_PAUSE, running);

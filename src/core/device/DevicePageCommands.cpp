@@ -26,6 +26,9 @@ PageCommandResult DevicePage::OnCommand(int id, PageCommandSink& sink) {
         SendLimits(LimitChoice::Both, sink);
         return PageCommandResult::Done;
     case IDC_OUTPUT_BUTTON:
+        // With a program loaded the switch-off is the runner's: a running program pauses.
+        if (programLoaded)
+            return PageCommandResult::RunProgram;
         ToggleOutput(sink);
         return PageCommandResult::Done;
     case IDC_DOSER_RESTART:

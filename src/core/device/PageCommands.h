@@ -27,7 +27,7 @@ enum class PageCommandResult {
     Done,         // carried out; the page's view may have changed
     RemoveDevice, // "X": the station deletes this page's device (the page is gone afterwards)
     OpenProgram,  // "Открыть файл": the station asks for a file and loads it into the page
-    RunProgram,   // "Старт", "Пауза" or "Отменить": the station runs the program's command
+    RunProgram, // "Старт", "Пауза", "Отменить", or "Выключить" with a program loaded: the runner's
 };
 
 } // namespace rir

@@ -11,7 +11,6 @@ constexpr std::chrono::seconds WALL_CLOCK_SET{2};
 } // namespace
 
 int TickSchedule::TakeDue(MonoTime now, bool running, int limit, StampTime wallNow) {
-    caughtUp_ = true;
     if (!running) {
         next_.reset();
         return 0;
@@ -34,7 +33,6 @@ int TickSchedule::TakeDue(MonoTime now, bool running, int limit, StampTime wallN
         *next_ += period_;
         ++due;
     }
-    caughtUp_ = now < *next_;
     return due;
 }
 

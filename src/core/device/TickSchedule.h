@@ -27,9 +27,13 @@ public:
     int TakeDue(MonoTime now, bool running, int limit, StampTime wallNow = {});
     // The wall-clock time at which the i-th tick handed out by the last TakeDue fell due.
     StampTime dueStamp(int i) const;
-    // The last tick handed out by the last TakeDue is the present second: no other fell due
-    // behind it.
-    bool caughtUp() const { return caughtUp_; }
+    // The i-th tick handed out by the last TakeDue came too late to be the present second: the
+    // window was held up past it (a modal box, a stalled machine), so its moment has gone.
+    bool late(int i, MonoTime now) const { return now - (firstDue_ + i * period_) >= TICK_LATE; }
+
+    // Ticks are handed out by a timer of a tenth of a second; one handed out more than half a
+    // second after it fell due was missed, not merely served by a busy window.
+    static constexpr std::chrono::milliseconds TICK_LATE{500};
 
 private:
     std::chrono::milliseconds period_;
@@ -39,7 +43,6 @@ private:
     MonoTime monoAnchor_{};
     StampTime wallAnchor_{};
     MonoTime firstDue_{};
-    bool caughtUp_ = true;
 };
 
 } // namespace rir

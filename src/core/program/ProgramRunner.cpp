@@ -75,6 +75,7 @@ void StartProgram(DevicePage& page, PageCommandSink& sink) {
         if (ranBefore)
             page.InvalidateChart();
     }
+    page.ShowRunStatus("");
     page.SendPlannedValues(sink);
     page.tickTimerRunning = true;
     page.programPaused = false;
@@ -90,6 +91,16 @@ void PauseProgram(DevicePage& page, PageCommandSink& sink) {
     page.tickTimerRunning = false;
     page.programPaused = true;
     page.UpdateControls();
+}
+
+bool PauseProgramForLink(DevicePage& page, std::string_view why, PageCommandSink& sink) {
+    if (!page.programLoaded || page.programPaused || !page.programStarted)
+        return false;
+    // The switch-off is queued as on "Пауза"; a lost port's queue is emptied when the port opens
+    // again, so nothing of the program reaches the supply before it is identified again.
+    PauseProgram(page, sink);
+    page.ShowRunStatus(why);
+    return true;
 }
 
 void CancelProgram(DevicePage& page, PageCommandSink& sink) {
@@ -123,6 +134,12 @@ bool RunProgramButton(DevicePage& page, int id, PageCommandSink& sink) {
         return true;
     case IDC_PROGRAM_CANCEL:
         CancelProgram(page, sink);
+        return true;
+    case IDC_OUTPUT_BUTTON:
+        if (page.programStarted && !page.programPaused)
+            PauseProgram(page, sink);
+        else
+            page.SendOutputOff(sink);
         return true;
     default:
         return false;

@@ -21,10 +21,16 @@ void TakeProgram(DevicePage& page, const ProgramLoad& load, std::string_view fil
 void StartProgram(DevicePage& page, PageCommandSink& sink);
 // "Пауза" (1049): the output goes off, the seconds stop counting.
 void PauseProgram(DevicePage& page, PageCommandSink& sink);
+// The link to the supplies went (the port was lost, the operator stopped polling): a running
+// program pauses as on "Пауза" and says why after the caption above the chart; it goes on only
+// at the operator's "Продолжить". True when it paused.
+bool PauseProgramForLink(DevicePage& page, std::string_view why, PageCommandSink& sink);
 // "Отменить" (1050): the output goes off, the histories are emptied and the page has no program.
 void CancelProgram(DevicePage& page, PageCommandSink& sink);
 
-// One of the three buttons by its id; false for any other id.
+// One of the three buttons by its id, or the output button (1022) while a program is loaded:
+// "Выключить" pauses a running program, which switches the output off, and switches off a
+// supply that a program left on. False for any other id.
 bool RunProgramButton(DevicePage& page, int id, PageCommandSink& sink);
 
 } // namespace rir

@@ -4,11 +4,14 @@
 
 #include "PageOnline.h"
 #include "TempDir.h"
+#include "app/MainMenu.h"
+#include "bus/BusThread.h"
 #include "device/PageControls.h"
 #include "text/Cp1251.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -155,6 +158,89 @@ TEST(StationPrograms, EndMessagesComeAfterEveryPagesTickAndNeverHoldTheOthersUp)
                                            "#9 - Работа по файлу закончена!\nБлок остается включенным!"}))
         << "#9's box follows #5's, not inside it";
     EXPECT_FALSE(s.Page(9).tickTimerRunning);
+}
+
+std::size_t Requests(const RequestQueue& queue) {
+    return static_cast<std::size_t>(std::count(queue.begin(), queue.end(), QUEUE_SEPARATOR));
+}
+
+TEST(StationPrograms, AProgramPausesItselfWhenTheLinkGoesAndGoesOnOnlyAtContinue) {
+    const struct {
+        const char* name;
+        std::function<void(ProgramStation&)> lose;
+        std::function<void(ProgramStation&)> regain;
+        const char* why;
+    } cases[] = {
+        {"the port lost",
+         [](ProgramStation& s) {
+             {
+                 std::lock_guard<BusLock> hold(s.station.shared().lock);
+                 s.station.shared().portEvents.push_back({NOTE_PORT_LOST, "COM1", {}});
+             }
+             s.station.OnBusReply(NOTE_THREAD, NOTE_PORT_LOST);
+         },
+         [](ProgramStation& s) {
+             {
+                 std::lock_guard<BusLock> hold(s.station.shared().lock);
+                 s.station.shared().portEvents.push_back({NOTE_PORT_OPENED, "COM1", {}});
+             }
+             s.station.OnBusReply(NOTE_THREAD, NOTE_PORT_OPENED);
+         },
+         "порт потерян"},
+        {"polling stopped", [](ProgramStation& s) { s.station.OnCommand(ID_MENU_START_STOP); },
+         [](ProgramStation& s) { s.station.OnCommand(ID_MENU_START_STOP); }, "опрос остановлен оператором"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramStation s;
+        s.Open(15, Write(s.dir, "p.csv", "0;1;12;1\r\n60;2;12;1\r\n"));
+        s.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+        const MonoTime t0{std::chrono::seconds(1000)};
+        s.station.OnPageTicks(t0);
+        s.station.OnPageTicks(t0 + 5s);
+        c.lose(s);
+        DevicePage& page = s.Page(15);
+        EXPECT_TRUE(page.programPaused);
+        EXPECT_EQ(page.view.text(IDC_PROGRAM_CAPTION),
+                  std::string("Файл-задача: p.csv [Пауза: ") + c.why + "]");
+        EXPECT_NE(s.log.screenText().find(std::string("Работа по файлу #15 приостановлена: ") + c.why +
+                                          ". Продолжение - кнопкой «Продолжить»"),
+                  std::string::npos);
+        // Nothing of the program goes out until the operator says so, the link's return and the
+        // supply's identification included.
+        const std::size_t queued = Requests(s.Queue());
+        s.station.OnPageTicks(t0 + 30s);
+        c.regain(s);
+        s.station.OnPageTicks(t0 + 40s);
+        EXPECT_EQ(Requests(s.Queue()), queued);
+        EXPECT_EQ(page.chart.elapsedSeconds, 5);
+        test::BringPageOnline(page, CONFIG_TIMER_COUNTER);
+        s.station.OnPageTicks(t0 + 50s);
+        EXPECT_EQ(Requests(s.Queue()), queued);
+        s.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+        EXPECT_FALSE(page.programPaused) << "Продолжить";
+        EXPECT_EQ(page.view.text(IDC_PROGRAM_CAPTION), "Файл-задача: p.csv");
+        EXPECT_EQ(Requests(s.Queue()), queued + 1) << "the paused second's plan again";
+    }
+}
+
+TEST(StationPrograms, SwitchingOffDuringARunPausesIt) {
+    ProgramStation s;
+    s.Open(15, Write(s.dir, "p.csv", "0;1;12;1\r\n60;2;12;1\r\n"));
+    s.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
+    DevicePage& page = s.Page(15);
+    // The supply took the first step and reports its output on.
+    page.state.status = 0x01;
+    page.RefreshView(RefreshCode::Values, PollState::Complete);
+    ASSERT_TRUE(page.view.enabled(IDC_OUTPUT_BUTTON));
+    const std::size_t queued = Requests(s.Queue());
+    s.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
+    EXPECT_TRUE(page.programPaused);
+    ASSERT_EQ(Requests(s.Queue()), queued + 1);
+    const RequestQueue q = s.Queue();
+    const auto last = std::find(q.rbegin() + 1, q.rend(), QUEUE_SEPARATOR);
+    // The write-output request's flags: limits and output taken, the output off.
+    EXPECT_EQ(*(last.base() + 2), 0x08) << "switched off";
 }
 
 } // namespace

@@ -259,30 +259,62 @@ TEST(ProgramRun, ButtonsFollowTheRunnersState) {
         const char* situation;
         bool start, pause, cancel;
         const char* startText;
-        bool open, limits, menuOpen;
+        bool open, limits, output, menuOpen;
     };
-    RunRig r("0;1;12;1\r\n60;1;12;0\r\n");
-    auto check = [&](const Row& row) {
+    auto check = [](const DevicePage& page, const Row& row) {
         SCOPED_TRACE(row.situation);
-        const ViewState& v = r.page.view;
+        const ViewState& v = page.view;
         EXPECT_EQ(v.enabled(IDC_PROGRAM_START), row.start);
         EXPECT_EQ(v.enabled(IDC_PROGRAM_PAUSE), row.pause);
         EXPECT_EQ(v.enabled(IDC_PROGRAM_CANCEL), row.cancel);
         EXPECT_EQ(v.text(IDC_PROGRAM_START), row.startText);
         EXPECT_EQ(v.enabled(IDC_OPEN_PROGRAM), row.open);
-        for (int id : {IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_SET_LIMITS, IDC_OUTPUT_BUTTON})
+        for (int id : {IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_SET_LIMITS})
             EXPECT_EQ(v.enabled(id), row.limits) << id;
+        EXPECT_EQ(v.enabled(IDC_OUTPUT_BUTTON), row.output);
         EXPECT_EQ(v.menuEnabled(ID_MENU_FILE_OPEN), row.menuOpen);
-        EXPECT_TRUE(v.shown(IDC_READOUT_LIMITS) && v.shown(IDC_READOUT_VALUES)) << "the readouts show";
+        if (page.state.online) {
+            EXPECT_TRUE(v.shown(IDC_READOUT_LIMITS) && v.shown(IDC_READOUT_VALUES)) << "the readouts show";
+        }
     };
-    check({"loaded", true, false, true, "Старт", false, false, false});
+    // The supply reports what it was last sent, and its page shows it.
+    auto confirm = [](RunRig& r) {
+        r.Confirm();
+        r.page.UpdateControls();
+    };
+    RunRig r("0;1;12;1\r\n60;1;12;0\r\n");
+    check(r.page, {"loaded", true, false, true, "Старт", false, false, false, false});
     r.Press(IDC_PROGRAM_START);
-    check({"running", false, true, false, "Старт", false, false, false});
+    check(r.page,
+          {"running, the output not yet on", false, true, false, "Старт", false, false, false, false});
+    confirm(r);
+    check(r.page, {"running, the output on", false, true, false, "Старт", false, false, true, false});
     r.Press(IDC_PROGRAM_PAUSE);
-    check({"paused", true, false, true, "Продолжить", false, false, false});
+    check(r.page, {"paused", true, false, true, "Продолжить", false, false, true, false});
+    confirm(r);
+    check(r.page, {"paused, the output off", true, false, true, "Продолжить", false, false, false, false});
     r.Press(IDC_PROGRAM_START);
     r.Run();
-    check({"ended", true, false, true, "Старт", false, false, false});
+    r.page.UpdateControls();
+    check(r.page, {"ended, the output off", true, false, true, "Старт", false, false, false, false});
+
+    RunRig on("0;1;12;1\r\n60;1;12;1\r\n");
+    on.Press(IDC_PROGRAM_START);
+    on.Run();
+    on.page.UpdateControls();
+    check(on.page, {"ended, the supply left on", true, false, true, "Старт", false, false, true, false});
+
+    // The supply gone: the program can still be held and given up, not started.
+    for (const bool paused : {false, true}) {
+        RunRig off("0;1;12;1\r\n60;1;12;0\r\n");
+        off.Press(IDC_PROGRAM_START);
+        if (paused)
+            off.Press(IDC_PROGRAM_PAUSE);
+        off.page.state.online = false;
+        off.page.UpdateControls();
+        check(off.page, {paused ? "offline, paused" : "offline, running", false, !paused, paused,
+                         paused ? "Продолжить" : "Старт", false, false, false, false});
+    }
 
     // A click on a disabled button never reaches the runner.
     r.Press(IDC_PROGRAM_START);
@@ -300,7 +332,7 @@ TEST(ProgramRun, NothingHappensWithoutAProgram) {
         EXPECT_TRUE(RunProgramButton(page, id, sink));
         EXPECT_EQ(page.OnCommand(id, sink), PageCommandResult::Ignored);
     }
-    EXPECT_FALSE(RunProgramButton(page, IDC_OUTPUT_BUTTON, sink));
+    EXPECT_FALSE(RunProgramButton(page, IDC_SET_LIMITS, sink));
     EXPECT_TRUE(sink.queued.empty());
     EXPECT_FALSE(page.tickTimerRunning);
     EXPECT_EQ(page.OnCommand(IDC_OPEN_PROGRAM, sink), PageCommandResult::OpenProgram);
