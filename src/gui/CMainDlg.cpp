@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -44,11 +45,15 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
                    QtBusThread::PortFactory portFactory, QWidget* parent)
     : QMainWindow(parent), settingsFile_(std::move(settingsFile)), portFactory_(std::move(portFactory)),
       notifier_(this), statsTimer_(new QTimer(this)), logTimer_(new QTimer(this)), client_(new QWidget(this)),
-      tabs_(new TabControl(client_)), log_(new QPlainTextEdit(client_)), status_(new QLabel(this)),
-      notice_(new QLabel(this)) {
+      tabs_(new TabControl(client_)), pageView_(new QScrollArea(client_)), pageBox_(new QWidget),
+      log_(new QPlainTextEdit(client_)), status_(new QLabel(this)), notice_(new QLabel(this)) {
     setWindowTitle(QString::fromUtf8(WINDOW_TITLE));
     setMinimumSize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
     setCentralWidget(client_);
+    pageView_->setObjectName(QStringLiteral("pageView"));
+    pageView_->setFrameShape(QFrame::NoFrame);
+    pageView_->setWidgetResizable(false);
+    pageView_->setWidget(pageBox_); // the view owns it
     // Below the client area, which keeps its layout: the status bar takes its own height.
     status_->setObjectName(QStringLiteral("statusLine"));
     status_->setTextFormat(Qt::PlainText);
@@ -216,7 +221,7 @@ void CMainDlg::OnMenu(int id) {
 }
 
 void CMainDlg::PageAdded(DevicePage& page) {
-    auto* view = new CDevicePage(page, client_);
+    auto* view = new CDevicePage(page, pageBox_);
     pageViews_[&page] = view;
     // The page is named by its device, which no other page shares: a click that is still on its
     // way when the page goes finds nothing.
@@ -312,12 +317,17 @@ void CMainDlg::LayoutChanged() {
     tabs_->setGeometry(l.tabControl.left, l.tabControl.top, l.tabControl.width(), l.tabControl.height());
     log_->setGeometry(l.logBox.left, l.logBox.top, l.logBox.width(), l.logBox.height());
     const PageDelta delta = PageDeltaFor(client_->width(), client_->height());
-    const int rowOffset = PageRowOffset(static_cast<int>(station_->pages().size()));
-    const PagePlacement placement = PlacePageControls(delta.dx, delta.dy, rowOffset);
-    for (auto& [page, view] : pageViews_) {
-        view->move(placement.page.x, placement.page.y);
-        view->applyLayout(delta.dx, delta.dy, rowOffset);
+    const int rowOffset =
+        TabRowOffset(static_cast<int>(station_->pages().size()), tabs_->width(), tabs_->tabWidth());
+    const PageView v = PlacePageView(delta.dx, delta.dy, rowOffset);
+    pageView_->setGeometry(v.viewport.x, v.viewport.y, v.viewport.width, v.viewport.height);
+    const PixelRect page = PlacePageControls(v.dx, v.dy, 0).page;
+    pageBox_->resize(page.width, page.height);
+    for (auto& [p, view] : pageViews_) {
+        view->move(0, 0);
+        view->applyLayout(v.dx, v.dy, 0);
     }
+    tabs_->update();
     client_->update();
 }
 

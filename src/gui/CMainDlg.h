@@ -22,6 +22,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QScrollArea;
 class QTimer;
 
 namespace rir {
@@ -63,6 +64,7 @@ public:
     Station& station() { return *station_; }
     CDevicePage* viewOf(const DevicePage* page) const;
     TabControl* tabControl() const { return tabs_; }
+    QScrollArea* pageView() const { return pageView_; }
     // The log box; what the station logged reaches it within LOG_REPAINT_MS, or at once
     // through ApplyLog.
     QPlainTextEdit* logEdit() const { return log_; }
@@ -116,6 +118,9 @@ private:
     QTimer* logTimer_;
     QWidget* client_;
     TabControl* tabs_;
+    // The pages sit in a scrolling view over the tab control's pane.
+    QScrollArea* pageView_;
+    QWidget* pageBox_;
     QPlainTextEdit* log_;
     QLabel* status_;
     QLabel* notice_;

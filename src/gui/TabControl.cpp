@@ -7,6 +7,8 @@
 
 #include "app/MainLayout.h"
 
+#include <algorithm>
+
 namespace rir {
 
 namespace {
@@ -24,7 +26,7 @@ void TabControl::setTabs(const QStringList& captions, int current) {
     update();
 }
 
-int TabControl::tabWidth(int index) const {
+int TabControl::captionWidth(int index) const {
     // As wide as the style draws a tab of this caption, so the text is never cut.
     QStyleOptionTab tab;
     tab.initFrom(this);
@@ -35,19 +37,23 @@ int TabControl::tabWidth(int index) const {
     return style()->sizeFromContents(QStyle::CT_TabBarTab, &tab, text, this).width();
 }
 
+int TabControl::tabWidth() const {
+    int widest = 0;
+    for (int i = 0; i < count(); ++i)
+        widest = std::max(widest, captionWidth(i));
+    return widest;
+}
+
 int TabControl::rows() const {
-    return 1 + PageRowOffset(count()) / TAB_HEIGHT;
+    return TabRows(count(), width(), tabWidth());
 }
 
 QRect TabControl::tabRect(int index) const {
     if (index < 0 || index >= count())
         return {};
-    const int perRow = (count() + rows() - 1) / rows();
-    const int row = index / perRow;
-    int x = 2;
-    for (int i = row * perRow; i < index; ++i)
-        x += tabWidth(i);
-    return {x, row * TAB_HEIGHT, tabWidth(index), TAB_HEIGHT};
+    const int w = tabWidth();
+    const int perRow = TabsPerRow(width(), w);
+    return {TAB_ROW_INSET + (index % perRow) * w, (index / perRow) * TAB_HEIGHT, w, TAB_HEIGHT};
 }
 
 void TabControl::paintEvent(QPaintEvent*) {

@@ -18,6 +18,9 @@ public:
     QString tabText(int index) const { return captions_.value(index); }
     // Where tab `index` is drawn, in this widget's coordinates.
     QRect tabRect(int index) const;
+    // The width every tab is drawn with: that of the widest caption, so none is cut.
+    int tabWidth() const;
+    int rows() const;
 
 signals:
     void tabClicked(int index);
@@ -27,8 +30,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    int rows() const;
-    int tabWidth(int index) const;
+    int captionWidth(int index) const;
     QStringList captions_;
     int current_ = -1;
 };

@@ -52,10 +52,11 @@ TEST_F(StationCommandsE2E, TypedLimitsReachTheSupplyAndTheMarksClearOnItsAnswer)
     test::Type(curr, QStringLiteral("99"));
     EXPECT_EQ(WidgetText(15, IDC_CURR_UNIT), QString::fromUtf8("А*"));
     Click(15, IDC_SET_LIMITS);
-    // 99 is no current this supply has (15 A at most): read as 9.9 A.
+    // 99 A is more than this supply has (15 A at most): sent, and shown, as its maximum.
+    EXPECT_EQ(curr->text(), QStringLiteral("15.00"));
     EXPECT_TRUE(WaitFor(
         [&] {
-            return page.state.currLimit == 990 && page.state.currEdited == 0 &&
+            return page.state.currLimit == 1500 && page.state.currEdited == 0 &&
                    WidgetText(15, IDC_CURR_UNIT) == QString::fromUtf8("А");
         },
         STATE_DEADLINE_MS));

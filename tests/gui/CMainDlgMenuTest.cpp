@@ -2,11 +2,13 @@
 #include "CAboutDlg.h"
 #include "CAddDeviceDlg.h"
 #include "MainWindowFixture.h"
+#include "device/PageControls.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScrollArea>
 
 #include <algorithm>
 
@@ -264,32 +266,55 @@ TEST_F(MainMenuTest, ClickingATabOrItsMenuItemSwitchesThePage) {
 
 TEST_F(MainMenuTest, PagesMoveDownWhenTheTabsWrapIntoRows) {
     ASSERT_TRUE(Start());
-    const struct {
-        int tabs;
-        int pageTop;
-    } rows[] = {{1, 35}, {7, 35}, {8, 55}, {10, 55}, {13, 55}, {14, 75}};
     int address = 15;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.tabs);
-        while (window->tabControl()->count() < row.tabs)
-            window->station().AddDevice(++address, 0);
-        for (const auto& page : window->station().pages()) {
-            const CDevicePage* view = window->viewOf(page.get());
-            ASSERT_NE(view, nullptr);
-            EXPECT_EQ(view->pos(), QPoint(15, row.pageTop));
+    while (window->tabControl()->count() < 30)
+        window->station().AddDevice(++address, 0);
+    const TabControl* tabs = window->tabControl();
+    const auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        // Every tab lies inside the tab control, no two overlap, and the page starts under the
+        // last row.
+        int lastBottom = 0;
+        for (int i = 0; i < tabs->count(); ++i) {
+            const QRect r = tabs->tabRect(i);
+            EXPECT_TRUE(tabs->rect().contains(r)) << i;
+            for (int k = 0; k < i; ++k)
+                EXPECT_FALSE(r.intersects(tabs->tabRect(k))) << i << " and " << k;
+            lastBottom = std::max(lastBottom, r.bottom() + 1);
         }
-    }
-    // A tab of the second row is hit where it is drawn.
-    ASSERT_EQ(window->tabControl()->count(), 14);
-    const QRect second = window->tabControl()->tabRect(9);
-    EXPECT_GE(second.top(), 20);
-    ClickTab(9);
-    EXPECT_EQ(window->tabControl()->currentIndex(), 9);
-    EXPECT_EQ(window->tabControl()->tabText(9).toStdString(), "#24"); // #15, then #16 to #28
-    EXPECT_TRUE(PageShown(24, 0));
-    EXPECT_FALSE(PageShown(28, 0));
-    EXPECT_TRUE(Action(DeviceMenuId(24, 0))->isChecked());
-    EXPECT_FALSE(Action(DeviceMenuId(28, 0))->isChecked());
+        EXPECT_EQ(window->pageView()->y(), tabs->y() + lastBottom + 8);
+        // The start button of the program, the lowest control, can be scrolled to.
+        CDevicePage* shown = View(window->station().SelectedPage()->state.address, 0);
+        QWidget* start = shown->controlById(IDC_PROGRAM_START);
+        window->pageView()->ensureWidgetVisible(start);
+        const QRect inView(start->mapTo(window->pageView()->viewport(), QPoint(0, 0)), start->size());
+        EXPECT_TRUE(window->pageView()->viewport()->rect().contains(inView));
+        return tabs->rows();
+    };
+    const int narrow = check("template size");
+    EXPECT_LE(narrow, 3) << "the tabs take the width, not seven to a row";
+    ASSERT_TRUE(ResizeClient({1280, 700}));
+    EXPECT_LT(check("1280 pixels wide"), narrow);
+}
+
+TEST_F(MainMenuTest, ATabOfTheSecondRowIsHitWhereItIsDrawn) {
+    ASSERT_TRUE(Start());
+    int address = 15;
+    while (window->tabControl()->rows() < 2)
+        window->station().AddDevice(++address, 0);
+    window->station().AddDevice(++address, 0); // the second row holds two
+    int second = 0; // the first tab of the second row
+    while (window->tabControl()->tabRect(second).top() < 20)
+        ++second;
+    const int lastAddress = address;
+    address = 15 + second; // #15, then #16 on
+    ClickTab(second);
+    EXPECT_EQ(window->tabControl()->currentIndex(), second);
+    EXPECT_EQ(window->tabControl()->tabText(second).toStdString(), "#" + std::to_string(address));
+    EXPECT_TRUE(PageShown(address, 0));
+    EXPECT_FALSE(PageShown(lastAddress, 0));
+    EXPECT_TRUE(Action(DeviceMenuId(address, 0))->isChecked());
+    EXPECT_FALSE(Action(DeviceMenuId(lastAddress, 0))->isChecked());
 }
 
 // A step for the add-device dialog: checks the proposed number, types `typed`, presses OK (or

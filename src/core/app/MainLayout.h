@@ -24,9 +24,23 @@ struct MainLayout {
 
 inline constexpr int TAB_ROW_HEIGHT = 20;
 
-// The tabs wrap into rows once there are 8 or more; the pages move down with them.
-constexpr int PageRowOffset(int tabCount) {
-    return tabCount < 8 ? 0 : (tabCount / 7) * TAB_ROW_HEIGHT;
+// Room the tab control keeps at each end of a row of tabs.
+inline constexpr int TAB_ROW_INSET = 2;
+
+// The tabs, each `tabWidth` wide (the widest caption's), fill the tab control's width row by
+// row; the pages move down by the extra rows. (A row of seven, whatever the width, left 30 tabs
+// five rows deep even at 1280 pixels and pushed the page's buttons out of the window.)
+constexpr int TabsPerRow(int controlWidth, int tabWidth) {
+    const int usable = controlWidth - 2 * TAB_ROW_INSET;
+    const int perRow = tabWidth > 0 ? usable / tabWidth : 1;
+    return perRow > 1 ? perRow : 1;
+}
+constexpr int TabRows(int tabCount, int controlWidth, int tabWidth) {
+    const int perRow = TabsPerRow(controlWidth, tabWidth);
+    return tabCount <= perRow ? 1 : (tabCount + perRow - 1) / perRow;
+}
+constexpr int TabRowOffset(int tabCount, int controlWidth, int tabWidth) {
+    return (TabRows(tabCount, controlWidth, tabWidth) - 1) * TAB_ROW_HEIGHT;
 }
 
 // How far the client area exceeds the smallest layout (805 × 485): the pages grow by as much.

@@ -47,4 +47,13 @@ PagePlacement PlacePageControls(int dx, int dy, int rowOffset) {
     return g;
 }
 
+PageView PlacePageView(int dx, int dy, int rowOffset) {
+    PageView v;
+    v.viewport = PlacePageControls(dx, dy, rowOffset).page;
+    const PixelRect smallest = PlacePageControls(0, 0, 0).page;
+    v.dx = std::max(0, v.viewport.width - smallest.width);
+    v.dy = std::max(0, v.viewport.height - smallest.height);
+    return v;
+}
+
 } // namespace rir

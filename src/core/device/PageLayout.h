@@ -25,4 +25,15 @@ struct PagePlacement {
 // width, y + height). Widths and heights never go below 0, even when many rows of tabs eat the page's height.
 PagePlacement PlacePageControls(int dx, int dy, int rowOffset);
 
+// The page inside a scrolling view: the view takes the page's place under the tabs, and the page
+// in it never gets smaller than the template's, so with many rows of tabs or a small window the
+// view scrolls and every control stays reachable. dx and dy are the page's own growth, for
+// PlacePageControls with no row offset (the page sits at the view's top-left corner).
+struct PageView {
+    PixelRect viewport; // main-window client coordinates
+    int dx = 0;
+    int dy = 0;
+};
+PageView PlacePageView(int dx, int dy, int rowOffset);
+
 } // namespace rir

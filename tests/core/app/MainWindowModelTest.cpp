@@ -1,5 +1,6 @@
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
+#include "device/PageLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,41 @@ TEST(LayoutMainWindow, EdgesFollowTheWindowBeyondItsTemplateSize) {
               101);
 }
 
-TEST(PageGeometry, RowOffsetAndDelta) {
-    EXPECT_EQ(PageRowOffset(7), 0);
-    EXPECT_EQ(PageRowOffset(10), 20); // pages at y = 55
-    EXPECT_EQ(PageRowOffset(14), 40); // pages at y = 75
+TEST(PageGeometry, TabsFillTheWidthRowByRow) {
+    const struct {
+        int tabs, width, tabWidth;
+        int offset;
+    } cases[] = {
+        {1, 794, 40, 0},   {19, 794, 40, 0},  {20, 794, 40, 20},  {30, 794, 40, 20},
+        {30, 1269, 40, 0}, {31, 1269, 40, 0}, {32, 1269, 40, 20}, {254, 794, 52, 320},
+        {10, 794, 0, 180}, {3, 10, 40, 40}, // a tab control narrower than a tab: one a row
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.tabs << " tabs of " << c.tabWidth << " in " << c.width);
+        EXPECT_EQ(TabRowOffset(c.tabs, c.width, c.tabWidth), c.offset);
+    }
+}
+
+TEST(PageGeometry, ThePageScrollsRatherThanShrink) {
+    const struct {
+        int dx, dy, rowOffset;
+        PixelRect viewport;
+        int pageDx, pageDy;
+    } cases[] = {
+        {0, 0, 0, {15, 35, 773, 323}, 0, 0},
+        {195, 115, 0, {15, 35, 968, 438}, 195, 115},
+        {195, 115, 40, {15, 75, 968, 398}, 195, 75},
+        {0, 0, 60, {15, 95, 773, 263}, 0, 0}, // the page stays whole and the view scrolls
+    };
+    for (const auto& c : cases) {
+        const PageView v = PlacePageView(c.dx, c.dy, c.rowOffset);
+        EXPECT_EQ(v.viewport, c.viewport);
+        EXPECT_EQ(v.dx, c.pageDx);
+        EXPECT_EQ(v.dy, c.pageDy);
+    }
+}
+
+TEST(PageGeometry, Delta) {
     EXPECT_EQ(PageDeltaFor(1000, 600).dx, 195);
     EXPECT_EQ(PageDeltaFor(1000, 600).dy, 115);
     EXPECT_EQ(PageDeltaFor(700, 400).dx, 0);
