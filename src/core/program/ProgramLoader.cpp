@@ -11,6 +11,20 @@ namespace rir {
 
 namespace {
 
+// A limit clamped to the supply's range; the line goes into the report's list for the side it
+// left by.
+int ClampNoted(int value, int min, int max, int line, std::vector<int>& below, std::vector<int>& above) {
+    if (value > max) {
+        above.push_back(line);
+        return max;
+    }
+    if (value < min) {
+        below.push_back(line);
+        return min;
+    }
+    return value;
+}
+
 // Columns past the output are read as fields but mean nothing; a journal writes its measurements
 // there, and they are never checked.
 constexpr int COLUMN_COUNT = COLUMN_OUTPUT + 1;
@@ -280,22 +294,10 @@ void MakeSteps(std::vector<Row>& rows, const ProgramLimits& limits, ProgramLoad&
         }
         if (r.late)
             errors.outOfOrder.push_back(r.line);
-        int curr = r.curr;
-        if (curr > limits.currMax) {
-            errors.currAbove.push_back(r.line);
-            curr = limits.currMax;
-        } else if (curr < limits.currMin) {
-            errors.currBelow.push_back(r.line);
-            curr = limits.currMin;
-        }
-        int volt = r.volt;
-        if (volt > limits.voltMax) {
-            errors.voltAbove.push_back(r.line);
-            volt = limits.voltMax;
-        } else if (volt < limits.voltMin) {
-            errors.voltBelow.push_back(r.line);
-            volt = limits.voltMin;
-        }
+        const int curr =
+            ClampNoted(r.curr, limits.currMin, limits.currMax, r.line, errors.currBelow, errors.currAbove);
+        const int volt =
+            ClampNoted(r.volt, limits.voltMin, limits.voltMax, r.line, errors.voltBelow, errors.voltAbove);
         out.steps.emplace_back(time, curr, volt, r.output, std::nullopt);
         out.voltLimitMax = std::max(out.voltLimitMax, volt);
         out.currLimitMax = std::max(out.currLimitMax, curr);
