@@ -1,6 +1,7 @@
 // The command line of rir-sim.
 #pragma once
 
+#include "SimEvent.h"
 #include "SimFault.h"
 #include "bus/FrameCodec.h"
 
@@ -23,6 +24,7 @@ struct DeviceOption {
 
 struct SimOptions {
     std::vector<DeviceOption> devices; // in the order given
+    std::vector<SimEvent> events;      // --at, in the order given
     double defaultLoadOhms = 10.0;
     Framing framing = Framing::Ascii; // the station's default protocol
     std::string linkPath;

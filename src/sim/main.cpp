@@ -84,6 +84,8 @@ int Run(const rir::sim::SimOptions& options) {
         if (d.fault)
             bus.SetFault(d.address, *d.fault);
     }
+    for (const auto& e : options.events)
+        bus.Schedule(e);
 
     rir::sim::PtyPort pty;
     if (const std::string error = pty.Open(); !error.empty()) {
