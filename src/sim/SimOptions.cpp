@@ -97,7 +97,8 @@ std::string ParseDevice(std::string_view text, DeviceOption& device) {
 
 bool TakesValue(std::string_view name) {
     return name == "--device" || name == "--load" || name == "--framing" || name == "--link" ||
-           name == "--parent" || name == "--switch-on" || name == "--fault" || name == "--at";
+           name == "--parent" || name == "--switch-on" || name == "--fault" || name == "--at" ||
+           name == "--listen" || name == "--baud";
 }
 
 // A late reply comes after the station has given up on it: a minute is more than any time-out.
@@ -299,6 +300,21 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
                 return result;
             }
             o.parentPid = *pid;
+        } else if (name == "--listen") {
+            const auto port = ParseInt(value);
+            if (!port || *port < 0 || *port > 65535) {
+                result.error =
+                    "bad --listen '" + value + "': expected a TCP port, 0 to 65535 (0: any free one)";
+                return result;
+            }
+            o.listenPort = *port;
+        } else if (name == "--baud") {
+            const auto baud = ParseInt(value);
+            if (!baud || *baud < 300 || *baud > 921600) {
+                result.error = "bad --baud '" + value + "': expected 300 to 921600";
+                return result;
+            }
+            o.baud = *baud;
         } else {
             if (value.empty()) {
                 result.error = "option --link needs a path";
@@ -306,6 +322,10 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
             }
             o.linkPath = value;
         }
+    }
+    if (o.listenPort && !o.linkPath.empty()) {
+        result.error = "--listen and --link exclude each other: a TCP port has no path";
+        return result;
     }
     if (o.devices.empty())
         o.devices.push_back({1, MODEL_TIMER_AMPERE, CONFIG_TIMER_COUNTER, std::nullopt});
@@ -362,6 +382,12 @@ std::string SimHelpText() {
         "                                from then on). Repeatable.\n"
         "  --link PATH                   also make the symbolic link PATH to the pseudo-terminal\n"
         "                                (an existing link is replaced; removed on exit).\n"
+        "  --listen PORT                 serve the bus on TCP port PORT of 127.0.0.1 instead of a\n"
+        "                                pseudo-terminal, as a serial-to-Ethernet gateway does (the\n"
+        "                                same bytes, one connection at a time; a new one takes over);\n"
+        "                                0 picks a free port. Prints tcp://127.0.0.1:PORT first.\n"
+        "  --baud N                      the line speed --wire-time assumes behind --listen (default\n"
+        "                                9600, 8 data bits, no parity, 1 stop bit).\n"
         "  --wire-time                   send each reply byte after its time on the wire at the\n"
         "                                speed and character format the station set on the line.\n"
         "  --parent PID                  end when the process PID ends (for test harnesses, so\n"

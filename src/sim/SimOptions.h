@@ -28,6 +28,8 @@ struct SimOptions {
     double defaultLoadOhms = 10.0;
     Framing framing = Framing::Ascii; // the station's default protocol
     std::string linkPath;
+    std::optional<int> listenPort; // serve on TCP instead of a pseudo-terminal
+    int baud = 9600;               // what --wire-time assumes over TCP
     bool wireTime = false;
     int parentPid = 0; // 0: outlive whoever started us
     bool verbose = false;
