@@ -46,7 +46,7 @@ ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int point
                                 minutesList,
                                 chart,
                                 series,
-                                {state.voltScale, state.currScale, state.current3Dec}});
+                                {state.voltScale, state.currScale}});
     if (d.splitView)
         chart.splitView = *d.splitView;
     if (d.minutesStep)

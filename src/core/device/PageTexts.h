@@ -28,7 +28,8 @@ Identification IdentificationFor(const DeviceState& s);
 std::string VoltEditText(int voltLimit, int voltScale);
 std::string CurrEditText(int currLimit, int currScale);
 
-// "measured / limit вольт" and "measured / limit ампер".
+// "measured / limit вольт" and "measured / limit ампер", with the decimals of the supply's
+// resolution (ScaleDecimals).
 std::string VoltReadingText(int voltMeas, int voltLimit, int voltScale);
 std::string CurrReadingText(int currMeas, int currLimit, int currScale);
 
