@@ -102,7 +102,11 @@ public:
 
     void SendLimits(LimitChoice which, PageCommandSink& sink);
     void ToggleOutput(PageCommandSink& sink);
+    // The output off when the supply reports it on.
     void SendOutputOff(PageCommandSink& sink) const;
+    // The operator's switch-off ("Выключить", a stop of the program): as SendOutputOff, and while
+    // the supply does not answer in any case, since its output is not known.
+    void SwitchOutputOff(PageCommandSink& sink) const;
     void RestartDoser(PageCommandSink& sink) const;
     void ConfigureModules(PageCommandSink& sink);
 
