@@ -297,10 +297,17 @@ void DevicePage::ShowRunStatus(std::string_view text) {
     ShowCaption();
 }
 
+void DevicePage::ShowAnswerNotice(std::string_view text) {
+    answerNotice_ = text;
+    ShowCaption();
+}
+
 void DevicePage::ShowCaption() {
     std::string caption = programLoaded ? programCaption : std::string("Протокол работы:");
     if (!runStatus_.empty())
         caption += " [" + runStatus_ + "]";
+    if (!answerNotice_.empty())
+        caption += " [" + answerNotice_ + "]";
     SetTextIfChanged(IDC_PROGRAM_CAPTION, caption);
 }
 

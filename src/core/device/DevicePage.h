@@ -134,6 +134,12 @@ public:
     // stopped, the program paused by itself). "" takes it away; each run starts without one.
     void ShowRunStatus(std::string_view text);
     const std::string& runStatus() const { return runStatus_; }
+    // How the supply answers while it gives no data (exceptions, another address's replies),
+    // after the run's word in the caption: "Протокол работы: [Отвечает отказом, код 5]". The
+    // station says it once the page greys from such answers and takes it away ("") at the
+    // supply's next reply with data.
+    void ShowAnswerNotice(std::string_view text);
+    const std::string& answerNotice() const { return answerNotice_; }
     // The next load or drawing needs the chart drawn again.
     void InvalidateChart() { chartInvalidated_ = true; }
 
@@ -210,6 +216,7 @@ private:
     bool currUnsent_ = false;
     bool chartInvalidated_ = false;
     std::string runStatus_;
+    std::string answerNotice_;
 };
 
 } // namespace rir
