@@ -131,6 +131,9 @@ public:
     DevicePage* FindPage(int address, int channel) const;
     DevicePage* SelectedPage() const;
     void SelectTab(int index); // a tab change by the user
+    // The keyboard's tab change: the next tab (step +1) or the previous one (-1), the last
+    // wrapping round to the first and the first to the last.
+    void SelectNeighbourTab(int step);
     void LayoutPages();
 
     // Read-only views for the window and tests.

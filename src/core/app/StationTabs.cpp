@@ -139,6 +139,14 @@ void Station::SelectTab(int index) {
     RenewDeviceChecks();
 }
 
+void Station::SelectNeighbourTab(int step) {
+    const int count = static_cast<int>(pages_.size());
+    if (count == 0)
+        return;
+    const int from = selected_ >= 0 ? selected_ : (step > 0 ? count - 1 : 0);
+    SelectTab(((from + step) % count + count) % count);
+}
+
 void Station::RenewDeviceChecks() {
     const DevicePage* page = SelectedPage();
     menu_.CheckDeviceItem(page ? DeviceMenuId(page->state.address, page->state.channel) : ID_SEPARATOR);
