@@ -321,5 +321,87 @@ TEST_F(StationProgramE2E, ALogFileOnAFullDiskHoldsUpNeitherThePollsNorTheProgram
         logBox->close();
 }
 
+// The window held up for four seconds in the middle of a ramp that changes every second: the
+// supply then gets the present second's plan only, none of the seconds that passed meanwhile,
+// and the journal has one line per second, each dated on its own, the held-up seconds without
+// measurements.
+TEST_F(StationProgramE2E, AHeldUpWindowSendsOnlyThePresentSecondAndJournalsEverySecond) {
+    std::vector<Step> ramp;
+    for (int t = 0; t < 16; ++t)
+        ramp.push_back({t, 100 + 10 * t, 1200, true});
+    ramp.push_back({16, 250, 1200, false});
+    const std::string path = WriteProgram(scratch.dir, "ramp.csv", ramp);
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"},
+                                             test::SimProcess::Requests::Seen);
+    Open();
+    window->setJournalFolder(scratch.dir / "runs");
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    const DevicePage& page = *Page(15);
+    std::vector<SeenMessage> messages;
+    ModalWatcher watcher({ChooseFile(path), ReadMessage(messages)});
+    Click(15, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    Click(15, IDC_PROGRAM_START);
+    ASSERT_TRUE(WaitFor([&] { return page.chart.elapsedSeconds >= 4; }, STATE_DEADLINE_MS));
+    const RunJournal* journal = window->station().JournalOf(15, 0);
+    ASSERT_NE(journal, nullptr);
+    const std::filesystem::path journalPath = journal->path();
+
+    bool held = false;
+    QTimer::singleShot(0, window.get(), [&held] {
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        held = true;
+    });
+    ASSERT_TRUE(WaitFor([&] { return held; }, STATE_DEADLINE_MS));
+    ASSERT_TRUE(WaitFor([&] { return !messages.empty(); }, ramp.back().time * 1000 + STATE_DEADLINE_MS))
+        << watcher.unexpected();
+    EXPECT_EQ(messages[0].text, "#15 - Работа по файлу закончена!");
+
+    // time; current limit; voltage limit; output; measured V; measured A; regulation; date and time.
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(test::ReadBytes(journalPath));
+    std::string line;
+    for (int head = 0; head < 3 && std::getline(lines, line);)
+        ++head;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ';');)
+            fields.push_back(cell);
+        ASSERT_EQ(fields.size(), 8u) << line;
+        ASSERT_NE(fields[0].front(), '#') << "no mark in an undisturbed run: " << line;
+        rows.push_back(fields);
+    }
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(ramp.back().time + 1)) << "one line per second";
+    std::set<std::string> stamps;
+    std::vector<int> missed;
+    for (std::size_t t = 0; t < rows.size(); ++t) {
+        EXPECT_EQ(rows[t][0], std::to_string(t));
+        stamps.insert(rows[t][7]);
+        if (std::all_of(rows[t].begin() + 1, rows[t].begin() + 7,
+                        [](const std::string& f) { return f.empty(); }))
+            missed.push_back(static_cast<int>(t));
+    }
+    EXPECT_EQ(stamps.size(), rows.size()) << "each second dated on its own";
+    ASSERT_GE(missed.size(), 2u) << "four seconds held up leave their seconds without measurements";
+    for (std::size_t k = 1; k < missed.size(); ++k)
+        EXPECT_EQ(missed[k], missed[k - 1] + 1) << "the held-up seconds are one stretch";
+
+    // The supply never took the plan of a held-up second; it took the present one's after them.
+    const auto seen = sim->requests();
+    const auto took = [&](int current) {
+        return std::any_of(seen.begin(), seen.end(),
+                           [&](const auto& r) { return CurrentTaken(r) == current; });
+    };
+    for (int t : missed)
+        EXPECT_FALSE(took(ramp[static_cast<std::size_t>(t)].currLimit)) << "second " << t;
+    const std::size_t present = static_cast<std::size_t>(missed.back() + 1);
+    ASSERT_LT(present, ramp.size());
+    EXPECT_TRUE(took(ramp[present].currLimit)) << "second " << present;
+    window->close();
+}
+
 } // namespace
 } // namespace rir
