@@ -3,6 +3,7 @@
 
 #include "bus/BusThread.h"
 #include "device/PageControls.h"
+#include "device/PageTexts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,11 +11,7 @@
 namespace rir {
 
 std::string Station::TabCaption(int address, int channel) {
-    std::string caption = "#";
-    caption += std::to_string(address);
-    if (channel == 1)
-        caption += "_2";
-    return caption;
+    return SupplyCaption(address, channel);
 }
 
 int Station::TabIndexOf(int address, int channel) const {

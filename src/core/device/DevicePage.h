@@ -7,6 +7,7 @@
 #include "chart/ChartSample.h"
 #include "chart/ChartScene.h"
 #include "chart/ChartState.h"
+#include "chart/DrawChart.h"
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"
 #include "device/EditKeys.h"
@@ -74,6 +75,9 @@ public:
     // in page client coordinates; everything else is decided here.
     // Draws the chart into a picture of the rectangle's size and writes the readouts.
     ChartScene PaintChart(const ChartArea& area, int pointerX, int pointerY);
+    // The picture "Сохранить график в PNG..." writes: the chart as PaintChart draws it, with the
+    // supply as its tab names it and the day above, and the clock times along its time axis.
+    ChartScene PaintChartPicture(const ChartArea& area, int pointerX, int pointerY);
     // The pointer moved over the page (also when it left the chart rectangle).
     void OnChartPointer(int x, int y, const ChartArea& area);
     void OnChartButtonDown();
@@ -217,6 +221,8 @@ private:
     bool chartInvalidated_ = false;
     std::string runStatus_;
     std::string answerNotice_;
+    // Where the last drawing put the clock times of its samples.
+    std::vector<ClockMark> clockMarks_;
 };
 
 } // namespace rir

@@ -41,6 +41,13 @@ constexpr const char* DOSER_SUFFIX[] = {"", " [выкл]", " [т10%]", " [без
 
 } // namespace
 
+std::string SupplyCaption(int address, int channel) {
+    std::string caption = "#" + std::to_string(address);
+    if (channel == 1)
+        caption += "_2";
+    return caption;
+}
+
 Identification IdentificationFor(const DeviceState& s) {
     Identification id;
     const int voltRating = RatedValue(s.voltMax, UsableScale(s.voltScale));

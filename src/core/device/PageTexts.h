@@ -15,6 +15,9 @@ constexpr int UsableScale(int scale) {
     return scale > 0 ? scale : 1;
 }
 
+// The supply as its tab names it: "#15", its second channel "#15_2".
+std::string SupplyCaption(int address, int channel);
+
 // The identification line, "#%s  %s %iV %s %s", and what building it teaches about the supply.
 struct Identification {
     std::string line;
