@@ -64,8 +64,11 @@ void ChartWidget::paintEvent(QPaintEvent* /*event*/) {
 }
 
 bool ChartWidget::SavePicture(const QString& path) {
-    QImage picture;
-    Render(picture);
+    const QPoint pointer = PointerInPage();
+    const ChartScene scene = page_.PaintChartPicture(Area(), pointer.x(), pointer.y());
+    QImage picture(scene.width, scene.height, QImage::Format_RGB32);
+    if (!picture.isNull())
+        painter_.Paint(picture, scene);
     emit chartStateChanged();
     // QSaveFile writes a temporary file and renames it over the target at commit; it never falls
     // back to writing the target in place.

@@ -27,8 +27,17 @@ struct ChartInput {
     ChartUnits units;
 };
 
+// A clock time on the time axis: the x of a sample that carries its stamp, in chart pixels.
+struct ClockMark {
+    int x = 0;
+    StampTime at;
+};
+
 struct ChartDrawing {
     ChartScene scene;
+    // Samples along the time axis whose clock times a saved picture writes under it, left to
+    // right within each half, spaced to leave room for a time between two of them.
+    std::vector<ClockMark> clockMarks;
     // Decided by a drawing that shows data; unset by the idle picture, which leaves them be.
     std::optional<bool> splitView;
     std::optional<int> minutesStep; // set when the minutes half was drawn
@@ -39,6 +48,12 @@ struct ChartDrawing {
 };
 
 ChartDrawing DrawChart(const ChartInput& in);
+
+// The clock marks' stride in samples (seconds or minutes) for samples this many pixels apart:
+// the smallest of the usual steps (1, 2, 5, 10, 15, 30 ... 86400) that leaves CLOCK_MARK_SPACING
+// pixels between two marks.
+inline constexpr int CLOCK_MARK_SPACING = 64;
+int ClockMarkStride(double pixelsPerSample);
 
 // Minute entries visited per loop of the minutes half: more entries, a longer stride, so a
 // week or a year of minutes costs no more than a few thousand points.

@@ -7,6 +7,7 @@
 #include "chart/ChartSample.h"
 #include "chart/ChartScene.h"
 #include "chart/ChartState.h"
+#include "chart/DrawChart.h"
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"
 #include "device/EditKeys.h"
@@ -74,6 +75,9 @@ public:
     // in page client coordinates; everything else is decided here.
     // Draws the chart into a picture of the rectangle's size and writes the readouts.
     ChartScene PaintChart(const ChartArea& area, int pointerX, int pointerY);
+    // The picture "Сохранить график в PNG..." writes: the chart as PaintChart draws it, with the
+    // supply as its tab names it and the day above, and the clock times along its time axis.
+    ChartScene PaintChartPicture(const ChartArea& area, int pointerX, int pointerY);
     // The pointer moved over the page (also when it left the chart rectangle).
     void OnChartPointer(int x, int y, const ChartArea& area);
     void OnChartButtonDown();
@@ -102,7 +106,11 @@ public:
 
     void SendLimits(LimitChoice which, PageCommandSink& sink);
     void ToggleOutput(PageCommandSink& sink);
+    // The output off when the supply reports it on.
     void SendOutputOff(PageCommandSink& sink) const;
+    // The operator's switch-off ("Выключить", a stop of the program): as SendOutputOff, and while
+    // the supply does not answer in any case, since its output is not known.
+    void SwitchOutputOff(PageCommandSink& sink) const;
     void RestartDoser(PageCommandSink& sink) const;
     void ConfigureModules(PageCommandSink& sink);
 
@@ -130,6 +138,12 @@ public:
     // stopped, the program paused by itself). "" takes it away; each run starts without one.
     void ShowRunStatus(std::string_view text);
     const std::string& runStatus() const { return runStatus_; }
+    // How the supply answers while it gives no data (exceptions, another address's replies),
+    // after the run's word in the caption: "Протокол работы: [Отвечает отказом, код 5]". The
+    // station says it once the page greys from such answers and takes it away ("") at the
+    // supply's next reply with data.
+    void ShowAnswerNotice(std::string_view text);
+    const std::string& answerNotice() const { return answerNotice_; }
     // The next load or drawing needs the chart drawn again.
     void InvalidateChart() { chartInvalidated_ = true; }
 
@@ -206,6 +220,9 @@ private:
     bool currUnsent_ = false;
     bool chartInvalidated_ = false;
     std::string runStatus_;
+    std::string answerNotice_;
+    // Where the last drawing put the clock times of its samples.
+    std::vector<ClockMark> clockMarks_;
 };
 
 } // namespace rir

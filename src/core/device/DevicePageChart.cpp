@@ -2,8 +2,10 @@
 // cursor, the series check boxes and clearing a recording.
 #include "device/DevicePage.h"
 
+#include "chart/ChartPicture.h"
 #include "chart/DrawChart.h"
 #include "device/PageControls.h"
+#include "device/PageTexts.h"
 
 #include <climits>
 #include <string_view>
@@ -46,7 +48,7 @@ ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int point
                                 minutesList,
                                 chart,
                                 series,
-                                {state.voltScale, state.currScale, state.current3Dec}});
+                                {state.voltScale, state.currScale}});
     if (d.splitView)
         chart.splitView = *d.splitView;
     if (d.minutesStep)
@@ -57,6 +59,7 @@ ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int point
         SetTextIfChanged(IDC_READOUT_LIMITS, d.readouts->limits);
         SetTextIfChanged(IDC_READOUT_VALUES, d.readouts->values);
     }
+    clockMarks_ = std::move(d.clockMarks);
     // Live data counts the drawings until the next sample; an idle chart never limits the
     // pointer.
     if (recording || (programLoaded && state.outputOn)) {
@@ -66,6 +69,12 @@ ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int point
         repaints->count = 0;
     }
     return std::move(d.scene);
+}
+
+ChartScene DevicePage::PaintChartPicture(const ChartArea& area, int pointerX, int pointerY) {
+    const ChartScene chart = PaintChart(area, pointerX, pointerY);
+    return ChartPictureScene(chart, SupplyCaption(state.address, state.channel), LocalDate(stampClock()),
+                             clockMarks_);
 }
 
 void DevicePage::OnChartPointer(int x, int y, const ChartArea& area) {
