@@ -13,6 +13,7 @@
 #include "bus/BusThread.h"
 #include "bus/FrameCodec.h"
 #include "bus/ReplyEnd.h"
+#include "device/Payloads.h"
 
 #include <QCoreApplication>
 
@@ -38,16 +39,15 @@ using Clock = std::chrono::steady_clock;
 constexpr auto STALL_LIMIT = std::chrono::seconds(3);
 
 struct Note {
-    int wParam = 0;
-    int lParam = 0;
+    BusNote note = BusNote::Started;
     Clock::time_point at; // when the bus thread posted it
 };
 
 // The window's message queue, as far as the bus thread's notes go.
 class NoteQueue : public BusNotifier {
 public:
-    void Post(int wParam, int lParam) override {
-        const Note note{wParam, lParam, Clock::now()};
+    void Post(BusNote posted) override {
+        const Note note{posted, Clock::now()};
         {
             std::lock_guard<std::mutex> hold(lock_);
             notes_.push_back(note);
@@ -138,8 +138,7 @@ void Drive(Run& run, const RunOptions& options) {
 
     BusState state;
     state.speedIndex = run.speedIndex;
-    state.asciiMode = false;
-    state.rs232Mode = false;
+    state.framing = Framing::Rtu;
     state.fastPolling = run.fast;
     BusShared shared;
     shared.portList = {sim.slavePath()};
@@ -169,7 +168,7 @@ void Drive(Run& run, const RunOptions& options) {
             break;
         }
         const auto took = Clock::now();
-        if (note->wParam == NOTE_THREAD && note->lParam == NOTE_SENT) {
+        if (note->note == BusNote::Sent) {
             std::string text;
             {
                 std::lock_guard<BusLock> hold(shared.lock);
@@ -178,7 +177,7 @@ void Drive(Run& run, const RunOptions& options) {
             requestBytes = CountSentBytes(text);
             continue;
         }
-        if (note->wParam != NOTE_CYCLE_DONE)
+        if (note->note != BusNote::CycleDone)
             continue;
         ReplyBuffer reply;
         {
@@ -409,5 +408,6 @@ int Main(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    rir::RegisterSupplyReplies(); // as the station does before its bus thread starts
     return rir::Main(argc, argv);
 }

@@ -94,7 +94,7 @@ struct Bench {
             std::lock_guard<BusLock> hold(station.shared().lock);
             station.shared().replyBuffer = raw;
         }
-        station.OnBusReply(NOTE_CYCLE_DONE, 0);
+        station.OnBusReply(BusNote::CycleDone);
     }
 
     bool Online() {
@@ -172,7 +172,7 @@ void BM_PollCycle(benchmark::State& state) {
             std::lock_guard<BusLock> hold(bench.station.shared().lock);
             bench.station.shared().sentText = sent[i];
         }
-        bench.station.OnBusReply(NOTE_THREAD, NOTE_SENT);
+        bench.station.OnBusReply(BusNote::Sent);
         if (changing)
             ++bench.station.bus().requestsSent;
         bench.Reply(ring[i]);

@@ -40,7 +40,7 @@ struct Window {
     Window() {
         dlg.Initialise();
         // What the bus thread does with the protocol when it opens the port.
-        ApplyProtocol(dlg.station().bus(), PROTOCOL_RTU);
+        dlg.station().bus().framing = Framing::Rtu;
         dlg.show();
         QApplication::processEvents();
         Reply(IdentifyFrame(), false);
@@ -55,12 +55,12 @@ struct Window {
         return page != nullptr && page->state.online;
     }
 
-    void Note(int wParam, int lParam, bool painted) {
+    void Note(BusNote note, bool painted) {
         if (painted) {
-            QCoreApplication::postEvent(&dlg, new BusReplyEvent(wParam, lParam));
+            QCoreApplication::postEvent(&dlg, new BusReplyEvent(note));
             QApplication::processEvents();
         } else {
-            BusReplyEvent event(wParam, lParam);
+            BusReplyEvent event(note);
             QCoreApplication::sendEvent(&dlg, &event);
         }
     }
@@ -70,7 +70,7 @@ struct Window {
             std::lock_guard<BusLock> hold(dlg.station().shared().lock);
             dlg.station().shared().replyBuffer = raw;
         }
-        Note(NOTE_CYCLE_DONE, 0, painted);
+        Note(BusNote::CycleDone, painted);
     }
 };
 

@@ -80,7 +80,7 @@ void WriteStationSettings(const std::string& file, const std::string& port, int 
                           bool fast, int firstAddress, int lastAddress) {
     StoredSettings s;
     s.port = port;
-    s.protocol = std::string(PROTOCOL_RTU);
+    s.protocol = std::string(NamesOf(Framing::Rtu).setting);
     s.speed = SpeedRow(speedIndex).baud;
     s.logToScreen = logToScreen ? 1 : 0;
     s.fastPoll = fast ? 1 : 0;

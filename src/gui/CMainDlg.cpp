@@ -339,7 +339,7 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
 bool CMainDlg::event(QEvent* event) {
     if (event->type() == BusReplyEvent::TYPE) {
         const auto* reply = static_cast<BusReplyEvent*>(event);
-        station_->OnBusReply(reply->wParam, reply->lParam);
+        station_->OnBusReply(reply->note);
         return true;
     }
     return QMainWindow::event(event);

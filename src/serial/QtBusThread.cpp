@@ -35,8 +35,4 @@ void QtBusThread::Stop() {
     thread_.reset();
 }
 
-bool QtBusThread::Running() const {
-    return thread_ && thread_->isRunning();
-}
-
 } // namespace rir

@@ -29,7 +29,6 @@ public:
                PortFactory makePort);
     // Asks the thread to end and waits for it; used at process exit and by tests.
     void Stop();
-    bool Running() const;
 
 private:
     AutoResetEvent* eStart_ = nullptr;

@@ -91,17 +91,17 @@ struct LiveBus {
         while (!done()) {
             if (std::chrono::steady_clock::now() > end)
                 return false;
-            std::pair<int, int> note;
+            BusNote note{};
             if (!notes.Pop(note, 100ms))
                 continue;
-            if (note == std::make_pair(NOTE_THREAD, NOTE_SENT)) {
+            if (note == BusNote::Sent) {
                 std::lock_guard<BusLock> hold(station->shared().lock);
                 std::vector<int> request = Numbers(station->shared().sentText);
                 if (rtu && request.size() >= 2)
                     request.resize(request.size() - 2);
                 sent.push_back(request);
             }
-            station->OnBusReply(note.first, note.second);
+            station->OnBusReply(note);
         }
         return true;
     }
@@ -324,7 +324,7 @@ TEST(BusE2E, ProtocolChangeReopensThePort) {
     EXPECT_FALSE(bus.Online(1)) << "the supplies speak RTU";
     bus.station->OnCommand(ID_MENU_RTU);
     ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(1); }));
-    EXPECT_FALSE(bus.station->bus().asciiMode.load());
+    EXPECT_EQ(bus.station->bus().framing.load(), Framing::Rtu);
     EXPECT_TRUE(bus.HasLine("Смена протокола работы на MODBUS-RTU"));
 }
 

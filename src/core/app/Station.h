@@ -111,7 +111,7 @@ public:
     bool OnCommand(int id);
     void OnResize(int clientWidth, int clientHeight);
     // The bus thread's notification, on the UI thread.
-    void OnBusReply(int wParam, int lParam);
+    void OnBusReply(BusNote note);
     // A push button of the page of (address, channel) was clicked, or Enter was pressed in one of
     // its limit edits (editId). Nothing for a page that is no longer there.
     void OnPageCommand(int address, int channel, int id);
@@ -185,7 +185,7 @@ private:
     void RestoreSettings(const StoredSettings& s);
     void SelectPort(int index);
     void SelectSpeed(int menuId);
-    void SelectProtocol(int menuId);
+    void SelectFraming(Framing framing);
     void RequestReopen();
     void ToggleLogToScreen();
     void ToggleLogToFile();
@@ -209,7 +209,7 @@ private:
     void DigestReply();
     DevicePage* ReplyPage(Framing framing, int address) const;
     void ShowRequestRate(DevicePage& page);
-    void DecodeValid(Framing framing, DevicePage& page, const TakenReply& reply);
+    void DecodeValid(Framing framing, DevicePage& page, const ClassifiedReply& reply);
     void ApplyPageOperations(DevicePage& decoded, const std::vector<PageOperation>& operations);
     void CountPageMiss(DevicePage* page);
     void LogValues(std::string line, const std::vector<int>& values);
@@ -217,7 +217,7 @@ private:
     void ReleaseNextCycle();
 
     // The link: the port's notes, start/stop and the status line.
-    void OnPortEvent(int note);
+    void OnPortEvent(BusNote note);
     void AllPagesOffline();
     // Every running program pauses: the port is gone or polling stopped (`why`, for the texts).
     void PauseProgramsForLink(std::string_view why);

@@ -34,7 +34,7 @@ void Station::OnTimer() {
         RefreshStatus();
 }
 
-void Station::OnPortEvent(int note) {
+void Station::OnPortEvent(BusNote note) {
     PortEvent event;
     {
         std::lock_guard<BusLock> hold(shared_.lock);
@@ -47,7 +47,7 @@ void Station::OnPortEvent(int note) {
         return; // notes and events go in step; a stray note has nothing to tell
     link_.port = event.port;
     switch (note) {
-    case NOTE_PORT_OPENED: {
+    case BusNote::PortOpened: {
         if (link_.portAway) {
             LogLine(0, FillIn(pollingRunning_ ? LOG_PORT_BACK : LOG_PORT_BACK_STOPPED, {event.port}));
             MarkJournals(JOURNAL_MARK_PORT_BACK);
@@ -55,7 +55,7 @@ void Station::OnPortEvent(int note) {
         link_.portOpen = true;
         link_.portAway = false;
         // The bus thread has applied the protocol and the speed it opened with.
-        link_.framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
+        link_.framing = bus_.framing.load();
         link_.baud = SpeedRow(bus_.speedIndex).baud;
         link_.misses = 0;
         link_.badReplies = 0;
@@ -64,7 +64,7 @@ void Station::OnPortEvent(int note) {
         repliesAtLastSecond_ = 0;
         break;
     }
-    case NOTE_PORT_LOST:
+    case BusNote::PortLost:
         LogLine(0, FillIn(LOG_PORT_LOST, {event.port, PortErrorText(event.error)}));
         MarkJournals(JOURNAL_MARK_PORT_LOST);
         PauseProgramsForLink(PAUSE_PORT_LOST);
@@ -73,7 +73,7 @@ void Station::OnPortEvent(int note) {
         link_.repliesPerSecond = 0;
         AllPagesOffline();
         break;
-    case NOTE_PORT_REFUSED:
+    case BusNote::PortRefused:
         LogLine(0, FillIn(LOG_PORT_REFUSED, {event.port, PortErrorText(event.error)}));
         if (!link_.portAway) {
             MarkJournals(JOURNAL_MARK_PORT_LOST);
@@ -148,7 +148,7 @@ void Station::RefreshStatus() {
         // Until the bus thread says which port it opened: the one chosen, as it will be set.
         const std::size_t index = bus_.portIndex.load();
         link_.port = index < portList_.size() ? portList_[index] : std::string();
-        link_.framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
+        link_.framing = bus_.framing.load();
         link_.baud = SpeedRow(bus_.speedIndex).baud;
     }
     link_.pollingRunning = pollingRunning_;

@@ -18,9 +18,9 @@ bool AnswersRequest(Framing framing, std::span<const int> request, int address, 
     return address == request[0] && answered == request[1];
 }
 
-TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
-                     std::span<const int> request) {
-    TakenReply taken;
+ClassifiedReply ClassifyReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
+                              std::span<const int> request) {
+    ClassifiedReply classified;
     const bool rs232 = framing == Framing::Rs232;
 
     std::vector<int> values = raw;
@@ -29,9 +29,9 @@ TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExi
         // to match: a dropped digit would otherwise shift every value after it.
         std::optional<std::vector<int>> unwrapped = UnwrapAsciiFrame(values);
         if (!unwrapped) {
-            taken.kind = ReplyKind::MalformedAscii;
-            taken.rawCount = raw.size();
-            return taken;
+            classified.kind = ReplyKind::MalformedAscii;
+            classified.rawCount = raw.size();
+            return classified;
         }
         values = std::move(*unwrapped);
     }
@@ -41,41 +41,41 @@ TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExi
     const bool marker = values.size() == (rs232 ? NO_REPLY_MARKER_RS232 : NO_REPLY_MARKER) &&
                         (rs232 || request.size() < 2 || (values[0] == request[0] && values[1] == request[1]));
     if (marker) {
-        taken.kind = ReplyKind::NoReply;
-        taken.address = rs232 ? 0 : values[0];
-        taken.function = rs232 ? values[0] : values[1];
-        taken.values = std::move(values);
-        return taken;
+        classified.kind = ReplyKind::NoReply;
+        classified.address = rs232 ? 0 : values[0];
+        classified.function = rs232 ? values[0] : values[1];
+        classified.values = std::move(values);
+        return classified;
     }
     if (values.size() < NO_REPLY_MARKER_RS232 + (rs232 ? 0 : 1))
-        return taken; // nothing, or a lone value off a point-to-point line
+        return classified; // nothing, or a lone value off a point-to-point line
 
-    taken.address = rs232 ? 0 : values[0];
+    classified.address = rs232 ? 0 : values[0];
     if (!ChecksumOk(framing, values)) {
-        taken.kind = ReplyKind::BadChecksum;
-        taken.values = std::move(values);
-        return taken;
+        classified.kind = ReplyKind::BadChecksum;
+        classified.values = std::move(values);
+        return classified;
     }
     values.resize(values.size() - ChecksumLength(framing));
-    taken.values = std::move(values);
-    const std::optional<ReplyHeader> header = ReadReplyHeader(framing, taken.values);
+    classified.values = std::move(values);
+    const std::optional<ReplyHeader> header = ReadReplyHeader(framing, classified.values);
     if (!header) {
-        taken.kind = ReplyKind::Short;
-        return taken;
+        classified.kind = ReplyKind::Short;
+        return classified;
     }
-    taken.function = header->function;
-    if (!AnswersRequest(framing, request, taken.address, taken.function))
-        taken.kind = ReplyKind::WrongAnswer;
+    classified.function = header->function;
+    if (!AnswersRequest(framing, request, classified.address, classified.function))
+        classified.kind = ReplyKind::WrongAnswer;
     else
-        taken.kind = pageExists(taken.address) ? ReplyKind::Valid : ReplyKind::NoPage;
-    return taken;
+        classified.kind = pageExists(classified.address) ? ReplyKind::Valid : ReplyKind::NoPage;
+    return classified;
 }
 
 bool IsCleanAnswer(Framing framing, const std::vector<int>& raw, std::span<const std::uint8_t> request) {
     if (framing == Framing::Rs232)
         return true;
     const std::vector<int> asked(request.begin(), request.end());
-    return TakeReply(
+    return ClassifyReply(
                framing, raw, [](int) { return true; }, asked)
                .kind == ReplyKind::Valid;
 }

@@ -26,7 +26,7 @@ enum class ReplyKind {
     Valid,
 };
 
-struct TakenReply {
+struct ClassifiedReply {
     ReplyKind kind = ReplyKind::Nothing;
     // The reply's address (0 in RS-232 mode) for every kind that has one.
     int address = 0;
@@ -50,10 +50,10 @@ using PageExists = std::function<bool(int address)>;
 // and no checksum to tell a stale reply by, so the reply is taken as it comes. Empty: nothing to
 // hold it against (only a test hands over a reply without its request; the bus thread reads
 // nothing it did not ask for).
-TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
-                     std::span<const int> request = {});
+ClassifiedReply ClassifyReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
+                              std::span<const int> request = {});
 
-// Whether a whole reply's header answers `request` (see TakeReply).
+// Whether a whole reply's header answers `request` (see ClassifyReply).
 bool AnswersRequest(Framing framing, std::span<const int> request, int address, int function);
 
 // For the bus thread, after a reply: whether the values read are one whole reply to `request`

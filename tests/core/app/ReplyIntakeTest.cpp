@@ -128,7 +128,7 @@ TEST(ReplyIntake, AKnownSupplysNewIdentityIsBelievedOnlyWhenItsRepeated) {
     TwoSupplyRig rig;
     rig.ReplyRtu(other, {15, FC_IDENTIFY, 1});
     EXPECT_EQ(rig.Page(15).state.voltMax, 0x0F3C) << "a lone stale identity changes nothing";
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR})) << "it is asked again";
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 1}})) << "it is asked again";
     RemoveHeadCommand(rig.station.shared().requestQueue);
     rig.ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
     EXPECT_EQ(rig.Page(15).state.voltMax, 0x0F3C);
@@ -188,7 +188,8 @@ TEST(ReplyIntake, AcknowledgementRemovesOnlyAHeadOfItsOwnFunction) {
     RtuRig rig;
     EnqueueCommand(rig.station.shared(), Values{15, FC_EXTENDED, 0, 5, 0, 0, 0, 0, 0});
     rig.ReplyRtu({15, FC_CONTROL, 0x05, 0xDC, 0x01, 0xF4, 0x01});
-    EXPECT_EQ(rig.Queue().size(), 10u) << "a write-output acknowledgement leaves the module write queued";
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_EXTENDED, 0, 5, 0, 0, 0, 0, 0}}))
+        << "a write-output acknowledgement leaves the module write queued";
     rig.ReplyRtu({15, FC_EXTENDED});
     EXPECT_TRUE(rig.Queue().empty());
     EnqueueCommand(rig.station.shared(), Values{15, FC_CONTROL, 2, 0x05, 0xDC, 0, 0});
@@ -211,12 +212,14 @@ TEST(ReplyIntake, ExceptionOneToModulesIsLoggedAndStopsModulePolls) {
 TEST(ReplyIntake, ExceptionFiveAndModuleChangeQueueReidentification) {
     RtuRig rig;
     rig.ReplyRtu({15, 0xC2, 0x05});
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR}));
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 1}}));
     RemoveHeadCommand(rig.station.shared().requestQueue);
-    rig.station.bus().reidentifyAfterAck = true;
+    const std::vector<int> change{15, FC_EXTENDED, 0x81};
+    EnqueueCommand(rig.station.shared(), change, EffectsOf(change));
     rig.ReplyRtu({15, FC_EXTENDED});
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 2, QUEUE_SEPARATOR}));
-    EXPECT_FALSE(rig.station.bus().reidentifyAfterAck.load());
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 2}}));
+    rig.ReplyRtu({15, FC_EXTENDED});
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 2}})) << "a second acknowledgement asks nothing";
 }
 
 TEST(ReplyIntake, ModelTwoStatusWaitsForModuleData) {
@@ -358,10 +361,10 @@ TEST(ReplyIntake, BusThreadNotesAreLogged) {
         std::lock_guard<BusLock> hold(rig.station.shared().lock);
         rig.station.shared().sentText = "Отправили в порт:  15 66 132 113";
     }
-    rig.station.OnBusReply(1, 2);
+    rig.station.OnBusReply(BusNote::Sent);
     EXPECT_EQ(rig.LastLine(), "Отправили в порт:  15 66 132 113");
     EXPECT_TRUE(rig.station.shared().sentText.empty());
-    rig.station.OnBusReply(1, 3);
+    rig.station.OnBusReply(BusNote::EmptyList);
     EXPECT_EQ(rig.LastLine(), "Нету ни одного устройства в списке");
 }
 

@@ -84,9 +84,9 @@ struct StationOnBus : test::StationRig {
     template <typename Pred> bool PumpUntil(Pred done) {
         const auto end = std::chrono::steady_clock::now() + 20s;
         while (!done()) {
-            std::pair<int, int> note;
+            BusNote note{};
             if (notes.Pop(note, 10ms))
-                station.OnBusReply(note.first, note.second);
+                station.OnBusReply(note);
             if (std::chrono::steady_clock::now() > end)
                 return false;
         }
@@ -94,9 +94,9 @@ struct StationOnBus : test::StationRig {
     }
     // Hands over the notes already posted.
     void Drain() {
-        std::pair<int, int> note;
+        BusNote note{};
         while (notes.Pop(note, 0ms))
-            station.OnBusReply(note.first, note.second);
+            station.OnBusReply(note);
     }
     bool Online() { return station.FindPage(15, 0)->state.online; }
     std::size_t WireSize() {

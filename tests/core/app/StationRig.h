@@ -1,6 +1,7 @@
 // A station with scripted prompts and a listener that counts, for tests of the main window logic.
 #pragma once
 
+#include "QueuedCommands.h"
 #include "app/EventLog.h"
 #include "app/Station.h"
 #include "bus/FrameCodec.h"
@@ -152,18 +153,18 @@ struct StationRig {
         const int i = FindEntry(station.shared().pollList, address, channel);
         station.shared().pollList[static_cast<std::size_t>(i)].state = state;
     }
-    RequestQueue Queue() {
+    test::Commands Queue() {
         std::lock_guard<BusLock> hold(station.shared().lock);
-        return station.shared().requestQueue;
+        return test::CommandsOf(station.shared().requestQueue);
     }
 
     // A note about the port from the bus thread, with its event.
-    void PortNote(int note, const std::string& port, PortError error = {}) {
+    void PortNote(BusNote note, const std::string& port, PortError error = {}) {
         {
             std::lock_guard<BusLock> hold(station.shared().lock);
             station.shared().portEvents.push_back({note, port, std::move(error)});
         }
-        station.OnBusReply(1, note);
+        station.OnBusReply(note);
     }
     // How many log lines so far are exactly `text`.
     std::size_t Count(const std::string& text) const {
@@ -180,7 +181,7 @@ struct StationRig {
             station.shared().replyBuffer = raw;
             station.shared().cycleRequest = request;
         }
-        station.OnBusReply(2, 0);
+        station.OnBusReply(BusNote::CycleDone);
     }
     // An RTU reply: application bytes plus their CRC.
     void ReplyRtu(std::vector<int> app, const std::vector<int>& request = {}) {

@@ -19,8 +19,7 @@ TEST(StationStart, FirstRunShowsAddress15InAsciiAt9600) {
     ASSERT_TRUE(rig.station.Start(nullptr));
     EXPECT_EQ(rig.Captions(), Strings{"#15"});
     EXPECT_EQ(rig.station.selectedTab(), 0);
-    EXPECT_TRUE(rig.station.bus().asciiMode.load());
-    EXPECT_FALSE(rig.station.bus().rs232Mode.load());
+    EXPECT_EQ(rig.station.bus().framing.load(), Framing::Ascii);
     EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(ID_MENU_ASCII));
     EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_RTU));
@@ -55,7 +54,7 @@ TEST(StationStart, RestoresPortProtocolSpeedLogAndTabs) {
     ASSERT_TRUE(rig.station.Start(&s));
     EXPECT_EQ(rig.station.bus().portIndex.load(), 1);
     EXPECT_TRUE(rig.station.menu().Checked(1001));
-    EXPECT_TRUE(rig.station.bus().rs232Mode.load());
+    EXPECT_EQ(rig.station.bus().framing.load(), Framing::Rs232);
     EXPECT_TRUE(rig.station.menu().Checked(ID_MENU_RS232));
     EXPECT_EQ(rig.station.bus().speedIndex.load(), 6)
         << "a point-to-point line runs at 9600 whatever is stored";
@@ -79,7 +78,7 @@ TEST(StationStart, StalePortUnknownSpeedAndBadActiveTabFallBack) {
     s.tabSections = {{"#3", 3, 0}, {"#3", 3, 0}, {"#4", 4, 0}};
     ASSERT_TRUE(rig.station.Start(&s));
     EXPECT_EQ(rig.station.bus().portIndex.load(), 0);
-    EXPECT_TRUE(rig.station.bus().asciiMode.load()) << "an unknown protocol leaves the default";
+    EXPECT_EQ(rig.station.bus().framing.load(), Framing::Ascii) << "an unknown protocol leaves the default";
     EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(32783));
     EXPECT_EQ(rig.Captions(), (Strings{"#3", "#4"}));
@@ -225,7 +224,7 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
     EXPECT_EQ(rig.Captions(), Strings{"#2"});
     EXPECT_EQ(rig.station.selectedTab(), 0);
     EXPECT_EQ(rig.LastLine(), "Смена протокола работы на RS232");
-    EXPECT_EQ(rig.station.bus().PendingProtocol(), "RS232");
+    EXPECT_EQ(rig.station.bus().pendingFraming(), Framing::Rs232);
     EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(32783));
     EXPECT_FALSE(rig.station.menu().Checked(32786));
@@ -294,7 +293,7 @@ TEST(StationCommands, FastPollingIsSwitchedWithoutAReopenAndSaysSo) {
     StationRig rig;
     rig.station.Start(nullptr);
     ASSERT_TRUE(rig.station.eStart().Wait()); // the first cycle is under way
-    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    rig.PortNote(BusNote::PortOpened, "COM1");
     EXPECT_FALSE(rig.station.bus().fastPolling.load()) << "off on a first run";
     EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_FAST_POLL));
     EXPECT_NE(rig.station.statusText().find("| Опрос идет |"), std::string::npos);
@@ -349,7 +348,7 @@ TEST(StationLog, ThreadStartLineNamesTheFraming) {
         StoredSettings s;
         s.protocol = c.protocol;
         rig.station.Start(&s);
-        rig.station.OnBusReply(1, 1);
+        rig.station.OnBusReply(BusNote::Started);
         EXPECT_EQ(rig.LastLine(), std::string("Поток работы с com-портами запущен. Протокол: ") + c.name);
     }
 }
