@@ -10,6 +10,7 @@
 #include "RunOptions.h"
 #include "SimProcess.h"
 #include "TimingPort.h"
+#include "bus/BusLink.h"
 #include "bus/BusThread.h"
 #include "bus/FrameCodec.h"
 #include "bus/ReplyEnd.h"
@@ -136,24 +137,24 @@ void Drive(Run& run, const RunOptions& options) {
         return;
     }
 
-    BusState state;
+    BusLink link;
+    BusState& state = link.state();
     state.speedIndex = run.speedIndex;
     state.framing = Framing::Rtu;
     state.fastPolling = run.fast;
-    BusShared shared;
+    BusShared& shared = link.shared();
     shared.portList = {sim.slavePath()};
     for (int a = 1; a <= run.supplies; ++a)
         AddEntry(shared.pollList, a, 0);
     // Fully known supplies: the polls alternate between measurements and module data.
     for (PollEntry& e : shared.pollList)
         e.state = PollState::Complete;
-    AutoResetEvent eStart(true);
+    AutoResetEvent& eStart = link.eStart();
     NoteQueue notes;
     std::vector<PortCycle>& portCycles = run.port;
 
     QtBusThread thread;
-    thread.Start(state, shared, eStart, notes,
-                 [&portCycles] { return std::make_unique<TimingPort>(portCycles); });
+    thread.Start(link, notes, [&portCycles] { return std::make_unique<TimingPort>(portCycles); });
 
     const auto warmup =
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.warmup));

@@ -40,7 +40,7 @@ struct Window {
     Window() {
         dlg.Initialise();
         // What the bus thread does with the protocol when it opens the port.
-        dlg.station().bus().framing = Framing::Rtu;
+        dlg.station().busLink().state().framing = Framing::Rtu;
         dlg.show();
         QApplication::processEvents();
         Reply(IdentifyFrame(), false);
@@ -67,8 +67,8 @@ struct Window {
 
     void Reply(const ReplyFrame& raw, bool painted) {
         {
-            std::lock_guard<BusLock> hold(dlg.station().shared().lock);
-            dlg.station().shared().replyBuffer = raw;
+            std::lock_guard<BusLock> hold(dlg.station().busLink().shared().lock);
+            dlg.station().busLink().shared().replyBuffer = raw;
         }
         Note(BusNote::CycleDone, painted);
     }

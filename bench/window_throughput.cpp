@@ -67,12 +67,12 @@ void Spin(int ms) {
 }
 
 bool AllComplete(Station& station) {
-    std::lock_guard<BusLock> hold(station.shared().lock);
-    for (const PollEntry& e : station.shared().pollList) {
+    std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+    for (const PollEntry& e : station.busLink().shared().pollList) {
         if (e.state != PollState::Complete)
             return false;
     }
-    return !station.shared().pollList.empty();
+    return !station.busLink().shared().pollList.empty();
 }
 
 // Writes the settings file a station with these tabs starts from.
@@ -176,8 +176,8 @@ struct SilentBusResult {
 
 // The entry of `address` on the station's poll list, copied under the bus lock.
 std::optional<PollEntry> EntryOf(Station& station, int address) {
-    std::lock_guard<BusLock> hold(station.shared().lock);
-    for (const PollEntry& e : station.shared().pollList) {
+    std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+    for (const PollEntry& e : station.busLink().shared().pollList) {
         if (e.address == address && e.channel == 0)
             return e;
     }

@@ -119,7 +119,7 @@ bool CMainDlg::Initialise() {
     restored_ = read.settings;
     const bool ok = station_->Start(read);
     if (ok) {
-        busThread_.Start(station_->bus(), station_->shared(), station_->eStart(), notifier_, portFactory_);
+        busThread_.Start(station_->busLink(), notifier_, portFactory_);
     }
     statsTimer_->start(STATS_TIMER_MS);
     return ok;

@@ -150,8 +150,8 @@ protected:
         return page;
     }
     test::Commands Queue() {
-        std::lock_guard<BusLock> hold(window->station().shared().lock);
-        return test::CommandsOf(window->station().shared().requestQueue);
+        std::lock_guard<BusLock> hold(window->station().busLink().shared().lock);
+        return test::CommandsOf(window->station().busLink().shared().requestQueue);
     }
     QPushButton* Button(int id) { return qobject_cast<QPushButton*>(View(15, 0)->controlById(id)); }
 };

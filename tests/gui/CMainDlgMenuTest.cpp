@@ -145,11 +145,11 @@ TEST_F(MainMenuTest, ChecksFollowTheStationNotTheClick) {
 
     Action(32797)->trigger(); // "Быстрый опрос" carries its tick while it is on
     EXPECT_TRUE(Action(32797)->isChecked());
-    EXPECT_TRUE(window->station().bus().fastPolling.load());
+    EXPECT_TRUE(window->station().busLink().state().fastPolling.load());
     EXPECT_EQ(LastLogLine(), "Быстрый опрос включен: ответ принимается, как только пришел целиком");
     Action(32797)->trigger();
     EXPECT_FALSE(Action(32797)->isChecked());
-    EXPECT_FALSE(window->station().bus().fastPolling.load());
+    EXPECT_FALSE(window->station().busLink().state().fastPolling.load());
 }
 
 // A menu draws a box beside every checkable item, ticked or empty. The station's menus show a
@@ -303,7 +303,7 @@ TEST_F(MainMenuTest, ATabOfTheSecondRowIsHitWhereItIsDrawn) {
     while (window->tabControl()->rows() < 2)
         window->station().AddDevice(++address, 0);
     window->station().AddDevice(++address, 0); // the second row holds two
-    int second = 0; // the first tab of the second row
+    int second = 0;                            // the first tab of the second row
     while (window->tabControl()->tabRect(second).top() < 20)
         ++second;
     const int lastAddress = address;

@@ -18,6 +18,7 @@
 #include "app/Prompts.h"
 #include "app/Settings.h"
 #include "bus/AutoResetEvent.h"
+#include "bus/BusLink.h"
 #include "bus/BusState.h"
 #include "bus/PollList.h"
 #include "bus/ReplyIntake.h"
@@ -142,10 +143,8 @@ public:
     // A standing notice beside the status line (a log file that cannot be written); empty: none.
     const std::string& noticeText() const { return noticeText_; }
 
-    // The structures shared with the bus thread.
-    BusState& bus() { return bus_; }
-    BusShared& shared() { return shared_; }
-    AutoResetEvent& eStart() { return eStart_; }
+    // The link to the bus thread: whoever runs the thread hands it this.
+    BusLink& busLink() { return busLink_; }
 
     void LogLine(int index, const std::string& text);
 
@@ -279,14 +278,10 @@ private:
     MainMenu menu_;
     MainLayout layout_;
 
-    BusState bus_;
-    BusShared shared_;
-    AutoResetEvent eStart_{true};
+    BusLink busLink_;
+    BusState& bus_ = busLink_.state();
+    BusShared& shared_ = busLink_.shared();
     bool pollingRunning_ = false;
-    // A go-ahead is out and its cycle's end not yet digested (the event is created signalled).
-    // Resuming polling then must not give another: the bus thread would start the next cycle,
-    // and empty the reply buffer, before the running cycle's reply has been read.
-    bool cycleUnderWay_ = true;
 
     LinkStatus link_;
     std::string statusText_;

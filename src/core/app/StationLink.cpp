@@ -24,7 +24,7 @@ constexpr std::string_view LOG_PROGRAM_PAUSED =
 
 void Station::OnTimer() {
     const NotifyBatch batch(*this);
-    ++bus_.timerTicks;
+    busLink_.Tick();
     ++ticks_;
     if (ticks_ % TIMER_TICKS_PER_SECOND == 0) {
         link_.repliesPerSecond = replies_ - repliesAtLastSecond_;
@@ -35,14 +35,10 @@ void Station::OnTimer() {
 }
 
 void Station::OnPortEvent(BusNote note) {
-    PortEvent event;
-    {
-        std::lock_guard<BusLock> hold(shared_.lock);
-        if (shared_.portEvents.empty())
-            return;
-        event = std::move(shared_.portEvents.front());
-        shared_.portEvents.pop_front();
-    }
+    const std::optional<PortEvent> taken = busLink_.TakePortEvent();
+    if (!taken)
+        return;
+    const PortEvent& event = *taken;
     if (event.note != note)
         return; // notes and events go in step; a stray note has nothing to tell
     link_.port = event.port;
@@ -125,10 +121,8 @@ void Station::TogglePolling() {
     LogLine(0, std::string(pollingRunning_ ? LOG_POLLING_RESUMED : LOG_POLLING_STOPPED));
     if (!pollingRunning_)
         PauseProgramsForLink(PAUSE_POLLING_STOPPED);
-    if (pollingRunning_ && !cycleUnderWay_) {
-        cycleUnderWay_ = true;
-        eStart_.Set();
-    }
+    if (pollingRunning_)
+        busLink_.GoAhead();
     RefreshStatus();
 }
 

@@ -63,12 +63,7 @@ void Station::OnBusReply(BusNote note) {
         LogLine(MSG_BUS_THREAD_STARTED, "");
         break;
     case BusNote::Sent: {
-        std::string text;
-        {
-            std::lock_guard<BusLock> hold(shared_.lock);
-            text.swap(shared_.sentText);
-        }
-        LogLine(0, text);
+        LogLine(0, busLink_.TakeSentText());
         break;
     }
     case BusNote::EmptyList:
@@ -109,28 +104,25 @@ void Station::CountPageMiss(DevicePage* page) {
 }
 
 void Station::ShowRequestRate(DevicePage& page) {
-    const int ticks = bus_.timerTicks;
-    if (ticks == 0)
+    const std::optional<int> rate = busLink_.requestRate(TIMER_TICKS_PER_SECOND);
+    if (!rate)
         return; // before the first tick after the port opened
-    const int rate = bus_.requestsSent * TIMER_TICKS_PER_SECOND / ticks;
     if (page.view.SetTextIfChanged(IDC_DIAGNOSTIC,
-                                   "Скорость: " + std::to_string(rate) + " пакетов в секунду"))
+                                   "Скорость: " + std::to_string(*rate) + " пакетов в секунду"))
         PageUpdated(page);
 }
 
 void Station::DigestReply() {
     const Framing framing = bus_.framing.load();
-    // The reply is the UI thread's from the end-of-cycle note until the next go-ahead.
-    ReplyBuffer raw;
-    std::vector<int> request;
-    {
-        std::lock_guard<BusLock> hold(shared_.lock);
-        raw = shared_.replyBuffer;
-        request = shared_.cycleRequest;
-    }
-    const ClassifiedReply reply = ClassifyReply(
-        framing, raw, [this, framing](int address) { return ReplyPage(framing, address) != nullptr; },
-        request);
+    const CycleReply cycle = busLink_.cycleReply();
+    const ReplyBuffer& raw = cycle.raw;
+    const std::vector<int>& request = cycle.request;
+    const ClassifiedReply reply =
+        cycle.end == CycleEnd::NoReply
+            ? NoReplyTo(framing, request)
+            : ClassifyReply(
+                  framing, raw,
+                  [this, framing](int address) { return ReplyPage(framing, address) != nullptr; }, request);
 
     // Whatever went wrong with a reply is a miss of the supply that was asked: a garbled frame's
     // first byte names no supply, and a reply from another address is not this one's answer.
@@ -191,11 +183,9 @@ void Station::DigestReply() {
 }
 
 void Station::ReleaseNextCycle() {
-    cycleUnderWay_ = false;
-    if (pollingRunning_) {
-        cycleUnderWay_ = true;
-        eStart_.Set();
-    }
+    busLink_.CycleTaken();
+    if (pollingRunning_)
+        busLink_.GoAhead();
 }
 
 void Station::DecodeValid(Framing framing, DevicePage& page, const ClassifiedReply& reply) {

@@ -268,7 +268,7 @@ void Station::SelectPort(int index) {
 
 void Station::RequestReopen() {
     // Between two cycles, or at once when the bus thread is waiting to retry a port that is away.
-    rir::RequestReopen(bus_, eStart_);
+    busLink_.RequestReopen();
 }
 
 void Station::PortsFound(const std::vector<std::string>& found) {
@@ -279,10 +279,7 @@ void Station::PortsFound(const std::vector<std::string>& found) {
         if (portList_.size() >= static_cast<std::size_t>(MAX_PORT_ITEMS))
             break; // the port ids must stay below the device ids
         portList_.push_back(name);
-        {
-            std::lock_guard<BusLock> hold(shared_.lock);
-            shared_.portList.push_back(name);
-        }
+        busLink_.AddPort(name);
         menu_.AppendPortItem(static_cast<int>(portList_.size()) - 1, name);
         LogLine(0, FillIn(LOG_PORT_FOUND, {name}));
         NoteMenu();

@@ -46,7 +46,7 @@ public:
     bool Connect();
 
 private:
-    enum class CycleEnd { Next, Stopped, PortFailed };
+    enum class Step { Next, Stopped, PortFailed };
 
     bool Sleep(int ms) { return bus_.sleep ? bus_.sleep(ms) : bus_.eStart.SleepUnlessCancelled(ms); }
     BusClock::time_point Now() const { return bus_.clock ? bus_.clock() : BusClock::now(); }
@@ -55,7 +55,7 @@ private:
     bool KeepQuietGap();
     // The pause before the next attempt to open the port; a port change ends it early.
     bool RetryPause();
-    CycleEnd RunCycle(Framing framing);
+    Step RunCycle(Framing framing);
     bool WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text);
     // `fast`: the reply ends as soon as it is whole, else at the read time-out.
     bool ReadReply(Framing framing, const std::vector<std::uint8_t>& request, bool fast);
@@ -113,6 +113,7 @@ void Cycle::Lost() {
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.replyBuffer.clear(); // nothing of a broken cycle is a reply
+        bus_.shared.cycleEnd = CycleEnd::PortLost;
     }
     PostPortEvent(BusNote::PortLost, error);
     lostSinceReported_ = true;
@@ -158,23 +159,24 @@ bool Cycle::Connect() {
         bus_.shared.requestQueue.clear();
     }
     PostPortEvent(BusNote::PortOpened);
-    CycleEnd end = Sleep(SETTLE_AFTER_OPEN_MS) ? CycleEnd::Stopped : CycleEnd::Next;
-    while (end == CycleEnd::Next && !bus_.state.reopenRequested)
+    Step end = Sleep(SETTLE_AFTER_OPEN_MS) ? Step::Stopped : Step::Next;
+    while (end == Step::Next && !bus_.state.reopenRequested)
         end = RunCycle(framing);
-    if (end == CycleEnd::PortFailed)
+    if (end == Step::PortFailed)
         return !RetryPause(); // closed already
     bus_.port.Close();
-    return end != CycleEnd::Stopped;
+    return end != Step::Stopped;
 }
 
-Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
+Cycle::Step Cycle::RunCycle(Framing framing) {
     if (!bus_.eStart.Wait())
-        return CycleEnd::Stopped;
+        return Step::Stopped;
     RequestChoice choice;
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.replyBuffer.clear();
         bus_.shared.cycleRequest.clear();
+        bus_.shared.cycleEnd = CycleEnd::NothingSent;
         choice =
             ChooseRequest(bus_.shared.pollList, bus_.shared.requestQueue, cursor_, framing == Framing::Rs232);
     }
@@ -186,7 +188,7 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
     bool failed = false;
     if (!choice.request.empty()) {
         if (KeepQuietGap())
-            return CycleEnd::Stopped;
+            return Step::Stopped;
         if (std::exchange(lineUnclean_, false))
             bus_.port.DiscardInput(quietGap_);
         const auto& request = choice.request;
@@ -222,13 +224,13 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
         const int pause = pauseMs_;
         pauseMs_ = 0;
         if (Sleep(pause))
-            return CycleEnd::Stopped;
+            return Step::Stopped;
     }
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         EndOfCycle(bus_.shared.pollList, cursor_);
     }
-    return failed ? CycleEnd::PortFailed : CycleEnd::Next;
+    return failed ? Step::PortFailed : Step::Next;
 }
 
 bool Cycle::KeepQuietGap() {
@@ -268,12 +270,7 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
         return false;
     if (r.status == ReadStatus::Timeout) {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
-        auto& reply = bus_.shared.replyBuffer;
-        if (framing == Framing::Rs232) {
-            reply = {request[0]};
-        } else {
-            reply = {request[0], request.size() >= 2 ? request[1] : 0};
-        }
+        bus_.shared.cycleEnd = CycleEnd::NoReply;
         return true;
     }
     std::size_t count = 0;
@@ -281,6 +278,7 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
     while (r.status == ReadStatus::Byte && count < MAX_REPLY_VALUES) {
         {
             std::lock_guard<BusLock> hold(bus_.shared.lock);
+            bus_.shared.cycleEnd = CycleEnd::Reply;
             bus_.shared.replyBuffer.push_back(r.byte);
         }
         ++count;

@@ -11,7 +11,7 @@
 #include "bus/BusState.h"
 #include "bus/PollList.h"
 #include "bus/ReplyEnd.h"
-#include "bus/SerialPort.h"
+#include "bus/Transport.h"
 
 namespace rir {
 
@@ -49,7 +49,7 @@ struct BusContext {
     BusShared& shared;
     AutoResetEvent& eStart; // created signalled: the first cycle starts at once
     BusNotifier& notifier;
-    SerialPort& port;
+    Transport& port; // the serial line, or any byte stream to the supplies
     // Sleeps unless a stop is requested; returns true when stopped. Tests replace it. Empty:
     // the real pauses, and the one between attempts to open the port also ends on a port change.
     std::function<bool(int ms)> sleep;

@@ -68,8 +68,8 @@ struct ReplyHeader {
     int function = 0; // as received; above 127 for an exception reply
     std::size_t payloadOffset = 0;
     bool exception = false;
-    int refusedFunction = 0; // function - 0x80 for an exception reply
-    int exceptionCode = -1;  // the byte after the function code; -1 when the reply stops short
+    int refusedFunction = 0;          // function - 0x80 for an exception reply
+    std::optional<int> exceptionCode; // the byte after the function code; none when the reply stops short
 };
 
 // Nothing when the reply is too short to hold a function code.

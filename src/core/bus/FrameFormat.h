@@ -10,7 +10,7 @@
 
 #include "bus/Framing.h"
 #include "bus/ReplyLengths.h"
-#include "bus/SerialPort.h"
+#include "bus/Transport.h"
 
 namespace rir {
 

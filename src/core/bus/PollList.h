@@ -13,7 +13,7 @@
 
 #include "bus/FrameCodec.h"
 #include "bus/RequestQueue.h"
-#include "bus/SerialPort.h"
+#include "bus/Transport.h"
 
 namespace rir {
 
@@ -59,8 +59,12 @@ struct PollEntry {
 };
 
 using PollList = std::vector<PollEntry>;
-// The raw bytes of one cycle's answer, or the no-reply marker.
+// The values one cycle read.
 using ReplyBuffer = std::vector<int>;
+// How a cycle ended: it sent nothing (an empty poll list), its request was answered (the reply
+// buffer holds what came, however garbled), nothing came within the read time-outs, or the port
+// failed under it.
+enum class CycleEnd { NothingSent, Reply, NoReply, PortLost };
 using BusLock = std::mutex;
 
 // What the bus thread tells the window, one note at a time and in order.
@@ -91,7 +95,8 @@ struct BusShared {
     mutable BusLock lock;
     PollList pollList;
     RequestQueue requestQueue;
-    ReplyBuffer replyBuffer;
+    CycleEnd cycleEnd = CycleEnd::NothingSent;
+    ReplyBuffer replyBuffer; // what came back when cycleEnd is Reply; empty otherwise
     // The request this cycle sent, without framing; empty when it sent none. The UI thread's,
     // like replyBuffer, from the end-of-cycle note until the next go-ahead: a reply is taken
     // only for the request it answers.

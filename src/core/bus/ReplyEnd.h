@@ -6,7 +6,7 @@
 #include <span>
 
 #include "bus/FrameCodec.h"
-#include "bus/SerialPort.h"
+#include "bus/Transport.h"
 
 namespace rir {
 

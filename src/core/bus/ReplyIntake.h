@@ -13,8 +13,10 @@
 namespace rir {
 
 enum class ReplyKind {
-    Nothing,        // no values, or a lone value outside RS-232 mode: nothing to say
-    NoReply,        // the bus thread's marker for a request that went unanswered
+    Nothing, // no values, or a lone value outside RS-232 mode: nothing to say
+    // The request went unanswered (NoReplyTo), or what came is its address and function alone,
+    // which carries nothing.
+    NoReply,
     MalformedAscii, // no ':' ... CR LF shape, or a body that is not pairs of hex digits
     BadChecksum,
     Short,  // the checksum holds, but there is no function code after it (an RTU reply of 3 values)
@@ -34,7 +36,7 @@ struct ClassifiedReply {
     int function = 0;
     // Valid, Short, NoPage: the values without their checksum (address at 0 and function at 1,
     // or function at 0 in RS-232 mode). BadChecksum: every value received, checksum included.
-    // NoReply: the marker.
+    // NoReply: the address and function asked (the function alone on a point-to-point line).
     std::vector<int> values;
     // MalformedAscii: how many values arrived.
     std::size_t rawCount = 0;
@@ -52,6 +54,9 @@ using PageExists = std::function<bool(int address)>;
 // nothing it did not ask for).
 ClassifiedReply ClassifyReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
                               std::span<const int> request = {});
+
+// A cycle whose request nothing answered: its address (0 on a point-to-point line) and function.
+ClassifiedReply NoReplyTo(Framing framing, std::span<const int> request);
 
 // Whether a whole reply's header answers `request` (see ClassifyReply).
 bool AnswersRequest(Framing framing, std::span<const int> request, int address, int function);

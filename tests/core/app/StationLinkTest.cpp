@@ -26,7 +26,7 @@ struct LinkRig : StationRig {
         s.protocol = "RTU";
         s.tabSections = {{"#15", 15, 0}, {"#20", 20, 0}, {"#20_2", 20, 1}};
         station.Start(&s);
-        station.eStart().Wait(); // the first cycle is under way
+        station.busLink().eStart().Wait(); // the first cycle is under way
         PortNote(BusNote::PortOpened, "COM1");
         for (const auto& page : station.pages()) {
             test::BringPageOnline(*page, 0);
@@ -38,8 +38,8 @@ struct LinkRig : StationRig {
 TEST(StationLink, ALostPortIsSaidOnceAndEveryPageGoesOfflineAtOnce) {
     LinkRig rig;
     {
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        rig.station.shared().pollList[0].missCount = 3;
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        rig.station.busLink().shared().pollList[0].missCount = 3;
     }
     const std::size_t linesBefore = rig.Lines().size();
     rig.PortNote(BusNote::PortLost, "COM1", IO_ERROR);
@@ -63,7 +63,7 @@ TEST(StationLink, ALostPortIsSaidOnceAndEveryPageGoesOfflineAtOnce) {
     // The failed cycle's end: nothing to say, and the next go-ahead for the port's return.
     rig.Reply({});
     EXPECT_EQ(rig.Lines().size(), linesBefore + 1);
-    EXPECT_TRUE(rig.station.eStart().IsSet());
+    EXPECT_TRUE(rig.station.busLink().eStart().IsSet());
 
     rig.PortNote(BusNote::PortOpened, "COM1");
     EXPECT_EQ(rig.LastLine(), BACK_LINE);
@@ -143,8 +143,9 @@ TEST(StationLink, NewPortsAreAppendedAndTheListedOnesKeepTheirIds) {
     rig.station.PortsFound({"COM4", "/dev/ttyUSB0", "COM1", "", "/dev/ttyUSB0", "COM2"});
     EXPECT_EQ(rig.station.portList(), (Strings{"COM1", "COM4", "/dev/ttyUSB0", "COM2"}));
     {
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        EXPECT_EQ(rig.station.shared().portList, rig.station.portList()) << "the bus thread's list follows";
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        EXPECT_EQ(rig.station.busLink().shared().portList, rig.station.portList())
+            << "the bus thread's list follows";
     }
     const auto& items = rig.station.menu().popups()[POPUP_PORT].items;
     std::vector<std::pair<int, std::string>> ports;
@@ -160,8 +161,8 @@ TEST(StationLink, NewPortsAreAppendedAndTheListedOnesKeepTheirIds) {
     EXPECT_TRUE(rig.station.menu().Checked(ID_PORT_FIRST)) << "the port in use stays chosen";
 
     rig.station.OnCommand(1002);
-    EXPECT_EQ(rig.station.bus().portIndex.load(), 2);
-    EXPECT_TRUE(rig.station.bus().reopenRequested.load());
+    EXPECT_EQ(rig.station.busLink().state().portIndex.load(), 2);
+    EXPECT_TRUE(rig.station.busLink().state().reopenRequested.load());
     EXPECT_EQ(rig.LastLine(), "Смена активного порта на: /dev/ttyUSB0");
 }
 
@@ -185,15 +186,15 @@ std::size_t MostCommandsQueued(StationRig& rig, int cycles, int code) {
     for (int i = 0; i < cycles; ++i) {
         RequestChoice choice;
         {
-            std::lock_guard<BusLock> hold(rig.station.shared().lock);
-            auto& q = rig.station.shared().requestQueue;
+            std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+            auto& q = rig.station.busLink().shared().requestQueue;
             most = std::max(most, q.size());
-            choice = ChooseRequest(rig.station.shared().pollList, q, cursor, false);
+            choice = ChooseRequest(rig.station.busLink().shared().pollList, q, cursor, false);
         }
         if (choice.request.size() >= 2)
             rig.ReplyRtu({choice.request[0], choice.request[1] | EXCEPTION_FLAG, code});
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        EndOfCycle(rig.station.shared().pollList, cursor);
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        EndOfCycle(rig.station.busLink().shared().pollList, cursor);
     }
     return most;
 }
@@ -205,8 +206,8 @@ TEST(StationLink, ASupplyThatAnswersEverythingWithExceptionFiveNeverFillsTheQueu
     rig.station.Start(&s);
     rig.SetEntryState(15, 0, PollState::Complete);
     EXPECT_EQ(MostCommandsQueued(rig, 5000, 5), 1u);
-    std::lock_guard<BusLock> hold(rig.station.shared().lock);
-    EXPECT_LE(rig.station.shared().requestQueue.size(), 1u);
+    std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+    EXPECT_LE(rig.station.busLink().shared().requestQueue.size(), 1u);
 }
 
 TEST(StationLink, OneReidentificationPerSupplyWaits) {
@@ -217,7 +218,7 @@ TEST(StationLink, OneReidentificationPerSupplyWaits) {
     rig.station.Start(&s);
     // A module change is on the bus when the supply refuses a poll.
     const std::vector<int> change{15, FC_EXTENDED, 0x81};
-    EnqueueCommand(rig.station.shared(), change, EffectsOf(change));
+    EnqueueCommand(rig.station.busLink().shared(), change, EffectsOf(change));
     rig.ReplyRtu({15, 0xC2, 0x05});
     rig.ReplyRtu({15, FC_EXTENDED}); // its acknowledgement on top: still the one identification
     rig.ReplyRtu({15, 0xC2, 0x05});
@@ -225,8 +226,8 @@ TEST(StationLink, OneReidentificationPerSupplyWaits) {
     EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 1}, {9, FC_IDENTIFY, 1}}));
     // Once it has been sent and dropped, the next exception queues it again.
     {
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        RemoveHeadCommand(rig.station.shared().requestQueue);
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        RemoveHeadCommand(rig.station.busLink().shared().requestQueue);
     }
     rig.ReplyRtu({15, 0xC2, 0x05});
     EXPECT_EQ(rig.Queue(), (test::Commands{{9, FC_IDENTIFY, 1}, {15, FC_IDENTIFY, 1}}));

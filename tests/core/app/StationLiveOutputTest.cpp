@@ -160,7 +160,7 @@ TEST(StationLiveOutput, Rs232ModeAsksBeforeItDropsTheOtherTabs) {
         EXPECT_EQ(rig.Captions(), c.captions);
         EXPECT_EQ(rig.station.menu().Checked(ID_MENU_RS232), c.rs232);
         EXPECT_EQ(rig.station.menu().Checked(ID_MENU_ASCII), !c.rs232);
-        EXPECT_EQ(rig.station.bus().pendingFraming() == Framing::Rs232, c.rs232);
+        EXPECT_EQ(rig.station.busLink().state().pendingFraming() == Framing::Rs232, c.rs232);
         EXPECT_TRUE(rig.Queue().empty()) << "a switch-off would reach the one supply on the line";
     }
 }

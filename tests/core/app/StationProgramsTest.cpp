@@ -55,8 +55,8 @@ struct ProgramStation {
     }
     DevicePage& Page(int address) { return *station.FindPage(address, 0); }
     test::Commands Queue() {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        return test::CommandsOf(station.shared().requestQueue);
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        return test::CommandsOf(station.busLink().shared().requestQueue);
     }
     void Open(int address, const std::optional<std::string>& path) {
         prompts.programFiles.push_back(path);
@@ -175,15 +175,15 @@ TEST(StationPrograms, AProgramPausesItselfWhenTheLinkGoesAndGoesOnOnlyAtContinue
         {"the port lost",
          [](ProgramStation& s) {
              {
-                 std::lock_guard<BusLock> hold(s.station.shared().lock);
-                 s.station.shared().portEvents.push_back({BusNote::PortLost, "COM1", {}});
+                 std::lock_guard<BusLock> hold(s.station.busLink().shared().lock);
+                 s.station.busLink().shared().portEvents.push_back({BusNote::PortLost, "COM1", {}});
              }
              s.station.OnBusReply(BusNote::PortLost);
          },
          [](ProgramStation& s) {
              {
-                 std::lock_guard<BusLock> hold(s.station.shared().lock);
-                 s.station.shared().portEvents.push_back({BusNote::PortOpened, "COM1", {}});
+                 std::lock_guard<BusLock> hold(s.station.busLink().shared().lock);
+                 s.station.busLink().shared().portEvents.push_back({BusNote::PortOpened, "COM1", {}});
              }
              s.station.OnBusReply(BusNote::PortOpened);
          },

@@ -144,25 +144,25 @@ struct StationRig {
         return c;
     }
     PollEntry Entry(int address, int channel) {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        const int i = FindEntry(station.shared().pollList, address, channel);
-        return i < 0 ? PollEntry{} : station.shared().pollList[static_cast<std::size_t>(i)];
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        const int i = FindEntry(station.busLink().shared().pollList, address, channel);
+        return i < 0 ? PollEntry{} : station.busLink().shared().pollList[static_cast<std::size_t>(i)];
     }
     void SetEntryState(int address, int channel, PollState state) {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        const int i = FindEntry(station.shared().pollList, address, channel);
-        station.shared().pollList[static_cast<std::size_t>(i)].state = state;
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        const int i = FindEntry(station.busLink().shared().pollList, address, channel);
+        station.busLink().shared().pollList[static_cast<std::size_t>(i)].state = state;
     }
     test::Commands Queue() {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        return test::CommandsOf(station.shared().requestQueue);
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        return test::CommandsOf(station.busLink().shared().requestQueue);
     }
 
     // A note about the port from the bus thread, with its event.
     void PortNote(BusNote note, const std::string& port, PortError error = {}) {
         {
-            std::lock_guard<BusLock> hold(station.shared().lock);
-            station.shared().portEvents.push_back({note, port, std::move(error)});
+            std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+            station.busLink().shared().portEvents.push_back({note, port, std::move(error)});
         }
         station.OnBusReply(note);
     }
@@ -177,9 +177,9 @@ struct StationRig {
     // (none: the reply is taken by its own address).
     void Reply(const std::vector<int>& raw, const std::vector<int>& request = {}) {
         {
-            std::lock_guard<BusLock> hold(station.shared().lock);
-            station.shared().replyBuffer = raw;
-            station.shared().cycleRequest = request;
+            std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+            station.busLink().shared().replyBuffer = raw;
+            station.busLink().shared().cycleRequest = request;
         }
         station.OnBusReply(BusNote::CycleDone);
     }

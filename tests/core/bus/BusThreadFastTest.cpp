@@ -89,7 +89,8 @@ TEST(BusThread, AWholeReplyEndsAtItsLastByteAndWhatFollowsIsTheNextCyclesBadData
             EXPECT_EQ(second, Values(garbage));
             EXPECT_EQ(taken.kind, ReplyKind::BadChecksum);
         } else {
-            EXPECT_EQ(second, (ReplyBuffer{15, FC_IDENTIFY})) << "nothing came: the marker";
+            EXPECT_EQ(rig.End(), CycleEnd::NoReply) << "nothing came";
+            EXPECT_TRUE(second.empty());
         }
     }
 }

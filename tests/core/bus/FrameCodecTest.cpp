@@ -255,7 +255,7 @@ TEST(ReadReplyHeader, AddressFunctionAndException) {
 
     const auto shortException = ReadReplyHeader(Framing::Ascii, std::vector<int>{15, 0xC2});
     ASSERT_TRUE(shortException);
-    EXPECT_EQ(shortException->exceptionCode, -1);
+    EXPECT_FALSE(shortException->exceptionCode.has_value());
 
     EXPECT_FALSE(ReadReplyHeader(Framing::Rtu, std::vector<int>{15}));
     EXPECT_FALSE(ReadReplyHeader(Framing::Rs232, std::vector<int>{}));
