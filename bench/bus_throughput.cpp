@@ -10,9 +10,11 @@
 #include "RunOptions.h"
 #include "SimProcess.h"
 #include "TimingPort.h"
+#include "bus/BusLink.h"
 #include "bus/BusThread.h"
 #include "bus/FrameCodec.h"
 #include "bus/ReplyEnd.h"
+#include "device/Payloads.h"
 
 #include <QCoreApplication>
 
@@ -38,16 +40,15 @@ using Clock = std::chrono::steady_clock;
 constexpr auto STALL_LIMIT = std::chrono::seconds(3);
 
 struct Note {
-    int wParam = 0;
-    int lParam = 0;
+    BusNote note = BusNote::Started;
     Clock::time_point at; // when the bus thread posted it
 };
 
 // The window's message queue, as far as the bus thread's notes go.
 class NoteQueue : public BusNotifier {
 public:
-    void Post(int wParam, int lParam) override {
-        const Note note{wParam, lParam, Clock::now()};
+    void Post(BusNote posted) override {
+        const Note note{posted, Clock::now()};
         {
             std::lock_guard<std::mutex> hold(lock_);
             notes_.push_back(note);
@@ -136,25 +137,24 @@ void Drive(Run& run, const RunOptions& options) {
         return;
     }
 
-    BusState state;
+    BusLink link;
+    BusState& state = link.state();
     state.speedIndex = run.speedIndex;
-    state.asciiMode = false;
-    state.rs232Mode = false;
+    state.framing = Framing::Rtu;
     state.fastPolling = run.fast;
-    BusShared shared;
+    BusShared& shared = link.shared();
     shared.portList = {sim.slavePath()};
     for (int a = 1; a <= run.supplies; ++a)
         AddEntry(shared.pollList, a, 0);
     // Fully known supplies: the polls alternate between measurements and module data.
     for (PollEntry& e : shared.pollList)
         e.state = PollState::Complete;
-    AutoResetEvent eStart(true);
+    AutoResetEvent& eStart = link.eStart();
     NoteQueue notes;
     std::vector<PortCycle>& portCycles = run.port;
 
     QtBusThread thread;
-    thread.Start(state, shared, eStart, notes,
-                 [&portCycles] { return std::make_unique<TimingPort>(portCycles); });
+    thread.Start(link, notes, [&portCycles] { return std::make_unique<TimingPort>(portCycles); });
 
     const auto warmup =
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.warmup));
@@ -169,7 +169,7 @@ void Drive(Run& run, const RunOptions& options) {
             break;
         }
         const auto took = Clock::now();
-        if (note->wParam == NOTE_THREAD && note->lParam == NOTE_SENT) {
+        if (note->note == BusNote::Sent) {
             std::string text;
             {
                 std::lock_guard<BusLock> hold(shared.lock);
@@ -178,7 +178,7 @@ void Drive(Run& run, const RunOptions& options) {
             requestBytes = CountSentBytes(text);
             continue;
         }
-        if (note->wParam != NOTE_CYCLE_DONE)
+        if (note->note != BusNote::CycleDone)
             continue;
         ReplyBuffer reply;
         {
@@ -409,5 +409,6 @@ int Main(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    rir::RegisterSupplyReplies(); // as the station does before its bus thread starts
     return rir::Main(argc, argv);
 }

@@ -80,8 +80,8 @@ struct Bench {
         s.protocol = "RTU";
         station.Start(&s);
         // The window's timer has run for a while: the page shows the request rate too.
-        station.bus().timerTicks = 100;
-        station.bus().requestsSent = 1000;
+        station.busLink().state().timerTicks = 100;
+        station.busLink().state().requestsSent = 1000;
         Reply(IdentifyFrame());
         Reply(ModulesFrame(config, 0));
         for (int i = 0; i < WARM_REPLIES; ++i)
@@ -91,10 +91,10 @@ struct Bench {
     // The bus thread's part: the reply's bytes in the shared buffer; then the note.
     void Reply(const ReplyFrame& raw) {
         {
-            std::lock_guard<BusLock> hold(station.shared().lock);
-            station.shared().replyBuffer = raw;
+            std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+            station.busLink().shared().replyBuffer = raw;
         }
-        station.OnBusReply(NOTE_CYCLE_DONE, 0);
+        station.OnBusReply(BusNote::CycleDone);
     }
 
     bool Online() {
@@ -129,7 +129,7 @@ void RunReplies(benchmark::State& state, int config, const std::vector<ReplyFram
     bench.listener.changedControls = 0;
     for (auto _ : state) {
         if (changing)
-            ++bench.station.bus().requestsSent;
+            ++bench.station.busLink().state().requestsSent;
         bench.Reply(ring[i]);
         i = i + 1 == ring.size() ? 0 : i + 1;
     }
@@ -169,12 +169,12 @@ void BM_PollCycle(benchmark::State& state) {
     bench.listener.changedControls = 0;
     for (auto _ : state) {
         {
-            std::lock_guard<BusLock> hold(bench.station.shared().lock);
-            bench.station.shared().sentText = sent[i];
+            std::lock_guard<BusLock> hold(bench.station.busLink().shared().lock);
+            bench.station.busLink().shared().sentText = sent[i];
         }
-        bench.station.OnBusReply(NOTE_THREAD, NOTE_SENT);
+        bench.station.OnBusReply(BusNote::Sent);
         if (changing)
-            ++bench.station.bus().requestsSent;
+            ++bench.station.busLink().state().requestsSent;
         bench.Reply(ring[i]);
         i = i + 1 == ring.size() ? 0 : i + 1;
     }

@@ -40,7 +40,7 @@ struct Window {
     Window() {
         dlg.Initialise();
         // What the bus thread does with the protocol when it opens the port.
-        ApplyProtocol(dlg.station().bus(), PROTOCOL_RTU);
+        dlg.station().busLink().state().framing = Framing::Rtu;
         dlg.show();
         QApplication::processEvents();
         Reply(IdentifyFrame(), false);
@@ -55,22 +55,22 @@ struct Window {
         return page != nullptr && page->state.online;
     }
 
-    void Note(int wParam, int lParam, bool painted) {
+    void Note(BusNote note, bool painted) {
         if (painted) {
-            QCoreApplication::postEvent(&dlg, new BusReplyEvent(wParam, lParam));
+            QCoreApplication::postEvent(&dlg, new BusReplyEvent(note));
             QApplication::processEvents();
         } else {
-            BusReplyEvent event(wParam, lParam);
+            BusReplyEvent event(note);
             QCoreApplication::sendEvent(&dlg, &event);
         }
     }
 
     void Reply(const ReplyFrame& raw, bool painted) {
         {
-            std::lock_guard<BusLock> hold(dlg.station().shared().lock);
-            dlg.station().shared().replyBuffer = raw;
+            std::lock_guard<BusLock> hold(dlg.station().busLink().shared().lock);
+            dlg.station().busLink().shared().replyBuffer = raw;
         }
-        Note(NOTE_CYCLE_DONE, 0, painted);
+        Note(BusNote::CycleDone, painted);
     }
 };
 

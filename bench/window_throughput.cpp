@@ -67,12 +67,12 @@ void Spin(int ms) {
 }
 
 bool AllComplete(Station& station) {
-    std::lock_guard<BusLock> hold(station.shared().lock);
-    for (const PollEntry& e : station.shared().pollList) {
+    std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+    for (const PollEntry& e : station.busLink().shared().pollList) {
         if (e.state != PollState::Complete)
             return false;
     }
-    return !station.shared().pollList.empty();
+    return !station.busLink().shared().pollList.empty();
 }
 
 // Writes the settings file a station with these tabs starts from.
@@ -80,7 +80,7 @@ void WriteStationSettings(const std::string& file, const std::string& port, int 
                           bool fast, int firstAddress, int lastAddress) {
     StoredSettings s;
     s.port = port;
-    s.protocol = std::string(PROTOCOL_RTU);
+    s.protocol = std::string(NamesOf(Framing::Rtu).setting);
     s.speed = SpeedRow(speedIndex).baud;
     s.logToScreen = logToScreen ? 1 : 0;
     s.fastPoll = fast ? 1 : 0;
@@ -176,8 +176,8 @@ struct SilentBusResult {
 
 // The entry of `address` on the station's poll list, copied under the bus lock.
 std::optional<PollEntry> EntryOf(Station& station, int address) {
-    std::lock_guard<BusLock> hold(station.shared().lock);
-    for (const PollEntry& e : station.shared().pollList) {
+    std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+    for (const PollEntry& e : station.busLink().shared().pollList) {
         if (e.address == address && e.channel == 0)
             return e;
     }

@@ -134,7 +134,7 @@ bool CMainDlg::Initialise() {
     restored_ = read.settings;
     const bool ok = station_->Start(read);
     if (ok) {
-        busThread_.Start(station_->bus(), station_->shared(), station_->eStart(), notifier_, portFactory_);
+        busThread_.Start(station_->busLink(), notifier_, portFactory_);
     }
     statsTimer_->start(STATS_TIMER_MS);
     return ok;
@@ -355,7 +355,7 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
 bool CMainDlg::event(QEvent* event) {
     if (event->type() == BusReplyEvent::TYPE) {
         const auto* reply = static_cast<BusReplyEvent*>(event);
-        station_->OnBusReply(reply->wParam, reply->lParam);
+        station_->OnBusReply(reply->note);
         return true;
     }
     return QMainWindow::event(event);

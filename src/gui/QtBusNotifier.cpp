@@ -4,9 +4,9 @@
 
 namespace rir {
 
-void QtBusNotifier::Post(int wParam, int lParam) {
+void QtBusNotifier::Post(BusNote note) {
     // postEvent is safe from any thread and keeps the order of posting.
-    QCoreApplication::postEvent(target_.data(), new BusReplyEvent(wParam, lParam));
+    QCoreApplication::postEvent(target_.data(), new BusReplyEvent(note));
 }
 
 } // namespace rir

@@ -10,19 +10,18 @@ class QObject;
 
 namespace rir {
 
-// The event that carries WM_BUS_REPLY's two numbers.
+// The event that carries one of the bus thread's notes.
 class BusReplyEvent : public QEvent {
 public:
     static constexpr QEvent::Type TYPE = static_cast<QEvent::Type>(QEvent::User + 100);
-    BusReplyEvent(int wParam, int lParam) : QEvent(TYPE), wParam(wParam), lParam(lParam) {}
-    const int wParam;
-    const int lParam;
+    explicit BusReplyEvent(BusNote note) : QEvent(TYPE), note(note) {}
+    const BusNote note;
 };
 
 class QtBusNotifier : public BusNotifier {
 public:
     explicit QtBusNotifier(QObject* target) : target_(target) {}
-    void Post(int wParam, int lParam) override;
+    void Post(BusNote note) override;
 
 private:
     QPointer<QObject> target_;

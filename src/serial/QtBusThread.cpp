@@ -10,19 +10,17 @@ QtBusThread::~QtBusThread() {
     Stop();
 }
 
-void QtBusThread::Start(BusState& state, BusShared& shared, AutoResetEvent& eStart, BusNotifier& notifier,
-                        PortFactory makePort) {
+void QtBusThread::Start(BusLink& link, BusNotifier& notifier, PortFactory makePort) {
     if (thread_)
         return;
-    eStart_ = &eStart;
-    thread_.reset(
-        QThread::create([&state, &shared, &eStart, &notifier, makePort = std::move(makePort)]() mutable {
-            std::unique_ptr<SerialPort> port = makePort();
-            if (!port)
-                return;
-            BusContext context{state, shared, eStart, notifier, *port, nullptr};
-            BusThreadProc(context);
-        }));
+    eStart_ = &link.eStart();
+    thread_.reset(QThread::create([&link, &notifier, makePort = std::move(makePort)]() mutable {
+        std::unique_ptr<Transport> port = makePort();
+        if (!port)
+            return;
+        BusContext context = link.Context(notifier, *port);
+        BusThreadProc(context);
+    }));
     thread_->setObjectName(QStringLiteral("bus"));
     thread_->start();
 }
@@ -33,10 +31,6 @@ void QtBusThread::Stop() {
     eStart_->Cancel();
     thread_->wait();
     thread_.reset();
-}
-
-bool QtBusThread::Running() const {
-    return thread_ && thread_->isRunning();
 }
 
 } // namespace rir

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bus/BusLink.h"
 #include "bus/BusThread.h"
 
 class QThread;
@@ -16,20 +17,18 @@ namespace rir {
 class QtBusThread {
 public:
     // Makes the port on the bus thread itself: a port belongs to the thread that made it.
-    using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
+    using PortFactory = std::function<std::unique_ptr<Transport>()>;
 
     QtBusThread();
     ~QtBusThread();
     QtBusThread(const QtBusThread&) = delete;
     QtBusThread& operator=(const QtBusThread&) = delete;
 
-    // Starts BusThreadProc once; later calls do nothing.
-    // The port names come from shared.portList.
-    void Start(BusState& state, BusShared& shared, AutoResetEvent& eStart, BusNotifier& notifier,
-               PortFactory makePort);
+    // Starts BusThreadProc over `link` once; later calls do nothing. The port names come from
+    // the link's port list.
+    void Start(BusLink& link, BusNotifier& notifier, PortFactory makePort);
     // Asks the thread to end and waits for it; used at process exit and by tests.
     void Stop();
-    bool Running() const;
 
 private:
     AutoResetEvent* eStart_ = nullptr;

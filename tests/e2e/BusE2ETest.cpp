@@ -80,8 +80,7 @@ struct LiveBus {
         if (tune)
             tune(s);
         station->Start(&s);
-        thread.Start(station->bus(), station->shared(), station->eStart(), notes,
-                     [] { return std::make_unique<QtSerialPort>(); });
+        thread.Start(station->busLink(), notes, [] { return std::make_unique<QtSerialPort>(); });
     }
     ~LiveBus() { thread.Stop(); }
 
@@ -91,17 +90,17 @@ struct LiveBus {
         while (!done()) {
             if (std::chrono::steady_clock::now() > end)
                 return false;
-            std::pair<int, int> note;
+            BusNote note{};
             if (!notes.Pop(note, 100ms))
                 continue;
-            if (note == std::make_pair(NOTE_THREAD, NOTE_SENT)) {
-                std::lock_guard<BusLock> hold(station->shared().lock);
-                std::vector<int> request = Numbers(station->shared().sentText);
+            if (note == BusNote::Sent) {
+                std::lock_guard<BusLock> hold(station->busLink().shared().lock);
+                std::vector<int> request = Numbers(station->busLink().shared().sentText);
                 if (rtu && request.size() >= 2)
                     request.resize(request.size() - 2);
                 sent.push_back(request);
             }
-            station->OnBusReply(note.first, note.second);
+            station->OnBusReply(note);
         }
         return true;
     }
@@ -195,15 +194,15 @@ TEST(BusE2E, QueuedCommandGoesBeforeTheNextPollAndLeavesOnItsAcknowledgement) {
     // Switch the output on at 12.00 V and 1.00 A. A cycle may be under way already: the command
     // goes out no later than the one after it.
     const std::vector<int> command{1, FC_CONTROL, 0x0F, 0x04, 0xB0, 0x00, 0x64};
-    EnqueueCommand(bus.station->shared(), command);
+    EnqueueCommand(bus.station->busLink().shared(), command);
     ASSERT_TRUE(bus.PumpUntil([&] { return bus.sent.size() > before + 3; }));
     const auto first = std::find(bus.sent.begin() + static_cast<long>(before), bus.sent.end(), command);
     ASSERT_NE(first, bus.sent.end());
     EXPECT_LE(first - bus.sent.begin(), static_cast<long>(before) + 1);
     EXPECT_EQ(std::count(bus.sent.begin(), bus.sent.end(), command), 1) << "acknowledged: not sent again";
     {
-        std::lock_guard<BusLock> hold(bus.station->shared().lock);
-        EXPECT_TRUE(bus.station->shared().requestQueue.empty());
+        std::lock_guard<BusLock> hold(bus.station->busLink().shared().lock);
+        EXPECT_TRUE(bus.station->busLink().shared().requestQueue.empty());
     }
     ASSERT_TRUE(bus.PumpUntil([&] { return bus.station->FindPage(1, 0)->state.outputOn; }));
     EXPECT_EQ(bus.station->FindPage(1, 0)->state.voltLimit, 1200);
@@ -218,7 +217,7 @@ TEST(BusE2E, QuickSettingsOfOneLimitAllReachTheSupply) {
     for (int amps : {100, 200, 300, 400})
         commands.push_back({1, FC_CONTROL, 0x04, 0, 0, amps >> 8, amps & 0xFF});
     for (const auto& c : commands)
-        ASSERT_TRUE(EnqueueCommand(bus.station->shared(), c));
+        ASSERT_TRUE(EnqueueCommand(bus.station->busLink().shared(), c));
     ASSERT_TRUE(bus.PumpUntil([&] { return bus.station->FindPage(1, 0)->state.currLimit == 400; }));
     for (const auto& c : commands)
         EXPECT_EQ(std::count(bus.sent.begin(), bus.sent.end(), c), 1) << c[5] * 256 + c[6];
@@ -299,10 +298,11 @@ TEST(BusE2E, FastPollingCarriesAMixedBusWithoutAMissOrAChecksumFailure) {
                     s.fastPoll = 1;
                 });
     ASSERT_FALSE(bus.sim.path().empty());
-    ASSERT_TRUE(bus.station->bus().fastPolling.load());
+    ASSERT_TRUE(bus.station->busLink().state().fastPolling.load());
     ASSERT_TRUE(
         bus.PumpUntil([&] { return bus.Online(1) && bus.Online(2) && bus.Online(3) && bus.Online(4); }));
-    ASSERT_TRUE(bus.PumpUntil([&] { return bus.station->bus().requestsSent.load() >= REQUESTS; }, 120s));
+    ASSERT_TRUE(
+        bus.PumpUntil([&] { return bus.station->busLink().state().requestsSent.load() >= REQUESTS; }, 120s));
     EXPECT_EQ(bus.station->link().misses, 0);
     EXPECT_EQ(bus.station->link().badReplies, 0);
     for (int a : {1, 2, 3, 4}) {
@@ -324,7 +324,7 @@ TEST(BusE2E, ProtocolChangeReopensThePort) {
     EXPECT_FALSE(bus.Online(1)) << "the supplies speak RTU";
     bus.station->OnCommand(ID_MENU_RTU);
     ASSERT_TRUE(bus.PumpUntil([&] { return bus.Online(1); }));
-    EXPECT_FALSE(bus.station->bus().asciiMode.load());
+    EXPECT_EQ(bus.station->busLink().state().framing.load(), Framing::Rtu);
     EXPECT_TRUE(bus.HasLine("Смена протокола работы на MODBUS-RTU"));
 }
 

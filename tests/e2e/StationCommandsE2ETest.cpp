@@ -225,9 +225,10 @@ TEST_F(StationCommandsE2E, RemoveButtonTakesTheTabAway) {
     EXPECT_EQ(Page(20), nullptr);
     EXPECT_EQ(window->station().SelectedPage(), Page(15));
     // The remaining supply is still polled: its readings keep coming.
-    const int before = window->station().bus().requestsSent;
-    ASSERT_TRUE(WaitFor([&] { return window->station().bus().requestsSent >= before + 5 && Online(15); },
-                        STATE_DEADLINE_MS));
+    const int before = window->station().busLink().state().requestsSent;
+    ASSERT_TRUE(
+        WaitFor([&] { return window->station().busLink().state().requestsSent >= before + 5 && Online(15); },
+                STATE_DEADLINE_MS));
     window->close();
 }
 

@@ -258,7 +258,8 @@ TEST(StationE2E, ALostPortIsSaidOnceNothingIsSentWhileItIsAwayAndPollingResumesW
     sim = std::make_unique<test::SimProcess>(simArgs);
     ASSERT_TRUE(sim->running()) << sim->error();
     // Within one retry pause and the settling after opening; 3 s leave room on a loaded machine.
-    EXPECT_TRUE(WaitFor([&] { return station.link().portOpen && station.bus().requestsSent > 0; }, 3000))
+    EXPECT_TRUE(
+        WaitFor([&] { return station.link().portOpen && station.busLink().state().requestsSent > 0; }, 3000))
         << "polling did not resume within 3 s of the port's return";
     ASSERT_TRUE(WaitFor(
         [&] { return station.FindPage(15, 0)->state.online && station.FindPage(20, 0)->state.online; }));
@@ -298,7 +299,7 @@ TEST(StationE2E, AMissingPortIsSaidOnceAndPolledWhenItAppears) {
     window->show();
     Station& station = window->station();
     ASSERT_TRUE(WaitFor([&] { return station.link().portAway && opens >= 3; }));
-    EXPECT_EQ(station.bus().requestsSent.load(), 0);
+    EXPECT_EQ(station.busLink().state().requestsSent.load(), 0);
 
     test::SimProcess sim({"--framing", "rtu", "--device", "15:2:1", "--link", link});
     ASSERT_TRUE(sim.running()) << sim.error();

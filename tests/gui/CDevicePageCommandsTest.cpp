@@ -1,6 +1,7 @@
 // The real limit edits and buttons of a device page: what typing and pasting put into them, and
 // that every button and Enter reach the station's request queue.
 #include "CDevicePage.h"
+#include "QueuedCommands.h"
 
 #include "CModuleSetupDlg.h"
 #include "KeyInput.h"
@@ -148,9 +149,9 @@ protected:
         window->PageChanged(page);
         return page;
     }
-    RequestQueue Queue() {
-        std::lock_guard<BusLock> hold(window->station().shared().lock);
-        return window->station().shared().requestQueue;
+    test::Commands Queue() {
+        std::lock_guard<BusLock> hold(window->station().busLink().shared().lock);
+        return test::CommandsOf(window->station().busLink().shared().requestQueue);
     }
     QPushButton* Button(int id) { return qobject_cast<QPushButton*>(View(15, 0)->controlById(id)); }
 };
@@ -165,9 +166,9 @@ TEST_F(PageButtonsTest, ButtonsAndEnterReachTheQueue) {
     Type(volt, QStringLiteral("12,5"));
     Key(volt, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     Button(IDC_OUTPUT_BUTTON)->click();
-    EXPECT_EQ(Queue(), (RequestQueue{15, 0x43, 0x06, 0x05, 0xDC, 0x03, 0xE8, QUEUE_SEPARATOR, //
-                                     15, 0x43, 0x02, 0x04, 0xE2, 0x03, 0xE8, QUEUE_SEPARATOR, //
-                                     15, 0x43, 0x09, 0x04, 0xE2, 0x03, 0xE8, QUEUE_SEPARATOR}));
+    EXPECT_EQ(Queue(), (test::Commands{{15, 0x43, 0x06, 0x05, 0xDC, 0x03, 0xE8},
+                                       {15, 0x43, 0x02, 0x04, 0xE2, 0x03, 0xE8},
+                                       {15, 0x43, 0x09, 0x04, 0xE2, 0x03, 0xE8}}));
     EXPECT_TRUE(page.recording);
     EXPECT_FALSE(View(15, 0)->controlById(IDC_READOUT_VALUES)->isHidden()) << "the view shows the recording";
     EXPECT_TRUE(Action(ID_MENU_SAVE)->isEnabled());
@@ -202,7 +203,7 @@ TEST_F(PageButtonsTest, ModuleSettingsRunTheDialogAndQueueItsRequests) {
     }});
     Button(IDC_MODULE_SETUP)->click();
     EXPECT_EQ(wattmeter.unexpected(), "");
-    EXPECT_EQ(Queue(), (RequestQueue{15, 0x45, 0x85, QUEUE_SEPARATOR}));
+    EXPECT_EQ(Queue(), (test::Commands{{15, 0x45, 0x85}}));
 }
 
 TEST_F(PageButtonsTest, DosingRestartAndRemoval) {
@@ -214,7 +215,7 @@ TEST_F(PageButtonsTest, DosingRestartAndRemoval) {
     window->PageChanged(page);
     ASSERT_TRUE(Button(IDC_DOSER_RESTART)->isVisible());
     Button(IDC_DOSER_RESTART)->click();
-    EXPECT_EQ(Queue(), (RequestQueue{15, 0x45, 0x00, 0x02, 0x20, 0x00, 0x00, 0x00, 0x00, QUEUE_SEPARATOR}));
+    EXPECT_EQ(Queue(), (test::Commands{{15, 0x45, 0x00, 0x02, 0x20, 0x00, 0x00, 0x00, 0x00}}));
 
     Button(IDC_REMOVE_DEVICE)->click();
     EXPECT_EQ(TabCaptions(), std::vector<std::string>{"#15"}) << "the last supply stays";

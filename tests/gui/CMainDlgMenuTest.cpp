@@ -147,11 +147,11 @@ TEST_F(MainMenuTest, ChecksFollowTheStationNotTheClick) {
 
     Action(32797)->trigger(); // "Быстрый опрос" carries its tick while it is on
     EXPECT_TRUE(Action(32797)->isChecked());
-    EXPECT_TRUE(window->station().bus().fastPolling.load());
+    EXPECT_TRUE(window->station().busLink().state().fastPolling.load());
     EXPECT_EQ(LastLogLine(), "Быстрый опрос включен: ответ принимается, как только пришел целиком");
     Action(32797)->trigger();
     EXPECT_FALSE(Action(32797)->isChecked());
-    EXPECT_FALSE(window->station().bus().fastPolling.load());
+    EXPECT_FALSE(window->station().busLink().state().fastPolling.load());
 }
 
 // A menu draws a box beside every checkable item, ticked or empty. The station's menus show a

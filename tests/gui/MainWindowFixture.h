@@ -59,7 +59,7 @@ protected:
         window->show();
         Station& station = window->station();
         const std::string refused =
-            "Порт " + station.portList()[station.bus().portIndex] + " не открывается: ";
+            "Порт " + station.portList()[station.busLink().state().portIndex] + " не открывается: ";
         return WaitFor([this, &refused] {
             const auto lines = LogLines();
             return window->isVisible() && !window->centralWidget()->size().isEmpty() && lines.size() >= 2 &&

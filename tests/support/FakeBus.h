@@ -4,6 +4,7 @@
 #include "NoteQueue.h"
 
 #include "bus/BusThread.h"
+#include "bus/SerialPort.h"
 
 #include <algorithm>
 #include <atomic>
@@ -234,6 +235,10 @@ struct BusRig {
     ReplyBuffer Reply() {
         std::lock_guard<BusLock> hold(shared.lock);
         return shared.replyBuffer;
+    }
+    CycleEnd End() {
+        std::lock_guard<BusLock> hold(shared.lock);
+        return shared.cycleEnd;
     }
     std::string TakeSentText() {
         std::lock_guard<BusLock> hold(shared.lock);

@@ -7,21 +7,21 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <utility>
+#include <optional>
 
 namespace rir::test {
 
 class NoteQueue : public BusNotifier {
 public:
-    void Post(int wParam, int lParam) override {
+    void Post(BusNote note) override {
         {
             std::lock_guard<std::mutex> hold(lock_);
-            notes_.emplace_back(wParam, lParam);
+            notes_.push_back(note);
         }
         changed_.notify_all();
     }
     // The next note within `wait`; false when none came.
-    bool Pop(std::pair<int, int>& note, std::chrono::milliseconds wait) {
+    bool Pop(BusNote& note, std::chrono::milliseconds wait) {
         std::unique_lock<std::mutex> hold(lock_);
         if (!changed_.wait_for(hold, wait, [this] { return !notes_.empty(); }))
             return false;
@@ -29,19 +29,20 @@ public:
         notes_.pop_front();
         return true;
     }
-    // The next note, waiting up to a generous deadline; (0, 0) when none came.
-    std::pair<int, int> Next(std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
-        std::pair<int, int> note{0, 0};
-        Pop(note, deadline);
+    // The next note, waiting up to a generous deadline; nothing when none came.
+    std::optional<BusNote> Next(std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
+        BusNote note{};
+        if (!Pop(note, deadline))
+            return std::nullopt;
         return note;
     }
-    // Skips notes until (wParam, lParam) arrives; false on deadline.
-    bool WaitFor(int wParam, int lParam) {
+    // Skips notes until `note` arrives; false on deadline.
+    bool WaitFor(BusNote note) {
         while (true) {
             const auto n = Next();
-            if (n.first == 0)
+            if (!n)
                 return false;
-            if (n == std::make_pair(wParam, lParam))
+            if (*n == note)
                 return true;
         }
     }
@@ -49,7 +50,7 @@ public:
 private:
     std::mutex lock_;
     std::condition_variable changed_;
-    std::deque<std::pair<int, int>> notes_;
+    std::deque<BusNote> notes_;
 };
 
 } // namespace rir::test

@@ -21,7 +21,6 @@ inline constexpr std::array<std::string_view, 4> MessageTable = {
     "Нету ни одного устройства в списке",
 };
 inline constexpr int MSG_BUS_THREAD_STARTED = 1; // followed by the framing's name
-inline constexpr int MSG_BUS_THREAD_ENDED = 2;
 inline constexpr int MSG_NO_DEVICES = 3;
 
 inline constexpr std::string_view LOG_FILE_NAME = "zadida.txt";

@@ -2,9 +2,12 @@
 // The station changes it; the Qt window mirrors it onto its menu bar.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "bus/Framing.h"
 
 namespace rir {
 
@@ -33,6 +36,26 @@ inline constexpr int MAX_PORT_ITEMS = 1000; // port ids must stay below the devi
 inline constexpr int ID_SEPARATOR = 0;
 
 inline constexpr int MAX_DEVICE_ADDRESS_ID = 127;
+
+// The protocol menu's item of each framing, and the framing of an item.
+constexpr int FramingMenuId(Framing framing) {
+    switch (framing) {
+    case Framing::Rtu:
+        return ID_MENU_RTU;
+    case Framing::Ascii:
+        return ID_MENU_ASCII;
+    case Framing::Rs232:
+        return ID_MENU_RS232;
+    }
+    return ID_MENU_ASCII;
+}
+constexpr std::optional<Framing> MenuFraming(int menuId) {
+    for (const FramingName& n : FRAMING_NAMES) {
+        if (FramingMenuId(n.framing) == menuId)
+            return n.framing;
+    }
+    return std::nullopt;
+}
 
 constexpr int DeviceMenuId(int address, int channel) {
     return ID_DEVICE_FIRST + channel * MAX_DEVICE_ADDRESS_ID + address;

@@ -1,6 +1,7 @@
 #include "app/Station.h"
 
 #include "device/PageControls.h"
+#include "device/Payloads.h"
 
 #include <algorithm>
 #include <utility>
@@ -15,7 +16,8 @@ Station::Station(std::vector<std::string> portList, Prompts& prompts, StationLis
     for (std::size_t i = 0; i < portList_.size(); ++i)
         menu_.AppendPortItem(static_cast<int>(i), portList_[i]);
     shared_.portList = portList_; // the bus thread's copy, before the thread exists
-    log_.setAsciiFlag([this] { return bus_.asciiMode.load(); });
+    RegisterSupplyReplies();      // the bus thread reads them from its first reply on
+    log_.setAsciiFlag([this] { return bus_.framing != Framing::Rtu; });
     // Only kept here: the log reports from inside a line's write, and the line's event goes on.
     log_.setFileProblem([this](const std::string& text) { logProblems_.push_back(text); });
 }
@@ -176,7 +178,7 @@ bool Station::OnCommand(int id) {
     case ID_MENU_RTU:
     case ID_MENU_ASCII:
     case ID_MENU_RS232:
-        SelectProtocol(id);
+        SelectFraming(*MenuFraming(id));
         return true;
     case ID_MENU_ADD:
         AddDevice(0, 0);

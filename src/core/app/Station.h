@@ -18,6 +18,7 @@
 #include "app/Prompts.h"
 #include "app/Settings.h"
 #include "bus/AutoResetEvent.h"
+#include "bus/BusLink.h"
 #include "bus/BusState.h"
 #include "bus/PollList.h"
 #include "bus/ReplyIntake.h"
@@ -116,7 +117,7 @@ public:
     bool OnCommand(int id);
     void OnResize(int clientWidth, int clientHeight);
     // The bus thread's notification, on the UI thread.
-    void OnBusReply(int wParam, int lParam);
+    void OnBusReply(BusNote note);
     // A push button of the page of (address, channel) was clicked, or Enter was pressed in one of
     // its limit edits (editId). Nothing for a page that is no longer there.
     void OnPageCommand(int address, int channel, int id);
@@ -150,10 +151,8 @@ public:
     // A standing notice beside the status line (a log file that cannot be written); empty: none.
     const std::string& noticeText() const { return noticeText_; }
 
-    // The structures shared with the bus thread.
-    BusState& bus() { return bus_; }
-    BusShared& shared() { return shared_; }
-    AutoResetEvent& eStart() { return eStart_; }
+    // The link to the bus thread: whoever runs the thread hands it this.
+    BusLink& busLink() { return busLink_; }
 
     void LogLine(int index, const std::string& text);
 
@@ -193,7 +192,7 @@ private:
     void RestoreSettings(const StoredSettings& s);
     void SelectPort(int index);
     void SelectSpeed(int menuId);
-    void SelectProtocol(int menuId);
+    void SelectFraming(Framing framing);
     void RequestReopen();
     void ToggleLogToScreen();
     void ToggleLogToFile();
@@ -217,7 +216,7 @@ private:
     void DigestReply();
     DevicePage* ReplyPage(Framing framing, int address) const;
     void ShowRequestRate(DevicePage& page);
-    void DecodeValid(Framing framing, DevicePage& page, const TakenReply& reply);
+    void DecodeValid(Framing framing, DevicePage& page, const ClassifiedReply& reply);
     void ApplyPageOperations(DevicePage& decoded, const std::vector<PageOperation>& operations);
     void CountPageMiss(DevicePage* page);
     void LogValues(std::string line, const std::vector<int>& values);
@@ -225,7 +224,7 @@ private:
     void ReleaseNextCycle();
 
     // The link: the port's notes, start/stop and the status line.
-    void OnPortEvent(int note);
+    void OnPortEvent(BusNote note);
     void AllPagesOffline();
     // Every running program pauses: the port is gone or polling stopped (`why`, for the texts).
     void PauseProgramsForLink(std::string_view why);
@@ -287,14 +286,10 @@ private:
     MainMenu menu_;
     MainLayout layout_;
 
-    BusState bus_;
-    BusShared shared_;
-    AutoResetEvent eStart_{true};
+    BusLink busLink_;
+    BusState& bus_ = busLink_.state();
+    BusShared& shared_ = busLink_.shared();
     bool pollingRunning_ = false;
-    // A go-ahead is out and its cycle's end not yet digested (the event is created signalled).
-    // Resuming polling then must not give another: the bus thread would start the next cycle,
-    // and empty the reply buffer, before the running cycle's reply has been read.
-    bool cycleUnderWay_ = true;
 
     LinkStatus link_;
     std::string statusText_;

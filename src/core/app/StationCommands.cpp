@@ -96,7 +96,7 @@ void Station::RemoveSupply(int address, int channel) {
 }
 
 bool Station::Enqueue(const Request& request) {
-    return EnqueueCommand(shared_, request);
+    return EnqueueCommand(shared_, request, EffectsOf(request));
 }
 
 std::optional<ModuleSetupValues> Station::RunModuleSetup(const ModuleSetupValues& given) {

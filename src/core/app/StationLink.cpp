@@ -24,7 +24,7 @@ constexpr std::string_view LOG_PROGRAM_PAUSED =
 
 void Station::OnTimer() {
     const NotifyBatch batch(*this);
-    ++bus_.timerTicks;
+    busLink_.Tick();
     ++ticks_;
     if (ticks_ % TIMER_TICKS_PER_SECOND == 0) {
         link_.repliesPerSecond = replies_ - repliesAtLastSecond_;
@@ -34,20 +34,16 @@ void Station::OnTimer() {
         RefreshStatus();
 }
 
-void Station::OnPortEvent(int note) {
-    PortEvent event;
-    {
-        std::lock_guard<BusLock> hold(shared_.lock);
-        if (shared_.portEvents.empty())
-            return;
-        event = std::move(shared_.portEvents.front());
-        shared_.portEvents.pop_front();
-    }
+void Station::OnPortEvent(BusNote note) {
+    const std::optional<PortEvent> taken = busLink_.TakePortEvent();
+    if (!taken)
+        return;
+    const PortEvent& event = *taken;
     if (event.note != note)
         return; // notes and events go in step; a stray note has nothing to tell
     link_.port = event.port;
     switch (note) {
-    case NOTE_PORT_OPENED: {
+    case BusNote::PortOpened: {
         if (link_.portAway) {
             LogLine(0, FillIn(pollingRunning_ ? LOG_PORT_BACK : LOG_PORT_BACK_STOPPED, {event.port}));
             MarkJournals(JOURNAL_MARK_PORT_BACK);
@@ -55,7 +51,7 @@ void Station::OnPortEvent(int note) {
         link_.portOpen = true;
         link_.portAway = false;
         // The bus thread has applied the protocol and the speed it opened with.
-        link_.framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
+        link_.framing = bus_.framing.load();
         link_.baud = SpeedRow(bus_.speedIndex).baud;
         link_.misses = 0;
         link_.badReplies = 0;
@@ -64,7 +60,7 @@ void Station::OnPortEvent(int note) {
         repliesAtLastSecond_ = 0;
         break;
     }
-    case NOTE_PORT_LOST:
+    case BusNote::PortLost:
         LogLine(0, FillIn(LOG_PORT_LOST, {event.port, PortErrorText(event.error)}));
         MarkJournals(JOURNAL_MARK_PORT_LOST);
         PauseProgramsForLink(PAUSE_PORT_LOST);
@@ -73,7 +69,7 @@ void Station::OnPortEvent(int note) {
         link_.repliesPerSecond = 0;
         AllPagesOffline();
         break;
-    case NOTE_PORT_REFUSED:
+    case BusNote::PortRefused:
         LogLine(0, FillIn(LOG_PORT_REFUSED, {event.port, PortErrorText(event.error)}));
         if (!link_.portAway) {
             MarkJournals(JOURNAL_MARK_PORT_LOST);
@@ -125,10 +121,8 @@ void Station::TogglePolling() {
     LogLine(0, std::string(pollingRunning_ ? LOG_POLLING_RESUMED : LOG_POLLING_STOPPED));
     if (!pollingRunning_)
         PauseProgramsForLink(PAUSE_POLLING_STOPPED);
-    if (pollingRunning_ && !cycleUnderWay_) {
-        cycleUnderWay_ = true;
-        eStart_.Set();
-    }
+    if (pollingRunning_)
+        busLink_.GoAhead();
     RefreshStatus();
 }
 
@@ -148,7 +142,7 @@ void Station::RefreshStatus() {
         // Until the bus thread says which port it opened: the one chosen, as it will be set.
         const std::size_t index = bus_.portIndex.load();
         link_.port = index < portList_.size() ? portList_[index] : std::string();
-        link_.framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
+        link_.framing = bus_.framing.load();
         link_.baud = SpeedRow(bus_.speedIndex).baud;
     }
     link_.pollingRunning = pollingRunning_;

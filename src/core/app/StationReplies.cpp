@@ -11,7 +11,7 @@ namespace rir {
 
 namespace {
 
-std::string WrongAnswerText(const std::vector<int>& request, const TakenReply& reply) {
+std::string WrongAnswerText(const std::vector<int>& request, const ClassifiedReply& reply) {
     return "Ответ не на тот запрос: ждали от устройства #" + std::to_string(request[0]) + " (ф. " +
            std::to_string(request[1]) + "), считали от #" + std::to_string(reply.address) + " (ф. " +
            std::to_string(reply.function) + "), игнорируем:";
@@ -30,7 +30,7 @@ int ExceptionCode(Framing framing, const std::vector<int>& values) {
     return values.size() > at ? values[at] : -1;
 }
 
-ReplyProof ProofOf(Framing framing, const TakenReply& reply) {
+ReplyProof ProofOf(Framing framing, const ClassifiedReply& reply) {
     if (reply.function == FC_IDENTIFY)
         return ReplyProof::Identity;
     if (reply.function < EXCEPTION_FLAG)
@@ -45,7 +45,7 @@ ReplyProof ProofOf(Framing framing, const TakenReply& reply) {
 }
 
 // Said once, when a supply that answers without data starts getting the offline share.
-std::string BackOffText(Framing framing, int address, const TakenReply& reply) {
+std::string BackOffText(Framing framing, int address, const ClassifiedReply& reply) {
     const std::string how =
         reply.function == FC_IDENTIFY
             ? "отвечает только на опознание"
@@ -56,27 +56,28 @@ std::string BackOffText(Framing framing, int address, const TakenReply& reply) {
 
 } // namespace
 
-void Station::OnBusReply(int wParam, int lParam) {
+void Station::OnBusReply(BusNote note) {
     const NotifyBatch batch(*this);
-    if (wParam == NOTE_THREAD) {
-        if (lParam == NOTE_STARTED) {
-            LogLine(MSG_BUS_THREAD_STARTED, "");
-        } else if (lParam == NOTE_SENT) {
-            std::string text;
-            {
-                std::lock_guard<BusLock> hold(shared_.lock);
-                text.swap(shared_.sentText);
-            }
-            LogLine(0, text);
-        } else if (lParam == NOTE_EMPTY_LIST) {
-            LogLine(MSG_NO_DEVICES, "");
-        } else if (lParam == NOTE_PORT_OPENED || lParam == NOTE_PORT_LOST || lParam == NOTE_PORT_REFUSED) {
-            OnPortEvent(lParam);
-        }
-        return;
+    switch (note) {
+    case BusNote::Started:
+        LogLine(MSG_BUS_THREAD_STARTED, "");
+        break;
+    case BusNote::Sent: {
+        LogLine(0, busLink_.TakeSentText());
+        break;
     }
-    if (wParam == NOTE_CYCLE_DONE)
+    case BusNote::EmptyList:
+        LogLine(MSG_NO_DEVICES, "");
+        break;
+    case BusNote::PortOpened:
+    case BusNote::PortLost:
+    case BusNote::PortRefused:
+        OnPortEvent(note);
+        break;
+    case BusNote::CycleDone:
         DigestReply();
+        break;
+    }
 }
 
 void Station::LogValues(std::string line, const std::vector<int>& values) {
@@ -103,28 +104,25 @@ void Station::CountPageMiss(DevicePage* page) {
 }
 
 void Station::ShowRequestRate(DevicePage& page) {
-    const int ticks = bus_.timerTicks;
-    if (ticks == 0)
+    const std::optional<int> rate = busLink_.requestRate(TIMER_TICKS_PER_SECOND);
+    if (!rate)
         return; // before the first tick after the port opened
-    const int rate = bus_.requestsSent * TIMER_TICKS_PER_SECOND / ticks;
     if (page.view.SetTextIfChanged(IDC_DIAGNOSTIC,
-                                   "Скорость: " + std::to_string(rate) + " пакетов в секунду"))
+                                   "Скорость: " + std::to_string(*rate) + " пакетов в секунду"))
         PageUpdated(page);
 }
 
 void Station::DigestReply() {
-    const Framing framing = FramingOf(bus_.asciiMode, bus_.rs232Mode);
-    // The reply is the UI thread's from the end-of-cycle note until the next go-ahead.
-    ReplyBuffer raw;
-    std::vector<int> request;
-    {
-        std::lock_guard<BusLock> hold(shared_.lock);
-        raw = shared_.replyBuffer;
-        request = shared_.cycleRequest;
-    }
-    const TakenReply reply = TakeReply(
-        framing, raw, [this, framing](int address) { return ReplyPage(framing, address) != nullptr; },
-        request);
+    const Framing framing = bus_.framing.load();
+    const CycleReply cycle = busLink_.cycleReply();
+    const ReplyBuffer& raw = cycle.raw;
+    const std::vector<int>& request = cycle.request;
+    const ClassifiedReply reply =
+        cycle.end == CycleEnd::NoReply
+            ? NoReplyTo(framing, request)
+            : ClassifyReply(
+                  framing, raw,
+                  [this, framing](int address) { return ReplyPage(framing, address) != nullptr; }, request);
 
     // Whatever went wrong with a reply is a miss of the supply that was asked: a garbled frame's
     // first byte names no supply, and a reply from another address is not this one's answer.
@@ -190,14 +188,12 @@ void Station::DigestReply() {
 }
 
 void Station::ReleaseNextCycle() {
-    cycleUnderWay_ = false;
-    if (pollingRunning_) {
-        cycleUnderWay_ = true;
-        eStart_.Set();
-    }
+    busLink_.CycleTaken();
+    if (pollingRunning_)
+        busLink_.GoAhead();
 }
 
-void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& reply) {
+void Station::DecodeValid(Framing framing, DevicePage& page, const ClassifiedReply& reply) {
     const std::vector<int>& values = reply.values;
     const int address = page.state.address;
     const int channel = page.state.channel;

@@ -11,14 +11,12 @@ void Station::RestoreSettings(const StoredSettings& s) {
     }
     menu_.SetChecked(ID_PORT_FIRST + bus_.portIndex, true);
 
-    ApplyProtocol(bus_, s.protocol);
-    const bool rs232 = bus_.rs232Mode;
-    if (rs232) {
-        menu_.SetChecked(ID_MENU_RS232, true);
-    } else {
-        menu_.SetChecked(ID_MENU_ASCII, bus_.asciiMode);
-        menu_.SetChecked(ID_MENU_RTU, !bus_.asciiMode);
-    }
+    // A protocol the file does not name leaves the one the station starts with.
+    if (const std::optional<Framing> framing = FramingFromSetting(s.protocol))
+        bus_.framing = *framing;
+    for (const FramingName& n : FRAMING_NAMES)
+        menu_.SetChecked(FramingMenuId(n.framing), n.framing == bus_.framing);
+    const bool rs232 = bus_.framing == Framing::Rs232;
 
     // A point-to-point line always runs at 9600 baud.
     const int speed = rs232 ? SpeedTable[DEFAULT_SPEED_INDEX].baud : s.speed;
@@ -74,11 +72,7 @@ StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
     s.port = index < portList_.size() ? portList_[index] : std::string();
     // A protocol chosen while the bus waits (polling stopped) is not applied yet; it is still
     // the operator's choice and is what the next start should use.
-    const std::string pending = bus_.PendingProtocol();
-    if (!pending.empty())
-        s.protocol = pending;
-    else
-        s.protocol = bus_.rs232Mode ? PROTOCOL_RS232 : bus_.asciiMode ? PROTOCOL_ASCII : PROTOCOL_RTU;
+    s.protocol = NamesOf(bus_.pendingFraming().value_or(bus_.framing)).setting;
     s.speed = SpeedRow(bus_.speedIndex).baud;
     s.tabs = static_cast<int>(pages_.size());
     s.activeTab = selected_ + 1;

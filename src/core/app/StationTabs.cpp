@@ -273,7 +273,7 @@ void Station::SelectPort(int index) {
 
 void Station::RequestReopen() {
     // Between two cycles, or at once when the bus thread is waiting to retry a port that is away.
-    rir::RequestReopen(bus_, eStart_);
+    busLink_.RequestReopen();
 }
 
 void Station::PortsFound(const std::vector<std::string>& found) {
@@ -284,10 +284,7 @@ void Station::PortsFound(const std::vector<std::string>& found) {
         if (portList_.size() >= static_cast<std::size_t>(MAX_PORT_ITEMS))
             break; // the port ids must stay below the device ids
         portList_.push_back(name);
-        {
-            std::lock_guard<BusLock> hold(shared_.lock);
-            shared_.portList.push_back(name);
-        }
+        busLink_.AddPort(name);
         menu_.AppendPortItem(static_cast<int>(portList_.size()) - 1, name);
         LogLine(0, FillIn(LOG_PORT_FOUND, {name}));
         NoteMenu();
@@ -314,37 +311,22 @@ void Station::SelectSpeed(int menuId) {
                    " бод");
 }
 
-void Station::SelectProtocol(int menuId) {
+void Station::SelectFraming(Framing framing) {
+    const int menuId = FramingMenuId(framing);
     const bool wasChecked = menu_.Checked(menuId);
-    if (menuId == ID_MENU_RS232 && !wasChecked && !ConfirmRs232()) {
+    if (framing == Framing::Rs232 && !wasChecked && !ConfirmRs232()) {
         NoteMenu(); // the item the click ticked shows its old state again
         return;
     }
-    for (int id : {ID_MENU_RTU, ID_MENU_ASCII, ID_MENU_RS232})
-        menu_.SetChecked(id, id == menuId);
+    for (const FramingName& n : FRAMING_NAMES)
+        menu_.SetChecked(FramingMenuId(n.framing), n.framing == framing);
     NoteMenu();
-    std::string displayName;
-    std::string_view protocol;
-    switch (menuId) {
-    case ID_MENU_RTU:
-        displayName = "MODBUS-RTU";
-        protocol = PROTOCOL_RTU;
-        break;
-    case ID_MENU_ASCII:
-        displayName = "MODBUS-ASCII";
-        protocol = PROTOCOL_ASCII;
-        break;
-    default:
-        displayName = "RS232";
-        protocol = PROTOCOL_RS232;
-        break;
-    }
     if (wasChecked)
         return;
-    bus_.SetPendingProtocol(protocol);
-    LogLine(0, "Смена протокола работы на " + displayName);
+    bus_.SetPendingFraming(framing);
+    LogLine(0, "Смена протокола работы на " + std::string(NamesOf(framing).display));
 
-    if (menuId == ID_MENU_RS232) {
+    if (framing == Framing::Rs232) {
         // One supply on a point-to-point line: keep the page that was selected, drop the rest.
         const DevicePage* keep = SelectedPage();
         const int keepAddress = keep ? keep->state.address : -1;

@@ -1,35 +1,22 @@
 #include "bus/BusState.h"
 
+#include <utility>
+
 namespace rir {
 
-void BusState::SetPendingProtocol(std::string_view protocol) {
+void BusState::SetPendingFraming(Framing framing) {
     std::lock_guard<std::mutex> hold(pendingLock_);
-    pendingProtocol_ = protocol;
+    pendingFraming_ = framing;
 }
 
-std::string BusState::TakePendingProtocol() {
+std::optional<Framing> BusState::TakePendingFraming() {
     std::lock_guard<std::mutex> hold(pendingLock_);
-    std::string p;
-    p.swap(pendingProtocol_);
-    return p;
+    return std::exchange(pendingFraming_, std::nullopt);
 }
 
-std::string BusState::PendingProtocol() const {
+std::optional<Framing> BusState::pendingFraming() const {
     std::lock_guard<std::mutex> hold(pendingLock_);
-    return pendingProtocol_;
-}
-
-void ApplyProtocol(BusState& state, std::string_view protocol) {
-    if (protocol == PROTOCOL_ASCII) {
-        state.asciiMode = true;
-        state.rs232Mode = false;
-    } else if (protocol == PROTOCOL_RTU) {
-        state.asciiMode = false;
-        state.rs232Mode = false;
-    } else if (protocol == PROTOCOL_RS232) {
-        state.asciiMode = true;
-        state.rs232Mode = true;
-    }
+    return pendingFraming_;
 }
 
 } // namespace rir

@@ -5,8 +5,10 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <string>
+#include <optional>
 #include <string_view>
+
+#include "bus/Framing.h"
 
 namespace rir {
 
@@ -43,37 +45,30 @@ constexpr const SpeedEntry& SpeedRow(int speedIndex) {
     return SpeedTable[static_cast<std::size_t>(speedIndex)];
 }
 
-// Protocol names as the protocol menu hands them to the bus thread and as the settings store them.
-inline constexpr std::string_view PROTOCOL_ASCII = "ASCII";
-inline constexpr std::string_view PROTOCOL_RTU = "RTU";
-inline constexpr std::string_view PROTOCOL_RS232 = "RS232";
-
 // Single values read and written whole. The UI writes portIndex, speedIndex and the pending
-// protocol before it sets reopenRequested; the bus thread reads them when a connection starts.
+// framing before it sets reopenRequested; the bus thread reads them when a connection starts.
 struct BusState {
     std::atomic<std::uint8_t> portIndex{0};
     std::atomic<int> speedIndex{-1};
-    std::atomic<bool> asciiMode{true};
-    std::atomic<bool> rs232Mode{false};
+    // The framing the line runs with: the bus thread sets it from the pending one when it opens
+    // the port, the UI sets it from the settings before the thread starts.
+    std::atomic<Framing> framing{Framing::Ascii};
     std::atomic<bool> reopenRequested{false};
     std::atomic<int> requestsSent{0};
     std::atomic<int> timerTicks{0};
-    std::atomic<bool> reidentifyAfterAck{false};
     // "Быстрый опрос": a reply ends as soon as it is whole, not at the read time-out. The bus
     // thread looks at it when a cycle begins, so a change takes effect with the next cycle.
     std::atomic<bool> fastPolling{false};
 
-    void SetPendingProtocol(std::string_view protocol);
-    // Returns the pending protocol and empties it.
-    std::string TakePendingProtocol();
-    std::string PendingProtocol() const;
+    // The operator's choice from the protocol menu, applied when the port opens next.
+    void SetPendingFraming(Framing framing);
+    // Returns the pending framing and empties it.
+    std::optional<Framing> TakePendingFraming();
+    std::optional<Framing> pendingFraming() const;
 
 private:
     mutable std::mutex pendingLock_;
-    std::string pendingProtocol_;
+    std::optional<Framing> pendingFraming_;
 };
-
-// "ASCII", "RTU" or "RS232" set both flags; any other text changes nothing.
-void ApplyProtocol(BusState& state, std::string_view protocol);
 
 } // namespace rir

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "bus/FrameCodec.h"
+#include "bus/FrameFormat.h"
 #include "bus/ReplyIntake.h"
 
 namespace rir {
@@ -31,26 +32,7 @@ std::string PortPath(const std::string& name) {
 }
 
 LineSettings LineSettingsFor(Framing framing, int baud) {
-    LineSettings line;
-    line.baud = baud;
-    switch (framing) {
-    case Framing::Rs232:
-        line.dataBits = 8;
-        line.parity = Parity::Even;
-        line.stopBits = 1;
-        break;
-    case Framing::Ascii:
-        line.dataBits = 7;
-        line.parity = Parity::None;
-        line.stopBits = 2;
-        break;
-    case Framing::Rtu:
-        line.dataBits = 8;
-        line.parity = Parity::None;
-        line.stopBits = 1;
-        break;
-    }
-    return line;
+    return FormatOf(framing).Line(baud);
 }
 
 namespace {
@@ -64,7 +46,7 @@ public:
     bool Connect();
 
 private:
-    enum class CycleEnd { Next, Stopped, PortFailed };
+    enum class Step { Next, Stopped, PortFailed };
 
     bool Sleep(int ms) { return bus_.sleep ? bus_.sleep(ms) : bus_.eStart.SleepUnlessCancelled(ms); }
     BusClock::time_point Now() const { return bus_.clock ? bus_.clock() : BusClock::now(); }
@@ -73,11 +55,11 @@ private:
     bool KeepQuietGap();
     // The pause before the next attempt to open the port; a port change ends it early.
     bool RetryPause();
-    CycleEnd RunCycle(Framing framing);
+    Step RunCycle(Framing framing);
     bool WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text);
     // `fast`: the reply ends as soon as it is whole, else at the read time-out.
     bool ReadReply(Framing framing, const std::vector<std::uint8_t>& request, bool fast);
-    void PostPortEvent(int note, const PortError& error = {});
+    void PostPortEvent(BusNote note, const PortError& error = {});
     void Refused(const PortError& error);
     // The cycle's port failed: close it, say why, and end the cycle with nothing read.
     void Lost();
@@ -108,12 +90,12 @@ bool Cycle::RetryPause() {
                                             [this] { return bus_.state.reopenRequested.load(); });
 }
 
-void Cycle::PostPortEvent(int note, const PortError& error) {
+void Cycle::PostPortEvent(BusNote note, const PortError& error) {
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.portEvents.push_back({note, portName_, error});
     }
-    bus_.notifier.Post(NOTE_THREAD, note);
+    bus_.notifier.Post(note);
 }
 
 void Cycle::Refused(const PortError& error) {
@@ -122,7 +104,7 @@ void Cycle::Refused(const PortError& error) {
     refusal_ = error;
     if (std::exchange(lostSinceReported_, false))
         return;
-    PostPortEvent(NOTE_PORT_REFUSED, error);
+    PostPortEvent(BusNote::PortRefused, error);
 }
 
 void Cycle::Lost() {
@@ -131,8 +113,9 @@ void Cycle::Lost() {
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.replyBuffer.clear(); // nothing of a broken cycle is a reply
+        bus_.shared.cycleEnd = CycleEnd::PortLost;
     }
-    PostPortEvent(NOTE_PORT_LOST, error);
+    PostPortEvent(BusNote::PortLost, error);
     lostSinceReported_ = true;
     refusal_.reset();
 }
@@ -158,13 +141,12 @@ bool Cycle::Connect() {
     refusal_.reset();
     lostSinceReported_ = false;
 
-    const std::string pending = bus_.state.TakePendingProtocol();
-    if (!pending.empty())
-        ApplyProtocol(bus_.state, pending);
+    if (const std::optional<Framing> pending = bus_.state.TakePendingFraming())
+        bus_.state.framing = *pending;
     bus_.state.requestsSent = 0;
     bus_.state.timerTicks = 0;
 
-    const Framing framing = FramingOf(bus_.state.asciiMode, bus_.state.rs232Mode);
+    const Framing framing = bus_.state.framing;
     const SpeedEntry& speed = SpeedRow(bus_.state.speedIndex);
     const LineSettings line = LineSettingsFor(framing, speed.baud);
     bus_.port.Configure(line);
@@ -176,36 +158,37 @@ bool Cycle::Connect() {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.requestQueue.clear();
     }
-    PostPortEvent(NOTE_PORT_OPENED);
-    CycleEnd end = Sleep(SETTLE_AFTER_OPEN_MS) ? CycleEnd::Stopped : CycleEnd::Next;
-    while (end == CycleEnd::Next && !bus_.state.reopenRequested)
+    PostPortEvent(BusNote::PortOpened);
+    Step end = Sleep(SETTLE_AFTER_OPEN_MS) ? Step::Stopped : Step::Next;
+    while (end == Step::Next && !bus_.state.reopenRequested)
         end = RunCycle(framing);
-    if (end == CycleEnd::PortFailed)
+    if (end == Step::PortFailed)
         return !RetryPause(); // closed already
     bus_.port.Close();
-    return end != CycleEnd::Stopped;
+    return end != Step::Stopped;
 }
 
-Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
+Cycle::Step Cycle::RunCycle(Framing framing) {
     if (!bus_.eStart.Wait())
-        return CycleEnd::Stopped;
+        return Step::Stopped;
     RequestChoice choice;
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.replyBuffer.clear();
         bus_.shared.cycleRequest.clear();
+        bus_.shared.cycleEnd = CycleEnd::NothingSent;
         choice =
             ChooseRequest(bus_.shared.pollList, bus_.shared.requestQueue, cursor_, framing == Framing::Rs232);
     }
     if (choice.pollListEmpty)
-        bus_.notifier.Post(NOTE_THREAD, NOTE_EMPTY_LIST);
+        bus_.notifier.Post(BusNote::EmptyList);
 
     // Read once per cycle: "Быстрый опрос" switched while a reply comes in applies to the next.
     const bool fast = bus_.state.fastPolling;
     bool failed = false;
     if (!choice.request.empty()) {
         if (KeepQuietGap())
-            return CycleEnd::Stopped;
+            return Step::Stopped;
         if (std::exchange(lineUnclean_, false))
             bus_.port.DiscardInput(quietGap_);
         const auto& request = choice.request;
@@ -215,22 +198,17 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
         if (!WriteRequest(framing, request, text)) {
             failed = true; // it never went out whole: no request line, no reply to wait for
         } else {
-            // Request byte 0 is the address, 1 the function, 2 the first data byte.
-            if (framing != Framing::Rs232 && request.size() >= 3) {
-                if (request[1] == FC_CONTROL && (request[2] & 0x09) == 0x08) {
-                    pauseMs_ = SETTLE_AFTER_SWITCH_MS; // switch-off
-                } else if (request[1] == FC_EXTENDED && request[2] >= 0x80) {
-                    pauseMs_ = SETTLE_AFTER_SWITCH_MS; // module configuration change
-                    bus_.state.reidentifyAfterAck = true;
-                }
-            }
+            // A switch-off or a module change; on a point-to-point line the supply was never
+            // given that pause.
+            if (choice.effects.settles && FormatOf(framing).addressed())
+                pauseMs_ = SETTLE_AFTER_SWITCH_MS;
             ++bus_.state.requestsSent;
             {
                 std::lock_guard<BusLock> hold(bus_.shared.lock);
                 bus_.shared.sentText = std::move(text);
                 bus_.shared.cycleRequest.assign(request.begin(), request.end());
             }
-            bus_.notifier.Post(NOTE_THREAD, NOTE_SENT);
+            bus_.notifier.Post(BusNote::Sent);
             failed = !ReadReply(framing, request, fast);
         }
     }
@@ -241,18 +219,18 @@ Cycle::CycleEnd Cycle::RunCycle(Framing framing) {
 
     // Every cycle ends with this note, a failed one too (with nothing to digest): the window
     // gives its next go-ahead as always, and the cycle after the port's return starts at once.
-    bus_.notifier.Post(NOTE_CYCLE_DONE, 0);
+    bus_.notifier.Post(BusNote::CycleDone);
     if (pauseMs_ != 0) {
         const int pause = pauseMs_;
         pauseMs_ = 0;
         if (Sleep(pause))
-            return CycleEnd::Stopped;
+            return Step::Stopped;
     }
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         EndOfCycle(bus_.shared.pollList, cursor_);
     }
-    return failed ? CycleEnd::PortFailed : CycleEnd::Next;
+    return failed ? Step::PortFailed : Step::Next;
 }
 
 bool Cycle::KeepQuietGap() {
@@ -267,8 +245,9 @@ bool Cycle::KeepQuietGap() {
 }
 
 bool Cycle::WriteRequest(Framing framing, const std::vector<std::uint8_t>& request, std::string& text) {
-    const std::vector<std::uint8_t> frame = EncodeRequest(framing, request);
-    const std::size_t checksumBytes = framing == Framing::Rtu ? 2 : 0;
+    const FrameFormat& format = FormatOf(framing);
+    const std::vector<std::uint8_t> frame = format.Encode(request);
+    const std::size_t checksumBytes = format.wireChecksumBytes();
     const std::size_t body = frame.size() - checksumBytes;
     if (!bus_.port.WriteFrame(frame, checksumBytes))
         return false;
@@ -291,12 +270,7 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
         return false;
     if (r.status == ReadStatus::Timeout) {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
-        auto& reply = bus_.shared.replyBuffer;
-        if (framing == Framing::Rs232) {
-            reply = {request[0]};
-        } else {
-            reply = {request[0], request.size() >= 2 ? request[1] : 0};
-        }
+        bus_.shared.cycleEnd = CycleEnd::NoReply;
         return true;
     }
     std::size_t count = 0;
@@ -304,6 +278,7 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
     while (r.status == ReadStatus::Byte && count < MAX_REPLY_VALUES) {
         {
             std::lock_guard<BusLock> hold(bus_.shared.lock);
+            bus_.shared.cycleEnd = CycleEnd::Reply;
             bus_.shared.replyBuffer.push_back(r.byte);
         }
         ++count;
@@ -328,7 +303,7 @@ bool Cycle::ReadReply(Framing framing, const std::vector<std::uint8_t>& request,
 } // namespace
 
 int BusThreadProc(BusContext& bus) {
-    bus.notifier.Post(NOTE_THREAD, NOTE_STARTED);
+    bus.notifier.Post(BusNote::Started);
     Cycle cycle(bus);
     while (!bus.eStart.Cancelled()) {
         if (!cycle.Connect())

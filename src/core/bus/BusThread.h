@@ -11,27 +11,15 @@
 #include "bus/BusState.h"
 #include "bus/PollList.h"
 #include "bus/ReplyEnd.h"
-#include "bus/SerialPort.h"
+#include "bus/Transport.h"
 
 namespace rir {
-
-// The notifications the bus thread posts to the main window (wParam, lParam of WM_BUS_REPLY).
-inline constexpr int WM_BUS_REPLY = 0x0400 + 100;
-inline constexpr int NOTE_THREAD = 1;     // wParam of the bus thread's notes
-inline constexpr int NOTE_STARTED = 1;    // (1, 1) the thread runs
-inline constexpr int NOTE_SENT = 2;       // (1, 2) a request went out; sentText holds it
-inline constexpr int NOTE_EMPTY_LIST = 3; // (1, 3) the poll list was empty
-// The port's fortunes; each comes with one PortEvent in BusShared::portEvents.
-inline constexpr int NOTE_PORT_OPENED = 4;  // (1, 4) the port is open and configured
-inline constexpr int NOTE_PORT_LOST = 5;    // (1, 5) the open port failed and was closed
-inline constexpr int NOTE_PORT_REFUSED = 6; // (1, 6) the port cannot be opened
-inline constexpr int NOTE_CYCLE_DONE = 2;   // (2, 0) ReplyBuffer holds this cycle's answer
 
 class BusNotifier {
 public:
     virtual ~BusNotifier() = default;
-    // Called on the bus thread; must only queue the note for the UI thread.
-    virtual void Post(int wParam, int lParam) = 0;
+    // Called on the bus thread; must only queue the note for the UI thread, in order.
+    virtual void Post(BusNote note) = 0;
 };
 
 // A pause the bus thread takes after a switch-off or a module change, so the supply settles
@@ -61,7 +49,7 @@ struct BusContext {
     BusShared& shared;
     AutoResetEvent& eStart; // created signalled: the first cycle starts at once
     BusNotifier& notifier;
-    SerialPort& port;
+    Transport& port; // the serial line, or any byte stream to the supplies
     // Sleeps unless a stop is requested; returns true when stopped. Tests replace it. Empty:
     // the real pauses, and the one between attempts to open the port also ends on a port change.
     std::function<bool(int ms)> sleep;

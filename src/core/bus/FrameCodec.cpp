@@ -1,5 +1,7 @@
 #include "bus/FrameCodec.h"
 
+#include "bus/FrameFormat.h"
+
 #include <algorithm>
 #include <array>
 
@@ -81,34 +83,7 @@ std::uint8_t Lrc(std::span<const int> values) {
 }
 
 std::vector<std::uint8_t> EncodeRequest(Framing framing, std::span<const std::uint8_t> request) {
-    std::vector<std::uint8_t> out;
-    switch (framing) {
-    case Framing::Rtu: {
-        out.assign(request.begin(), request.end());
-        const std::uint16_t crc = Crc16(request);
-        out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        out.push_back(static_cast<std::uint8_t>(crc >> 8));
-        break;
-    }
-    case Framing::Ascii: {
-        out.reserve(request.size() * 2 + 5);
-        out.push_back(':');
-        for (std::uint8_t b : request) {
-            out.push_back(static_cast<std::uint8_t>(HexDigit(b, true)));
-            out.push_back(static_cast<std::uint8_t>(HexDigit(b, false)));
-        }
-        const std::uint8_t lrc = Lrc(request);
-        out.push_back(static_cast<std::uint8_t>(HexDigit(lrc, true)));
-        out.push_back(static_cast<std::uint8_t>(HexDigit(lrc, false)));
-        out.push_back(0x0D);
-        out.push_back(0x0A);
-        break;
-    }
-    case Framing::Rs232:
-        out.assign(request.begin(), request.end());
-        break;
-    }
-    return out;
+    return FormatOf(framing).Encode(request);
 }
 
 bool HasAsciiFrameShape(std::span<const int> values) {
@@ -135,25 +110,11 @@ std::vector<int> AsciiUnwrap(std::span<const int> values) {
 }
 
 bool ChecksumOk(Framing framing, std::span<const int> values) {
-    const std::size_t n = values.size();
-    switch (framing) {
-    case Framing::Rs232:
-        return n >= 2;
-    case Framing::Ascii:
-        if (n < 2)
-            return false;
-        return (values[n - 1] & 0xFF) == values[n - 1] && values[n - 1] == Lrc(values.first(n - 1));
-    case Framing::Rtu: {
-        if (n < 3)
-            return false;
-        const int low = values[n - 2];
-        const int high = values[n - 1];
-        if (low < 0 || low > 255 || high < 0 || high > 255)
-            return false;
-        return Crc16(values.first(n - 2)) == low + 256 * high;
-    }
-    }
-    return false;
+    return FormatOf(framing).ChecksumOk(values);
+}
+
+std::size_t ChecksumLength(Framing framing) {
+    return FormatOf(framing).checksumLength();
 }
 
 std::optional<ReplyHeader> ReadReplyHeader(Framing framing, std::span<const int> values) {

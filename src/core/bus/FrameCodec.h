@@ -1,4 +1,5 @@
-// The wire format: the three framings, CRC-16 and LRC, and reading a reply's header.
+// The wire format: CRC-16 and LRC, ASCII hex frames, reading a reply's header, and the framings'
+// rules by their Framing value (each framing's own object is in FrameFormat.h).
 #pragma once
 
 #include <cstddef>
@@ -6,6 +7,8 @@
 #include <optional>
 #include <span>
 #include <vector>
+
+#include "bus/Framing.h"
 
 namespace rir {
 
@@ -18,25 +21,6 @@ inline constexpr int FC_EXTENDED = 0x45; // 'E'
 inline constexpr int EXCEPTION_FLAG = 0x80;
 
 inline constexpr std::size_t MAX_REQUEST_BYTES = 255;
-
-// Payload bytes after the function code of the replies whose length is fixed: identification,
-// measurement, output write, exception. Module data and acknowledgements run as long as their
-// records.
-inline constexpr std::size_t IDENTIFY_PAYLOAD_BYTES = 11;
-inline constexpr std::size_t MEASURE_PAYLOAD_BYTES = 9;
-inline constexpr std::size_t CONTROL_PAYLOAD_BYTES = 5;
-inline constexpr std::size_t EXCEPTION_PAYLOAD_BYTES = 1;
-
-// MODBUS-RTU: binary with CRC-16; MODBUS-ASCII: hex text with LRC; RS-232: bare bytes, no address.
-enum class Framing { Rtu, Ascii, Rs232 };
-
-// The station keeps the framing as two flags; RS-232 mode sets the ASCII flag too, so the
-// RS-232 flag is always tested first.
-constexpr Framing FramingOf(bool asciiMode, bool rs232Mode) {
-    if (rs232Mode)
-        return Framing::Rs232;
-    return asciiMode ? Framing::Ascii : Framing::Rtu;
-}
 
 // Standard Modbus CRC-16 (reflected 0xA001, start 0xFFFF, no final inversion), table driven.
 std::uint16_t Crc16(const std::uint8_t* data, std::size_t length);
@@ -76,17 +60,7 @@ std::vector<int> AsciiUnwrap(std::span<const int> values);
 bool ChecksumOk(Framing framing, std::span<const int> values);
 
 // Number of trailing checksum values in a valid reply of this framing.
-constexpr std::size_t ChecksumLength(Framing framing) {
-    switch (framing) {
-    case Framing::Rtu:
-        return 2;
-    case Framing::Ascii:
-        return 1;
-    case Framing::Rs232:
-        return 0;
-    }
-    return 0;
-}
+std::size_t ChecksumLength(Framing framing);
 
 // Address, function and exception of a valid reply without its checksum.
 struct ReplyHeader {
@@ -94,8 +68,8 @@ struct ReplyHeader {
     int function = 0; // as received; above 127 for an exception reply
     std::size_t payloadOffset = 0;
     bool exception = false;
-    int refusedFunction = 0; // function - 0x80 for an exception reply
-    int exceptionCode = -1;  // the byte after the function code; -1 when the reply stops short
+    int refusedFunction = 0;          // function - 0x80 for an exception reply
+    std::optional<int> exceptionCode; // the byte after the function code; none when the reply stops short
 };
 
 // Nothing when the reply is too short to hold a function code.

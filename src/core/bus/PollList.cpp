@@ -90,59 +90,12 @@ bool CountRefusal(PollEntry& entry) {
     return first;
 }
 
-bool IsValidCommand(std::span<const int> values) {
-    if (values.empty() || values.size() > MAX_REQUEST_BYTES)
-        return false;
-    return std::all_of(values.begin(), values.end(), [](int v) { return v >= 0 && v <= 255; });
-}
-
-bool AppendCommand(RequestQueue& queue, std::span<const int> values) {
-    if (!IsValidCommand(values))
-        return false;
-    queue.insert(queue.end(), values.begin(), values.end());
-    queue.push_back(QUEUE_SEPARATOR);
-    return true;
-}
-
-bool EnqueueCommand(BusShared& bus, std::span<const int> values) {
+bool EnqueueCommand(BusShared& bus, std::span<const int> values, CommandEffects effects) {
     std::lock_guard<BusLock> hold(bus.lock);
-    return AppendCommand(bus.requestQueue, values);
-}
-
-void RemoveHeadCommand(RequestQueue& queue) {
-    queue.headSends = 0;
-    const auto sep = std::find(queue.begin(), queue.end(), QUEUE_SEPARATOR);
-    if (sep == queue.end())
-        queue.clear(); // no complete command: whatever is there is a fragment
-    else
-        queue.erase(queue.begin(), sep + 1);
-}
-
-bool HasQueuedCommand(const RequestQueue& queue, int first, int function) {
-    // Commands begin at the start and after each separator; a trailing fragment is no command.
-    std::size_t start = 0;
-    while (start < queue.size()) {
-        const auto sep =
-            std::find(queue.begin() + static_cast<std::ptrdiff_t>(start), queue.end(), QUEUE_SEPARATOR);
-        if (sep == queue.end())
-            return false;
-        const auto end = static_cast<std::size_t>(sep - queue.begin());
-        if (end - start >= 2 && queue[start] == first && queue[start + 1] == function)
-            return true;
-        start = end + 1;
-    }
-    return false;
+    return AppendCommand(bus.requestQueue, values, effects);
 }
 
 namespace {
-
-// The head command if the queue begins with a complete one; 0 when it does not.
-std::size_t HeadCommandLength(const RequestQueue& queue) {
-    const auto sep = std::find(queue.begin(), queue.end(), QUEUE_SEPARATOR);
-    if (sep == queue.end())
-        return 0;
-    return static_cast<std::size_t>(sep - queue.begin());
-}
 
 struct OfflineShare {
     int answering = 0; // live main-channel entries that are not offline
@@ -224,19 +177,18 @@ void PollRequest(PollEntry& entry, bool rs232Mode, RequestChoice& choice) {
 RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode) {
     RequestChoice choice;
 
-    // A complete command at the head pre-empts the poll. It stays queued until its
+    // The command at the head pre-empts the poll. It stays queued until its
     // acknowledgement removes it, or until it has gone out MAX_COMMAND_SENDS times unanswered.
     // The sends are the head command's own: the station used to count successive heads alike in
     // address times function code, which dropped every fourth of four quick settings of the same
     // limit unsent (and took address 65 with function 66 for 66 with 65).
-    if (const std::size_t s = HeadCommandLength(queue); s > 0) {
-        if (queue.headSends >= MAX_COMMAND_SENDS) {
+    if (QueuedCommand* head = queue.head()) {
+        if (head->sends >= MAX_COMMAND_SENDS) {
             RemoveHeadCommand(queue); // this cycle polls instead
         } else {
-            ++queue.headSends;
-            choice.request.reserve(s);
-            for (std::size_t i = 0; i < s; ++i)
-                choice.request.push_back(static_cast<std::uint8_t>(queue[i] & 0xFF));
+            ++head->sends;
+            choice.request = head->bytes;
+            choice.effects = head->effects;
             choice.fromQueue = true;
             return choice;
         }

@@ -12,19 +12,16 @@
 #include <vector>
 
 #include "bus/FrameCodec.h"
-#include "bus/SerialPort.h"
+#include "bus/RequestQueue.h"
+#include "bus/Transport.h"
 
 namespace rir {
 
-// Ends each command in the request queue; never a byte value.
-inline constexpr int QUEUE_SEPARATOR = 1000;
 // 127 addresses times two channels.
 inline constexpr std::size_t MAX_LIVE_ENTRIES = 254;
 // The bus thread's position is 8 bits wide: the list (deleted entries included) must stay
 // short enough for the position to reach its end, or the purge would never run.
 inline constexpr std::size_t MAX_LIST_ENTRIES = 255;
-// A queued command is dropped after this many sends without an acknowledgement.
-inline constexpr int MAX_COMMAND_SENDS = 3;
 // Consecutive missed replies after which a supply counts as gone.
 inline constexpr int MISSES_TO_DISCONNECT = 5;
 // While any supply answers, the supplies that are gone share one poll cycle in this many: each
@@ -62,28 +59,30 @@ struct PollEntry {
 };
 
 using PollList = std::vector<PollEntry>;
-// Commands as values 0..255, each followed by QUEUE_SEPARATOR, and how often the command at
-// the head has gone out so far. The count belongs to the head: whatever removes the head starts
-// the next command at none (RemoveHeadCommand, the drop after MAX_COMMAND_SENDS, clear), so two
-// commands alike in address and function each get their own sends.
-class RequestQueue : public std::vector<int> {
-public:
-    using std::vector<int>::vector;
-    int headSends = 0;
-    void clear() {
-        std::vector<int>::clear();
-        headSends = 0;
-    }
-};
-// The raw bytes of one cycle's answer, or the no-reply marker.
+// The values one cycle read.
 using ReplyBuffer = std::vector<int>;
+// How a cycle ended: it sent nothing (an empty poll list), its request was answered (the reply
+// buffer holds what came, however garbled), nothing came within the read time-outs, or the port
+// failed under it.
+enum class CycleEnd { NothingSent, Reply, NoReply, PortLost };
 using BusLock = std::mutex;
 
-// What happened to the port, for the note the bus thread posts about it: the note's code
-// (NOTE_PORT_OPENED, NOTE_PORT_LOST or NOTE_PORT_REFUSED), the port's name and, unless it
-// opened, why.
+// What the bus thread tells the window, one note at a time and in order.
+enum class BusNote {
+    Started,   // the thread runs
+    Sent,      // a request went out; BusShared::sentText holds its log line
+    EmptyList, // the poll list was empty
+    // The port's fortunes; each comes with one PortEvent in BusShared::portEvents.
+    PortOpened,  // the port is open and configured
+    PortLost,    // the open port failed and was closed
+    PortRefused, // the port cannot be opened
+    CycleDone,   // the reply buffer holds this cycle's answer
+};
+
+// What happened to the port, for the note the bus thread posts about it: the note
+// (PortOpened, PortLost or PortRefused), the port's name and, unless it opened, why.
 struct PortEvent {
-    int note = 0;
+    BusNote note = BusNote::PortOpened;
     std::string port;
     PortError error;
 
@@ -96,7 +95,8 @@ struct BusShared {
     mutable BusLock lock;
     PollList pollList;
     RequestQueue requestQueue;
-    ReplyBuffer replyBuffer;
+    CycleEnd cycleEnd = CycleEnd::NothingSent;
+    ReplyBuffer replyBuffer; // what came back when cycleEnd is Reply; empty otherwise
     // The request this cycle sent, without framing; empty when it sent none. The UI thread's,
     // like replyBuffer, from the end-of-cycle note until the next go-ahead: a reply is taken
     // only for the request it answers.
@@ -147,20 +147,14 @@ bool ClearMissesOnIdentity(PollEntry& entry);
 // new). True on the refusal that makes the supply back off.
 bool CountRefusal(PollEntry& entry);
 
-// A command must be 1..255 values, each 0..255. False (queue untouched) otherwise.
-bool IsValidCommand(std::span<const int> values);
-// Appends a whole command; the caller holds the lock (or owns the queue alone).
-bool AppendCommand(RequestQueue& queue, std::span<const int> values);
 // Appends a whole command under one hold of the lock.
-bool EnqueueCommand(BusShared& bus, std::span<const int> values);
-void RemoveHeadCommand(RequestQueue& queue);
-// Whether a complete command whose first two values are (first, function) waits in the queue.
-bool HasQueuedCommand(const RequestQueue& queue, int first, int function);
+bool EnqueueCommand(BusShared& bus, std::span<const int> values, CommandEffects effects = {});
 
 struct RequestChoice {
     std::vector<std::uint8_t> request; // empty: nothing to send this cycle
     bool pollListEmpty = false;        // the poll step found no entries
     bool fromQueue = false;
+    CommandEffects effects; // the queued command's; none for a poll
 };
 
 // The per-cycle choice; the caller holds the lock for the whole call. While some supply answers

@@ -13,8 +13,10 @@
 namespace rir {
 
 enum class ReplyKind {
-    Nothing,        // no values, or a lone value outside RS-232 mode: nothing to say
-    NoReply,        // the bus thread's marker for a request that went unanswered
+    Nothing, // no values, or a lone value outside RS-232 mode: nothing to say
+    // The request went unanswered (NoReplyTo), or what came is its address and function alone,
+    // which carries nothing.
+    NoReply,
     MalformedAscii, // no ':' ... CR LF shape, or a body that is not pairs of hex digits
     BadChecksum,
     Short,  // the checksum holds, but there is no function code after it (an RTU reply of 3 values)
@@ -26,7 +28,7 @@ enum class ReplyKind {
     Valid,
 };
 
-struct TakenReply {
+struct ClassifiedReply {
     ReplyKind kind = ReplyKind::Nothing;
     // The reply's address (0 in RS-232 mode) for every kind that has one.
     int address = 0;
@@ -34,7 +36,7 @@ struct TakenReply {
     int function = 0;
     // Valid, Short, NoPage: the values without their checksum (address at 0 and function at 1,
     // or function at 0 in RS-232 mode). BadChecksum: every value received, checksum included.
-    // NoReply: the marker.
+    // NoReply: the address and function asked (the function alone on a point-to-point line).
     std::vector<int> values;
     // MalformedAscii: how many values arrived.
     std::size_t rawCount = 0;
@@ -50,10 +52,13 @@ using PageExists = std::function<bool(int address)>;
 // and no checksum to tell a stale reply by, so the reply is taken as it comes. Empty: nothing to
 // hold it against (only a test hands over a reply without its request; the bus thread reads
 // nothing it did not ask for).
-TakenReply TakeReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
-                     std::span<const int> request = {});
+ClassifiedReply ClassifyReply(Framing framing, const std::vector<int>& raw, const PageExists& pageExists,
+                              std::span<const int> request = {});
 
-// Whether a whole reply's header answers `request` (see TakeReply).
+// A cycle whose request nothing answered: its address (0 on a point-to-point line) and function.
+ClassifiedReply NoReplyTo(Framing framing, std::span<const int> request);
+
+// Whether a whole reply's header answers `request` (see ClassifyReply).
 bool AnswersRequest(Framing framing, std::span<const int> request, int address, int function);
 
 // For the bus thread, after a reply: whether the values read are one whole reply to `request`

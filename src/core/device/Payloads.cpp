@@ -1,5 +1,7 @@
 #include "device/Payloads.h"
 
+#include "bus/ReplyLengths.h"
+
 #include <cstdint>
 
 namespace rir {
@@ -125,8 +127,8 @@ std::optional<ModulesPayload> ParseModules(std::span<const int> p) {
     // A lone byte at the end cannot be a record: records are read while two bytes remain.
     while (p.size() - pos >= 2) {
         const int header = p[pos] & 0xFF;
-        const int type = header & 0x0F;
-        const std::size_t length = static_cast<std::size_t>(header >> 4);
+        const int type = ModuleRecordType(header);
+        const std::size_t length = ModuleRecordBytes(header) - 1;
         if (length > p.size() - pos - 1) {
             r.truncated = true;
             break;
@@ -139,6 +141,20 @@ std::optional<ModulesPayload> ParseModules(std::span<const int> p) {
         pos += 1 + length;
     }
     return r;
+}
+
+void RegisterSupplyReplies() {
+    ReplyLengths lengths;
+    lengths.SetFixed(FC_IDENTIFY, IDENTIFY_PAYLOAD_BYTES);
+    lengths.SetFixed(FC_MEASURE, MEASURE_PAYLOAD_BYTES);
+    lengths.SetFixed(FC_CONTROL, CONTROL_PAYLOAD_BYTES);
+    // The configuration byte, then the records.
+    lengths.SetRecords(FC_MODULES, 1, ModuleRecordBytes);
+    lengths.SetRecords(FC_EXTENDED, 1, ModuleRecordBytes);
+    // Every exception reply carries its code alone.
+    for (int function = EXCEPTION_FLAG; function <= 0xFF; ++function)
+        lengths.SetFixed(function, EXCEPTION_PAYLOAD_BYTES);
+    RegisterReplyLengths(lengths);
 }
 
 } // namespace rir

@@ -7,9 +7,31 @@
 #include <variant>
 #include <vector>
 
-#include "bus/FrameCodec.h" // the payload lengths of the fixed-length replies
+#include "bus/FrameCodec.h"
 
 namespace rir {
+
+// Payload bytes after the function code of the replies whose length is fixed: identification,
+// measurement, output write, exception. Module data and acknowledgements run as long as their
+// records.
+inline constexpr std::size_t IDENTIFY_PAYLOAD_BYTES = 11;
+inline constexpr std::size_t MEASURE_PAYLOAD_BYTES = 9;
+inline constexpr std::size_t CONTROL_PAYLOAD_BYTES = 5;
+inline constexpr std::size_t EXCEPTION_PAYLOAD_BYTES = 1;
+
+// A module record: its header (data bytes in the high nibble, the type in the low one), then
+// its data. The values it takes on the line, its header included.
+constexpr std::size_t ModuleRecordBytes(int header) {
+    return 1 + static_cast<std::size_t>((header >> 4) & 0x0F);
+}
+constexpr int ModuleRecordType(int header) {
+    return header & 0x0F;
+}
+
+// Tells the bus how long each reply runs (fixed lengths, and module data and acknowledgements as
+// a configuration byte followed by records). Once, before the bus thread starts; calling it
+// again changes nothing.
+void RegisterSupplyReplies();
 
 struct IdentifyPayload {
     int model = 0;

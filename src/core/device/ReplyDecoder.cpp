@@ -54,7 +54,8 @@ private:
     void SetState(PollState state);
     // Removes the head command when the queue's second value is this function code: only the
     // function is compared, the supplies answer commands strictly in turn.
-    void Acknowledge(int function);
+    // Removes the head command when this reply acknowledges it; what it asked of the bus.
+    CommandEffects Acknowledge(int function);
     void Reidentify(int data);
 
     DecodeResult Identify();
@@ -86,11 +87,13 @@ void Decoder::SetState(PollState state) {
     });
 }
 
-void Decoder::Acknowledge(int function) {
+CommandEffects Decoder::Acknowledge(int function) {
     std::lock_guard<BusLock> hold(c_.shared.lock);
     auto& queue = c_.shared.requestQueue;
-    if (queue.size() >= 2 && queue[1] == function)
-        RemoveHeadCommand(queue);
+    const QueuedCommand* head = queue.head();
+    if (head == nullptr || head->bytes.size() < 2 || head->bytes[1] != function)
+        return {};
+    return queue.TakeHead()->effects;
 }
 
 void Decoder::Reidentify(int data) {
@@ -268,8 +271,8 @@ void Decoder::ApplyRecord(const ModuleRecord& record, bool& channelBSeen) {
 }
 
 DecodeResult Decoder::Extended() {
-    Acknowledge(FC_EXTENDED);
-    if (c_.bus.reidentifyAfterAck.exchange(false))
+    // A module change takes effect with its acknowledgement; never on a point-to-point line.
+    if (Acknowledge(FC_EXTENDED).reidentifies && c_.framing != Framing::Rs232)
         Reidentify(2);
     page_.state.channelBActive = false;
     return DecodeResult::Decoded;

@@ -103,4 +103,18 @@ Request DoserRestartRequest(const DeviceState& state) {
     return r;
 }
 
+CommandEffects EffectsOf(std::span<const int> request) {
+    // Byte 0 is the address, 1 the function, 2 the output flags or the configuration byte.
+    CommandEffects effects;
+    if (request.size() < 3)
+        return effects;
+    if (request[1] == FC_CONTROL && (request[2] & (OUTPUT_ON | TAKE_OUTPUT)) == TAKE_OUTPUT) {
+        effects.settles = true;
+    } else if (request[1] == FC_EXTENDED && (request[2] & CONFIG_CHANGE) != 0) {
+        effects.settles = true;
+        effects.reidentifies = true;
+    }
+    return effects;
+}
+
 } // namespace rir

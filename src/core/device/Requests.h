@@ -2,10 +2,12 @@
 // one value 0..255 per byte, no framing. Every builder is a pure function of the record.
 #pragma once
 
+#include "bus/RequestQueue.h"
 #include "device/DeviceState.h"
 #include "device/Ratings.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace rir {
@@ -29,6 +31,11 @@ inline constexpr int BLOCK_THERMO = 0x06;
 inline constexpr int CONFIG_CHANGE = 0x80;
 // The counter block that restarts a dose.
 inline constexpr int DOSER_RESTART = 0x20;
+
+// What a command asks of the bus besides its sending: a switch-off (the output flags take the
+// output and leave it off) and a module configuration change let the supply settle before the
+// next request, and a configuration change is followed by its identification once acknowledged.
+CommandEffects EffectsOf(std::span<const int> request);
 
 // Which limits a limit request carries; the value is what `limitsSent` remembers.
 enum class LimitChoice { Voltage = 1, Current = 2, Both = 3 };

@@ -26,7 +26,7 @@ struct RtuRig : StationRig {
         StoredSettings s;
         s.protocol = "RTU";
         station.Start(&s);
-        station.eStart().Wait(); // take the initial go-ahead
+        station.busLink().eStart().Wait(); // take the initial go-ahead
     }
     DevicePage& Page15() { return *station.FindPage(15, 0); }
 };
@@ -38,7 +38,7 @@ struct TwoSupplyRig : StationRig {
         s.protocol = "RTU";
         s.tabSections = {{"#15", 15, 0}, {"#7", 7, 0}};
         station.Start(&s);
-        station.eStart().Wait();
+        station.busLink().eStart().Wait();
         ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
         ReplyRtu(MEASURE_15, {15, FC_MEASURE});
         ReplyRtu({15, FC_MODULES, 1, 0x41, 0x00, 0x00, 0x00, 0x05}, {15, FC_MODULES});
@@ -83,7 +83,7 @@ TEST(ReplyIntake, AReplyIsTakenOnlyForTheRequestItAnswersAndAnythingElseIsTheAsk
         EXPECT_EQ(rig.Entry(7, 0).missCount, 0) << c.name;
         EXPECT_EQ(rig.Page(15).state.model, 2) << c.name << ": the identity stands";
         EXPECT_EQ(rig.Page(7).state.voltMeas, 0) << c.name << ": nothing decoded for #7";
-        EXPECT_TRUE(rig.station.eStart().IsSet()) << c.name;
+        EXPECT_TRUE(rig.station.busLink().eStart().IsSet()) << c.name;
     }
     TwoSupplyRig rig;
     rig.Reply({15, FC_MEASURE}, {15, FC_MEASURE});
@@ -96,7 +96,7 @@ TEST(ReplyIntake, ASupplyThatRefusesItsPollsBacksOffOnceAndReturnsWithItsFirstDa
         "Устройство 15 отвечает на опрос отказом (код 5), опрашиваем его реже, пока не ответит данными";
     for (int i = 1; i <= 8; ++i) {
         rig.ReplyRtu({15, FC_MEASURE + EXCEPTION_FLAG, 5}, {15, FC_MEASURE});
-        RemoveHeadCommand(rig.station.shared().requestQueue); // as the queued identification's send
+        RemoveHeadCommand(rig.station.busLink().shared().requestQueue); // as the queued identification's send
         EXPECT_EQ(rig.Entry(15, 0).offline, i >= REFUSALS_TO_BACK_OFF) << i;
         EXPECT_EQ(rig.Page(15).state.online, i < MISSES_TO_DISCONNECT) << i;
     }
@@ -169,13 +169,13 @@ TEST(ReplyIntake, AKnownSupplysNewIdentityIsBelievedOnlyWhenItsRepeated) {
     TwoSupplyRig rig;
     rig.ReplyRtu(other, {15, FC_IDENTIFY, 1});
     EXPECT_EQ(rig.Page(15).state.voltMax, 0x0F3C) << "a lone stale identity changes nothing";
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR})) << "it is asked again";
-    RemoveHeadCommand(rig.station.shared().requestQueue);
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 1}})) << "it is asked again";
+    RemoveHeadCommand(rig.station.busLink().shared().requestQueue);
     rig.ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
     EXPECT_EQ(rig.Page(15).state.voltMax, 0x0F3C);
     EXPECT_TRUE(rig.Queue().empty());
     rig.ReplyRtu(other, {15, FC_IDENTIFY, 1});
-    RemoveHeadCommand(rig.station.shared().requestQueue);
+    RemoveHeadCommand(rig.station.busLink().shared().requestQueue);
     rig.ReplyRtu(other, {15, FC_IDENTIFY, 1});
     EXPECT_EQ(rig.Page(15).state.voltMax, 0) << "the same new identity twice in a row is another supply";
     EXPECT_EQ(rig.Page(15).state.model, 0);
@@ -193,7 +193,7 @@ TEST(ReplyIntake, ValidRtuReplyIsLoggedDecodedAndClearsMisses) {
     EXPECT_EQ(rig.Entry(15, 0).missCount, 0);
     EXPECT_EQ(rig.Page15().state.voltMeas, 1500);
     EXPECT_EQ(rig.Page15().state.currLimit, 500);
-    EXPECT_TRUE(rig.station.eStart().IsSet());
+    EXPECT_TRUE(rig.station.busLink().eStart().IsSet());
 }
 
 TEST(ReplyIntake, AlteredCrcIsLoggedWithAllValuesAndCountsAMiss) {
@@ -227,12 +227,13 @@ TEST(ReplyIntake, FifthSilentCycleTakesThePageOffline) {
 
 TEST(ReplyIntake, AcknowledgementRemovesOnlyAHeadOfItsOwnFunction) {
     RtuRig rig;
-    EnqueueCommand(rig.station.shared(), Values{15, FC_EXTENDED, 0, 5, 0, 0, 0, 0, 0});
+    EnqueueCommand(rig.station.busLink().shared(), Values{15, FC_EXTENDED, 0, 5, 0, 0, 0, 0, 0});
     rig.ReplyRtu({15, FC_CONTROL, 0x05, 0xDC, 0x01, 0xF4, 0x01});
-    EXPECT_EQ(rig.Queue().size(), 10u) << "a write-output acknowledgement leaves the module write queued";
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_EXTENDED, 0, 5, 0, 0, 0, 0, 0}}))
+        << "a write-output acknowledgement leaves the module write queued";
     rig.ReplyRtu({15, FC_EXTENDED});
     EXPECT_TRUE(rig.Queue().empty());
-    EnqueueCommand(rig.station.shared(), Values{15, FC_CONTROL, 2, 0x05, 0xDC, 0, 0});
+    EnqueueCommand(rig.station.busLink().shared(), Values{15, FC_CONTROL, 2, 0x05, 0xDC, 0, 0});
     rig.ReplyRtu({15, FC_CONTROL, 0x05, 0xDC, 0x01, 0xF4, 0x01});
     EXPECT_TRUE(rig.Queue().empty());
     EXPECT_EQ(rig.Page15().state.voltLimit, 1500);
@@ -252,12 +253,14 @@ TEST(ReplyIntake, ExceptionOneToModulesIsLoggedAndStopsModulePolls) {
 TEST(ReplyIntake, ExceptionFiveAndModuleChangeQueueReidentification) {
     RtuRig rig;
     rig.ReplyRtu({15, 0xC2, 0x05});
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR}));
-    RemoveHeadCommand(rig.station.shared().requestQueue);
-    rig.station.bus().reidentifyAfterAck = true;
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 1}}));
+    RemoveHeadCommand(rig.station.busLink().shared().requestQueue);
+    const std::vector<int> change{15, FC_EXTENDED, 0x81};
+    EnqueueCommand(rig.station.busLink().shared(), change, EffectsOf(change));
     rig.ReplyRtu({15, FC_EXTENDED});
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, FC_IDENTIFY, 2, QUEUE_SEPARATOR}));
-    EXPECT_FALSE(rig.station.bus().reidentifyAfterAck.load());
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 2}}));
+    rig.ReplyRtu({15, FC_EXTENDED});
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 2}})) << "a second acknowledgement asks nothing";
 }
 
 TEST(ReplyIntake, ModelTwoStatusWaitsForModuleData) {
@@ -309,7 +312,7 @@ TEST(ReplyIntake, PollingStoppedStillHandlesTheRunningCycle) {
     rig.station.OnCommand(ID_MENU_START_STOP);
     rig.ReplyRtu(MEASURE_15);
     EXPECT_EQ(rig.LastLine().rfind("Считали 11 байт", 0), 0u);
-    EXPECT_FALSE(rig.station.eStart().IsSet());
+    EXPECT_FALSE(rig.station.busLink().eStart().IsSet());
 }
 
 TEST(ReplyIntake, ShortPayloadIsNotDecodedAndCountsAMiss) {
@@ -333,7 +336,7 @@ TEST(ReplyIntake, UnknownAddressAndUnknownFunction) {
 
 TEST(ReplyIntake, RateLineAfterTheFirstTick) {
     RtuRig rig;
-    rig.station.bus().requestsSent = 25;
+    rig.station.busLink().state().requestsSent = 25;
     rig.ReplyRtu(MEASURE_15);
     EXPECT_EQ(rig.Page15().view.text(IDC_DIAGNOSTIC), "Test") << "no tick yet: no rate";
     for (int i = 0; i < 10; ++i)
@@ -396,13 +399,13 @@ TEST(ReplyIntake, Rs232RepliesUseTheSelectedPage) {
 TEST(ReplyIntake, BusThreadNotesAreLogged) {
     RtuRig rig;
     {
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        rig.station.shared().sentText = "Отправили в порт:  15 66 132 113";
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        rig.station.busLink().shared().sentText = "Отправили в порт:  15 66 132 113";
     }
-    rig.station.OnBusReply(1, 2);
+    rig.station.OnBusReply(BusNote::Sent);
     EXPECT_EQ(rig.LastLine(), "Отправили в порт:  15 66 132 113");
-    EXPECT_TRUE(rig.station.shared().sentText.empty());
-    rig.station.OnBusReply(1, 3);
+    EXPECT_TRUE(rig.station.busLink().shared().sentText.empty());
+    rig.station.OnBusReply(BusNote::EmptyList);
     EXPECT_EQ(rig.LastLine(), "Нету ни одного устройства в списке");
 }
 

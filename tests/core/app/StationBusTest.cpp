@@ -41,7 +41,12 @@ std::vector<std::uint8_t> Supply15(const std::vector<std::uint8_t>& request) {
 struct StationOnBus : test::StationRig {
     test::NoteQueue notes;
     test::FakeSerialPort port;
-    BusContext context{station.bus(), station.shared(), station.eStart(), notes, port, nullptr};
+    BusContext context{station.busLink().state(),
+                       station.busLink().shared(),
+                       station.busLink().eStart(),
+                       notes,
+                       port,
+                       nullptr};
     std::mutex gate;
     int retriesReleased = 0;
     int retriesTaken = 0;
@@ -54,7 +59,7 @@ struct StationOnBus : test::StationRig {
         port.answer = Supply15;
         // Settle pauses are skipped; each pause between attempts to open waits for Release.
         context.sleep = [this](int ms) {
-            while (ms == context.openRetryMs && !station.eStart().Cancelled()) {
+            while (ms == context.openRetryMs && !station.busLink().eStart().Cancelled()) {
                 {
                     std::lock_guard<std::mutex> hold(gate);
                     if (retriesTaken < retriesReleased) {
@@ -64,7 +69,7 @@ struct StationOnBus : test::StationRig {
                 }
                 std::this_thread::sleep_for(1ms);
             }
-            return station.eStart().Cancelled();
+            return station.busLink().eStart().Cancelled();
         };
         thread = std::thread([this] { BusThreadProc(context); });
     }
@@ -84,9 +89,9 @@ struct StationOnBus : test::StationRig {
     template <typename Pred> bool PumpUntil(Pred done) {
         const auto end = std::chrono::steady_clock::now() + 20s;
         while (!done()) {
-            std::pair<int, int> note;
+            BusNote note{};
             if (notes.Pop(note, 10ms))
-                station.OnBusReply(note.first, note.second);
+                station.OnBusReply(note);
             if (std::chrono::steady_clock::now() > end)
                 return false;
         }
@@ -94,9 +99,9 @@ struct StationOnBus : test::StationRig {
     }
     // Hands over the notes already posted.
     void Drain() {
-        std::pair<int, int> note;
+        BusNote note{};
         while (notes.Pop(note, 0ms))
-            station.OnBusReply(note.first, note.second);
+            station.OnBusReply(note);
     }
     bool Online() { return station.FindPage(15, 0)->state.online; }
     std::size_t WireSize() {

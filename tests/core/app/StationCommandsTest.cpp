@@ -28,8 +28,8 @@ TEST(StationCommands, ButtonsAndEnterPutWholeRequestsOnTheQueue) {
     rig.station.OnPageEnter(15, 0, IDC_VOLT_EDIT);
     EXPECT_EQ(rig.listener.changed, changedBefore + 1) << "one event, one notice";
     rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, 0x43, 0x02, 0x04, 0xE2, 0x03, 0xE8, QUEUE_SEPARATOR, //
-                                         15, 0x43, 0x09, 0x04, 0xE2, 0x03, 0xE8, QUEUE_SEPARATOR}));
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, 0x43, 0x02, 0x04, 0xE2, 0x03, 0xE8},
+                                           {15, 0x43, 0x09, 0x04, 0xE2, 0x03, 0xE8}}));
     EXPECT_TRUE(page.recording);
     EXPECT_TRUE(rig.station.menu().Enabled(ID_MENU_SAVE)) << "a recording can be saved";
 }
@@ -98,7 +98,7 @@ TEST(StationCommands, ModuleSettingsGoThroughThePromptsAndOntoTheQueue) {
     watt.moduleCode = CONFIG_WATTMETER;
     rig.prompts.moduleSetups.push_back(watt);
     rig.station.OnPageCommand(15, 0, IDC_MODULE_SETUP);
-    EXPECT_EQ(rig.Queue(), (RequestQueue{15, 0x45, 0x85, QUEUE_SEPARATOR}));
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, 0x45, 0x85}}));
 }
 
 // Answers the module dialog after running something while it is "open".

@@ -26,8 +26,8 @@ struct LinkRig : StationRig {
         s.protocol = "RTU";
         s.tabSections = {{"#15", 15, 0}, {"#20", 20, 0}, {"#20_2", 20, 1}};
         station.Start(&s);
-        station.eStart().Wait(); // the first cycle is under way
-        PortNote(NOTE_PORT_OPENED, "COM1");
+        station.busLink().eStart().Wait(); // the first cycle is under way
+        PortNote(BusNote::PortOpened, "COM1");
         for (const auto& page : station.pages()) {
             test::BringPageOnline(*page, 0);
             SetEntryState(page->state.address, page->state.channel, PollState::Complete);
@@ -38,11 +38,11 @@ struct LinkRig : StationRig {
 TEST(StationLink, ALostPortIsSaidOnceAndEveryPageGoesOfflineAtOnce) {
     LinkRig rig;
     {
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        rig.station.shared().pollList[0].missCount = 3;
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        rig.station.busLink().shared().pollList[0].missCount = 3;
     }
     const std::size_t linesBefore = rig.Lines().size();
-    rig.PortNote(NOTE_PORT_LOST, "COM1", IO_ERROR);
+    rig.PortNote(BusNote::PortLost, "COM1", IO_ERROR);
     EXPECT_EQ(rig.Lines().size(), linesBefore + 1);
     EXPECT_EQ(rig.LastLine(), LOST_LINE);
     for (const auto& page : rig.station.pages()) {
@@ -63,9 +63,9 @@ TEST(StationLink, ALostPortIsSaidOnceAndEveryPageGoesOfflineAtOnce) {
     // The failed cycle's end: nothing to say, and the next go-ahead for the port's return.
     rig.Reply({});
     EXPECT_EQ(rig.Lines().size(), linesBefore + 1);
-    EXPECT_TRUE(rig.station.eStart().IsSet());
+    EXPECT_TRUE(rig.station.busLink().eStart().IsSet());
 
-    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    rig.PortNote(BusNote::PortOpened, "COM1");
     EXPECT_EQ(rig.LastLine(), BACK_LINE);
     EXPECT_EQ(rig.Lines().size(), linesBefore + 2);
     EXPECT_NE(rig.station.statusText().find("| Опрос идет |"), std::string::npos);
@@ -79,11 +79,11 @@ TEST(StationLink, TheFirstOpeningIsSilentAndARefusalIsSaidWithItsReason) {
               std::string::npos)
         << rig.station.statusText();
     const std::size_t lines = rig.Lines().size();
-    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    rig.PortNote(BusNote::PortOpened, "COM1");
     EXPECT_EQ(rig.Lines().size(), lines) << "opening as expected is not news";
 
     rig.station.OnCommand(ID_PORT_FIRST + 1);
-    rig.PortNote(NOTE_PORT_REFUSED, "COM4", {PortErrorKind::NoPermission, "Permission denied"});
+    rig.PortNote(BusNote::PortRefused, "COM4", {PortErrorKind::NoPermission, "Permission denied"});
     EXPECT_EQ(
         rig.LastLine(),
         "Порт COM4 не открывается: нет прав доступа (Permission denied). Повторяем попытки раз в секунду");
@@ -92,7 +92,7 @@ TEST(StationLink, TheFirstOpeningIsSilentAndARefusalIsSaidWithItsReason) {
 
     // Back while polling is stopped: the line says polling does not go on by itself.
     rig.station.OnCommand(ID_MENU_START_STOP);
-    rig.PortNote(NOTE_PORT_OPENED, "COM4");
+    rig.PortNote(BusNote::PortOpened, "COM4");
     EXPECT_EQ(rig.LastLine(), "Порт COM4 снова доступен, опрос остановлен оператором");
     EXPECT_NE(rig.station.statusText().find("| Опрос остановлен оператором |"), std::string::npos);
 }
@@ -121,8 +121,8 @@ TEST(StationLink, CountersFollowTheRepliesAndStartAfreshWhenThePortOpens) {
         rig.station.OnTimer();
     EXPECT_EQ(rig.station.link().repliesPerSecond, 0);
 
-    rig.PortNote(NOTE_PORT_LOST, "COM1", IO_ERROR);
-    rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    rig.PortNote(BusNote::PortLost, "COM1", IO_ERROR);
+    rig.PortNote(BusNote::PortOpened, "COM1");
     EXPECT_EQ(rig.station.link().misses, 0);
     EXPECT_EQ(rig.station.link().badReplies, 0);
 }
@@ -143,8 +143,9 @@ TEST(StationLink, NewPortsAreAppendedAndTheListedOnesKeepTheirIds) {
     rig.station.PortsFound({"COM4", "/dev/ttyUSB0", "COM1", "", "/dev/ttyUSB0", "COM2"});
     EXPECT_EQ(rig.station.portList(), (Strings{"COM1", "COM4", "/dev/ttyUSB0", "COM2"}));
     {
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        EXPECT_EQ(rig.station.shared().portList, rig.station.portList()) << "the bus thread's list follows";
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        EXPECT_EQ(rig.station.busLink().shared().portList, rig.station.portList())
+            << "the bus thread's list follows";
     }
     const auto& items = rig.station.menu().popups()[POPUP_PORT].items;
     std::vector<std::pair<int, std::string>> ports;
@@ -160,8 +161,8 @@ TEST(StationLink, NewPortsAreAppendedAndTheListedOnesKeepTheirIds) {
     EXPECT_TRUE(rig.station.menu().Checked(ID_PORT_FIRST)) << "the port in use stays chosen";
 
     rig.station.OnCommand(1002);
-    EXPECT_EQ(rig.station.bus().portIndex.load(), 2);
-    EXPECT_TRUE(rig.station.bus().reopenRequested.load());
+    EXPECT_EQ(rig.station.busLink().state().portIndex.load(), 2);
+    EXPECT_TRUE(rig.station.busLink().state().reopenRequested.load());
     EXPECT_EQ(rig.LastLine(), "Смена активного порта на: /dev/ttyUSB0");
 }
 
@@ -185,16 +186,15 @@ std::size_t MostCommandsQueued(StationRig& rig, int cycles, int code) {
     for (int i = 0; i < cycles; ++i) {
         RequestChoice choice;
         {
-            std::lock_guard<BusLock> hold(rig.station.shared().lock);
-            auto& q = rig.station.shared().requestQueue;
-            most = std::max<std::size_t>(
-                most, static_cast<std::size_t>(std::count(q.begin(), q.end(), QUEUE_SEPARATOR)));
-            choice = ChooseRequest(rig.station.shared().pollList, q, cursor, false);
+            std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+            auto& q = rig.station.busLink().shared().requestQueue;
+            most = std::max(most, q.size());
+            choice = ChooseRequest(rig.station.busLink().shared().pollList, q, cursor, false);
         }
         if (choice.request.size() >= 2)
             rig.ReplyRtu({choice.request[0], choice.request[1] | EXCEPTION_FLAG, code});
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        EndOfCycle(rig.station.shared().pollList, cursor);
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        EndOfCycle(rig.station.busLink().shared().pollList, cursor);
     }
     return most;
 }
@@ -206,8 +206,8 @@ TEST(StationLink, ASupplyThatAnswersEverythingWithExceptionFiveNeverFillsTheQueu
     rig.station.Start(&s);
     rig.SetEntryState(15, 0, PollState::Complete);
     EXPECT_EQ(MostCommandsQueued(rig, 5000, 5), 1u);
-    std::lock_guard<BusLock> hold(rig.station.shared().lock);
-    EXPECT_LE(rig.station.shared().requestQueue.size(), 4u);
+    std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+    EXPECT_LE(rig.station.busLink().shared().requestQueue.size(), 1u);
 }
 
 TEST(StationLink, OneReidentificationPerSupplyWaits) {
@@ -216,21 +216,21 @@ TEST(StationLink, OneReidentificationPerSupplyWaits) {
     s.protocol = "RTU";
     s.tabSections = {{"#15", 15, 0}, {"#9", 9, 0}};
     rig.station.Start(&s);
+    // A module change is on the bus when the supply refuses a poll.
+    const std::vector<int> change{15, FC_EXTENDED, 0x81};
+    EnqueueCommand(rig.station.busLink().shared(), change, EffectsOf(change));
     rig.ReplyRtu({15, 0xC2, 0x05});
-    rig.station.bus().reidentifyAfterAck = true;
-    rig.ReplyRtu({15, FC_EXTENDED}); // a module change on top: still the one identification
+    rig.ReplyRtu({15, FC_EXTENDED}); // its acknowledgement on top: still the one identification
     rig.ReplyRtu({15, 0xC2, 0x05});
     rig.ReplyRtu({9, 0xC2, 0x05}); // another supply has its own
-    EXPECT_EQ(rig.Queue(),
-              (RequestQueue{15, FC_IDENTIFY, 1, QUEUE_SEPARATOR, 9, FC_IDENTIFY, 1, QUEUE_SEPARATOR}));
+    EXPECT_EQ(rig.Queue(), (test::Commands{{15, FC_IDENTIFY, 1}, {9, FC_IDENTIFY, 1}}));
     // Once it has been sent and dropped, the next exception queues it again.
     {
-        std::lock_guard<BusLock> hold(rig.station.shared().lock);
-        RemoveHeadCommand(rig.station.shared().requestQueue);
+        std::lock_guard<BusLock> hold(rig.station.busLink().shared().lock);
+        RemoveHeadCommand(rig.station.busLink().shared().requestQueue);
     }
     rig.ReplyRtu({15, 0xC2, 0x05});
-    EXPECT_EQ(rig.Queue(),
-              (RequestQueue{9, FC_IDENTIFY, 1, QUEUE_SEPARATOR, 15, FC_IDENTIFY, 1, QUEUE_SEPARATOR}));
+    EXPECT_EQ(rig.Queue(), (test::Commands{{9, FC_IDENTIFY, 1}, {15, FC_IDENTIFY, 1}}));
 }
 
 TEST(StationLink, ASupplyWithoutModulesComesBackAfterItWasGone) {
@@ -251,7 +251,7 @@ TEST(StationLink, ASupplyWithoutModulesComesBackAfterItWasGone) {
         ASSERT_TRUE(page.state.online);
         ASSERT_FALSE(rig.Entry(15, 0).moduleDataAllowed);
         if (portLost) {
-            rig.PortNote(NOTE_PORT_LOST, "COM1", IO_ERROR);
+            rig.PortNote(BusNote::PortLost, "COM1", IO_ERROR);
         } else {
             for (int i = 0; i < MISSES_TO_DISCONNECT; ++i)
                 rig.Reply({15, 0x42});
@@ -266,16 +266,15 @@ TEST(StationLink, ASupplyWithoutModulesComesBackAfterItWasGone) {
     }
 }
 
-TEST(HasQueuedCommand, FindsWholeCommandsOnly) {
-    const RequestQueue q{15, FC_CONTROL,      1, QUEUE_SEPARATOR, 9, FC_IDENTIFY,
-                         2,  QUEUE_SEPARATOR, 7, FC_IDENTIFY};
+TEST(HasQueuedCommand, FindsCommandsByTheirOwnStart) {
+    RequestQueue q;
+    for (const std::vector<int>& c : {std::vector<int>{15, FC_CONTROL, 1}, {9, FC_IDENTIFY, 2}, {7}})
+        ASSERT_TRUE(AppendCommand(q, c));
     EXPECT_TRUE(HasQueuedCommand(q, 15, FC_CONTROL));
     EXPECT_TRUE(HasQueuedCommand(q, 9, FC_IDENTIFY));
-    EXPECT_FALSE(HasQueuedCommand(q, 7, FC_IDENTIFY)) << "a fragment without its separator is no command";
     EXPECT_FALSE(HasQueuedCommand(q, 1, FC_CONTROL)) << "values inside a command are not its start";
+    EXPECT_FALSE(HasQueuedCommand(q, 7, FC_IDENTIFY)) << "a one-value command has no function";
     EXPECT_FALSE(HasQueuedCommand({}, 15, FC_IDENTIFY));
-    EXPECT_FALSE(HasQueuedCommand({15, QUEUE_SEPARATOR}, 15, FC_IDENTIFY))
-        << "a one-value command has no function";
 }
 
 } // namespace

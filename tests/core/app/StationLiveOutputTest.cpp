@@ -19,13 +19,8 @@ constexpr int STATUS_ON = 0x01;
 const Request OFF_15 = {15, 0x43, 0x08, 0x05, 0xDC, 0x03, 0xE8};
 const Request OFF_5_B = {5, 0x45, 0x00, 0x05, 0x08, 0x05, 0xDC, 0x03, 0xE8};
 
-RequestQueue Queued(const std::vector<Request>& requests) {
-    RequestQueue q;
-    for (const Request& r : requests) {
-        q.insert(q.end(), r.begin(), r.end());
-        q.push_back(QUEUE_SEPARATOR);
-    }
-    return q;
+test::Commands Queued(const std::vector<Request>& requests) {
+    return {requests.begin(), requests.end()};
 }
 
 TEST(StationLiveOutput, RemovingASupplyWhoseOutputIsLiveAsksFirst) {
@@ -165,7 +160,7 @@ TEST(StationLiveOutput, Rs232ModeAsksBeforeItDropsTheOtherTabs) {
         EXPECT_EQ(rig.Captions(), c.captions);
         EXPECT_EQ(rig.station.menu().Checked(ID_MENU_RS232), c.rs232);
         EXPECT_EQ(rig.station.menu().Checked(ID_MENU_ASCII), !c.rs232);
-        EXPECT_EQ(rig.station.bus().PendingProtocol() == "RS232", c.rs232);
+        EXPECT_EQ(rig.station.busLink().state().pendingFraming() == Framing::Rs232, c.rs232);
         EXPECT_TRUE(rig.Queue().empty()) << "a switch-off would reach the one supply on the line";
     }
 }

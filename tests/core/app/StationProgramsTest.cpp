@@ -1,5 +1,6 @@
 // Program files and runs as the station carries them out: the file dialog, the read, the
 // report, the menu item, and the end messages that never hold up another page's seconds.
+#include "QueuedCommands.h"
 #include "StationRig.h"
 
 #include "PageOnline.h"
@@ -53,9 +54,9 @@ struct ProgramStation {
             test::BringPageOnline(*station.FindPage(a, 0), CONFIG_TIMER_COUNTER);
     }
     DevicePage& Page(int address) { return *station.FindPage(address, 0); }
-    RequestQueue Queue() {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        return station.shared().requestQueue;
+    test::Commands Queue() {
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        return test::CommandsOf(station.busLink().shared().requestQueue);
     }
     void Open(int address, const std::optional<std::string>& path) {
         prompts.programFiles.push_back(path);
@@ -105,7 +106,7 @@ TEST(StationPrograms, AFileThatCannotBeReadOrHoldsNoStepLeavesTheRecordingAlone)
         page.state.outputOn = true;
         ASSERT_TRUE(page.recording);
         const std::size_t ringBefore = page.secondsRing.size();
-        const RequestQueue queueBefore = s.Queue();
+        const test::Commands queueBefore = s.Queue();
         s.prompts.answers = {true}; // load over the live output
         s.Open(15, c.make(s.dir));
         EXPECT_EQ(s.prompts.messages, Strings{c.message});
@@ -160,8 +161,8 @@ TEST(StationPrograms, EndMessagesComeAfterEveryPagesTickAndNeverHoldTheOthersUp)
     EXPECT_FALSE(s.Page(9).tickTimerRunning);
 }
 
-std::size_t Requests(const RequestQueue& queue) {
-    return static_cast<std::size_t>(std::count(queue.begin(), queue.end(), QUEUE_SEPARATOR));
+std::size_t Requests(const test::Commands& queue) {
+    return queue.size();
 }
 
 TEST(StationPrograms, AProgramPausesItselfWhenTheLinkGoesAndGoesOnOnlyAtContinue) {
@@ -174,17 +175,17 @@ TEST(StationPrograms, AProgramPausesItselfWhenTheLinkGoesAndGoesOnOnlyAtContinue
         {"the port lost",
          [](ProgramStation& s) {
              {
-                 std::lock_guard<BusLock> hold(s.station.shared().lock);
-                 s.station.shared().portEvents.push_back({NOTE_PORT_LOST, "COM1", {}});
+                 std::lock_guard<BusLock> hold(s.station.busLink().shared().lock);
+                 s.station.busLink().shared().portEvents.push_back({BusNote::PortLost, "COM1", {}});
              }
-             s.station.OnBusReply(NOTE_THREAD, NOTE_PORT_LOST);
+             s.station.OnBusReply(BusNote::PortLost);
          },
          [](ProgramStation& s) {
              {
-                 std::lock_guard<BusLock> hold(s.station.shared().lock);
-                 s.station.shared().portEvents.push_back({NOTE_PORT_OPENED, "COM1", {}});
+                 std::lock_guard<BusLock> hold(s.station.busLink().shared().lock);
+                 s.station.busLink().shared().portEvents.push_back({BusNote::PortOpened, "COM1", {}});
              }
-             s.station.OnBusReply(NOTE_THREAD, NOTE_PORT_OPENED);
+             s.station.OnBusReply(BusNote::PortOpened);
          },
          "порт потерян"},
         {"polling stopped", [](ProgramStation& s) { s.station.OnCommand(ID_MENU_START_STOP); },
@@ -237,10 +238,10 @@ TEST(StationPrograms, SwitchingOffDuringARunPausesIt) {
     s.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
     EXPECT_TRUE(page.programPaused);
     ASSERT_EQ(Requests(s.Queue()), queued + 1);
-    const RequestQueue q = s.Queue();
-    const auto last = std::find(q.rbegin() + 1, q.rend(), QUEUE_SEPARATOR);
+    const test::Commands q = s.Queue();
     // The write-output request's flags: limits and output taken, the output off.
-    EXPECT_EQ(*(last.base() + 2), 0x08) << "switched off";
+    ASSERT_GE(q.back().size(), 3u);
+    EXPECT_EQ(q.back()[2], 0x08) << "switched off";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A station with scripted prompts and a listener that counts, for tests of the main window logic.
 #pragma once
 
+#include "QueuedCommands.h"
 #include "app/EventLog.h"
 #include "app/Station.h"
 #include "bus/FrameCodec.h"
@@ -143,27 +144,27 @@ struct StationRig {
         return c;
     }
     PollEntry Entry(int address, int channel) {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        const int i = FindEntry(station.shared().pollList, address, channel);
-        return i < 0 ? PollEntry{} : station.shared().pollList[static_cast<std::size_t>(i)];
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        const int i = FindEntry(station.busLink().shared().pollList, address, channel);
+        return i < 0 ? PollEntry{} : station.busLink().shared().pollList[static_cast<std::size_t>(i)];
     }
     void SetEntryState(int address, int channel, PollState state) {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        const int i = FindEntry(station.shared().pollList, address, channel);
-        station.shared().pollList[static_cast<std::size_t>(i)].state = state;
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        const int i = FindEntry(station.busLink().shared().pollList, address, channel);
+        station.busLink().shared().pollList[static_cast<std::size_t>(i)].state = state;
     }
-    RequestQueue Queue() {
-        std::lock_guard<BusLock> hold(station.shared().lock);
-        return station.shared().requestQueue;
+    test::Commands Queue() {
+        std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+        return test::CommandsOf(station.busLink().shared().requestQueue);
     }
 
     // A note about the port from the bus thread, with its event.
-    void PortNote(int note, const std::string& port, PortError error = {}) {
+    void PortNote(BusNote note, const std::string& port, PortError error = {}) {
         {
-            std::lock_guard<BusLock> hold(station.shared().lock);
-            station.shared().portEvents.push_back({note, port, std::move(error)});
+            std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+            station.busLink().shared().portEvents.push_back({note, port, std::move(error)});
         }
-        station.OnBusReply(1, note);
+        station.OnBusReply(note);
     }
     // How many log lines so far are exactly `text`.
     std::size_t Count(const std::string& text) const {
@@ -176,11 +177,11 @@ struct StationRig {
     // (none: the reply is taken by its own address).
     void Reply(const std::vector<int>& raw, const std::vector<int>& request = {}) {
         {
-            std::lock_guard<BusLock> hold(station.shared().lock);
-            station.shared().replyBuffer = raw;
-            station.shared().cycleRequest = request;
+            std::lock_guard<BusLock> hold(station.busLink().shared().lock);
+            station.busLink().shared().replyBuffer = raw;
+            station.busLink().shared().cycleRequest = request;
         }
-        station.OnBusReply(2, 0);
+        station.OnBusReply(BusNote::CycleDone);
     }
     // An RTU reply: application bytes plus their CRC.
     void ReplyRtu(std::vector<int> app, const std::vector<int>& request = {}) {

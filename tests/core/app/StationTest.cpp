@@ -19,9 +19,8 @@ TEST(StationStart, FirstRunShowsAddress15InAsciiAt9600) {
     ASSERT_TRUE(rig.station.Start(nullptr));
     EXPECT_EQ(rig.Captions(), Strings{"#15"});
     EXPECT_EQ(rig.station.selectedTab(), 0);
-    EXPECT_TRUE(rig.station.bus().asciiMode.load());
-    EXPECT_FALSE(rig.station.bus().rs232Mode.load());
-    EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
+    EXPECT_EQ(rig.station.busLink().state().framing.load(), Framing::Ascii);
+    EXPECT_EQ(rig.station.busLink().state().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(ID_MENU_ASCII));
     EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_RTU));
     EXPECT_TRUE(rig.station.menu().Checked(32783));
@@ -53,11 +52,11 @@ TEST(StationStart, RestoresPortProtocolSpeedLogAndTabs) {
     s.tabSections = {{"#5", 5, 0}, {"#5_2", 5, 1}, {"#9", 9, 0}};
     s.activeTab = 1;
     ASSERT_TRUE(rig.station.Start(&s));
-    EXPECT_EQ(rig.station.bus().portIndex.load(), 1);
+    EXPECT_EQ(rig.station.busLink().state().portIndex.load(), 1);
     EXPECT_TRUE(rig.station.menu().Checked(1001));
-    EXPECT_TRUE(rig.station.bus().rs232Mode.load());
+    EXPECT_EQ(rig.station.busLink().state().framing.load(), Framing::Rs232);
     EXPECT_TRUE(rig.station.menu().Checked(ID_MENU_RS232));
-    EXPECT_EQ(rig.station.bus().speedIndex.load(), 6)
+    EXPECT_EQ(rig.station.busLink().state().speedIndex.load(), 6)
         << "a point-to-point line runs at 9600 whatever is stored";
     for (const SpeedEntry& e : SpeedTable)
         EXPECT_EQ(rig.station.menu().Enabled(e.menuId), e.baud == 9600) << e.baud;
@@ -78,9 +77,10 @@ TEST(StationStart, StalePortUnknownSpeedAndBadActiveTabFallBack) {
     s.activeTab = 40;
     s.tabSections = {{"#3", 3, 0}, {"#3", 3, 0}, {"#4", 4, 0}};
     ASSERT_TRUE(rig.station.Start(&s));
-    EXPECT_EQ(rig.station.bus().portIndex.load(), 0);
-    EXPECT_TRUE(rig.station.bus().asciiMode.load()) << "an unknown protocol leaves the default";
-    EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
+    EXPECT_EQ(rig.station.busLink().state().portIndex.load(), 0);
+    EXPECT_EQ(rig.station.busLink().state().framing.load(), Framing::Ascii)
+        << "an unknown protocol leaves the default";
+    EXPECT_EQ(rig.station.busLink().state().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(32783));
     EXPECT_EQ(rig.Captions(), (Strings{"#3", "#4"}));
     EXPECT_TRUE(rig.prompts.messages.empty());
@@ -196,18 +196,18 @@ TEST(StationCommands, SpeedAndPortChoices) {
     const auto before = rig.Lines().size();
     rig.station.OnCommand(32783); // 9600, already checked
     EXPECT_EQ(rig.Lines().size(), before);
-    EXPECT_FALSE(rig.station.bus().reopenRequested.load());
+    EXPECT_FALSE(rig.station.busLink().state().reopenRequested.load());
     rig.station.OnCommand(32786);
     EXPECT_EQ(rig.LastLine(), "Смена скорости порта на 38400 бод");
-    EXPECT_EQ(rig.station.bus().speedIndex.load(), 9);
+    EXPECT_EQ(rig.station.busLink().state().speedIndex.load(), 9);
     EXPECT_TRUE(rig.station.menu().Checked(32786));
     EXPECT_FALSE(rig.station.menu().Checked(32783));
-    EXPECT_TRUE(rig.station.bus().reopenRequested.exchange(false));
+    EXPECT_TRUE(rig.station.busLink().state().reopenRequested.exchange(false));
     rig.station.OnCommand(ID_PORT_FIRST); // the same port again: logged and reopened all the same
     EXPECT_EQ(rig.LastLine(), "Смена активного порта на: COM1");
-    EXPECT_TRUE(rig.station.bus().reopenRequested.exchange(false));
+    EXPECT_TRUE(rig.station.busLink().state().reopenRequested.exchange(false));
     rig.station.OnCommand(ID_PORT_FIRST + 1);
-    EXPECT_EQ(rig.station.bus().portIndex.load(), 1);
+    EXPECT_EQ(rig.station.busLink().state().portIndex.load(), 1);
     EXPECT_TRUE(rig.station.menu().Checked(1001));
     EXPECT_FALSE(rig.station.menu().Checked(1000));
 }
@@ -225,8 +225,8 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
     EXPECT_EQ(rig.Captions(), Strings{"#2"});
     EXPECT_EQ(rig.station.selectedTab(), 0);
     EXPECT_EQ(rig.LastLine(), "Смена протокола работы на RS232");
-    EXPECT_EQ(rig.station.bus().PendingProtocol(), "RS232");
-    EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
+    EXPECT_EQ(rig.station.busLink().state().pendingFraming(), Framing::Rs232);
+    EXPECT_EQ(rig.station.busLink().state().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(32783));
     EXPECT_FALSE(rig.station.menu().Checked(32786));
     EXPECT_FALSE(rig.station.menu().Enabled(32786));
@@ -235,7 +235,7 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
     rig.station.OnCommand(ID_MENU_RTU);
     EXPECT_EQ(rig.LastLine(), "Смена протокола работы на MODBUS-RTU");
     EXPECT_TRUE(rig.station.menu().Enabled(32786));
-    EXPECT_EQ(rig.station.bus().speedIndex.load(), 6);
+    EXPECT_EQ(rig.station.busLink().state().speedIndex.load(), 6);
     EXPECT_TRUE(rig.station.menu().Checked(ID_MENU_RTU));
     EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_RS232));
     const auto lines = rig.Lines().size();
@@ -246,17 +246,17 @@ TEST(StationCommands, Rs232KeepsTheSelectedPageThenRtuReenablesSpeeds) {
 TEST(StationCommands, StartStopReleasesTheBusOnlyWhenTurnedOnAndSaysSo) {
     StationRig rig;
     rig.station.Start(nullptr);
-    ASSERT_TRUE(rig.station.eStart().Wait()); // the first cycle's go-ahead, created signalled
+    ASSERT_TRUE(rig.station.busLink().eStart().Wait()); // the first cycle's go-ahead, created signalled
     rig.station.OnCommand(ID_MENU_START_STOP);
     EXPECT_FALSE(rig.station.pollingRunning());
     EXPECT_EQ(rig.LastLine(),
               "Опрос остановлен оператором (Старт/стоп), показания на панельках не обновляются");
     rig.Reply({15, 0x41}); // the cycle under way when polling stopped ends
-    EXPECT_FALSE(rig.station.eStart().IsSet());
+    EXPECT_FALSE(rig.station.busLink().eStart().IsSet());
     rig.station.OnCommand(ID_MENU_START_STOP);
     EXPECT_TRUE(rig.station.pollingRunning());
     EXPECT_EQ(rig.LastLine(), "Опрос возобновлен оператором (Старт/стоп)");
-    EXPECT_TRUE(rig.station.eStart().IsSet());
+    EXPECT_TRUE(rig.station.busLink().eStart().IsSet());
 }
 
 TEST(StationCommands, StopAndStartDuringACycleLeaveItsReplyToReleaseTheNext) {
@@ -265,16 +265,16 @@ TEST(StationCommands, StopAndStartDuringACycleLeaveItsReplyToReleaseTheNext) {
     // cycle apart from then on.
     StationRig rig;
     rig.station.Start(nullptr);
-    ASSERT_TRUE(rig.station.eStart().Wait());
+    ASSERT_TRUE(rig.station.busLink().eStart().Wait());
     rig.station.OnCommand(ID_MENU_START_STOP);
     rig.station.OnCommand(ID_MENU_START_STOP);
-    EXPECT_FALSE(rig.station.eStart().IsSet()) << "the running cycle has not been digested";
+    EXPECT_FALSE(rig.station.busLink().eStart().IsSet()) << "the running cycle has not been digested";
     rig.Reply({15, 0x41});
-    EXPECT_TRUE(rig.station.eStart().IsSet());
-    ASSERT_TRUE(rig.station.eStart().Wait());
+    EXPECT_TRUE(rig.station.busLink().eStart().IsSet());
+    ASSERT_TRUE(rig.station.busLink().eStart().Wait());
     rig.station.OnCommand(ID_MENU_START_STOP);
     rig.station.OnCommand(ID_MENU_START_STOP);
-    EXPECT_FALSE(rig.station.eStart().IsSet());
+    EXPECT_FALSE(rig.station.busLink().eStart().IsSet());
 }
 
 TEST(StationCommands, LogSwitches) {
@@ -293,31 +293,31 @@ TEST(StationCommands, LogSwitches) {
 TEST(StationCommands, FastPollingIsSwitchedWithoutAReopenAndSaysSo) {
     StationRig rig;
     rig.station.Start(nullptr);
-    ASSERT_TRUE(rig.station.eStart().Wait()); // the first cycle is under way
-    rig.PortNote(NOTE_PORT_OPENED, "COM1");
-    EXPECT_FALSE(rig.station.bus().fastPolling.load()) << "off on a first run";
+    ASSERT_TRUE(rig.station.busLink().eStart().Wait()); // the first cycle is under way
+    rig.PortNote(BusNote::PortOpened, "COM1");
+    EXPECT_FALSE(rig.station.busLink().state().fastPolling.load()) << "off on a first run";
     EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_FAST_POLL));
     EXPECT_NE(rig.station.statusText().find("| Опрос идет |"), std::string::npos);
 
     const int menusBefore = rig.listener.menus;
     rig.station.OnCommand(ID_MENU_FAST_POLL);
-    EXPECT_TRUE(rig.station.bus().fastPolling.load());
+    EXPECT_TRUE(rig.station.busLink().state().fastPolling.load());
     EXPECT_TRUE(rig.station.menu().Checked(ID_MENU_FAST_POLL));
     EXPECT_GT(rig.listener.menus, menusBefore);
     EXPECT_EQ(rig.LastLine(), "Быстрый опрос включен: ответ принимается, как только пришел целиком");
     EXPECT_NE(rig.station.statusText().find("| Быстрый опрос идет |"), std::string::npos);
-    EXPECT_FALSE(rig.station.bus().reopenRequested.load()) << "the port stays open";
-    EXPECT_FALSE(rig.station.eStart().IsSet()) << "no extra go-ahead: the running cycle ends first";
+    EXPECT_FALSE(rig.station.busLink().state().reopenRequested.load()) << "the port stays open";
+    EXPECT_FALSE(rig.station.busLink().eStart().IsSet()) << "no extra go-ahead: the running cycle ends first";
 
     rig.Reply({15, 0x41}); // the running cycle still ends and releases the next
-    EXPECT_TRUE(rig.station.eStart().IsSet());
+    EXPECT_TRUE(rig.station.busLink().eStart().IsSet());
 
     rig.station.OnCommand(ID_MENU_FAST_POLL);
-    EXPECT_FALSE(rig.station.bus().fastPolling.load());
+    EXPECT_FALSE(rig.station.busLink().state().fastPolling.load());
     EXPECT_FALSE(rig.station.menu().Checked(ID_MENU_FAST_POLL));
     EXPECT_EQ(rig.LastLine(), "Быстрый опрос выключен: ответ принимается после паузы на линии");
     EXPECT_NE(rig.station.statusText().find("| Опрос идет |"), std::string::npos);
-    EXPECT_FALSE(rig.station.bus().reopenRequested.load());
+    EXPECT_FALSE(rig.station.busLink().state().reopenRequested.load());
 }
 
 TEST(StationSettings, FastPollingIsRestoredAndSavedOnlyAsStored) {
@@ -331,7 +331,7 @@ TEST(StationSettings, FastPollingIsRestoredAndSavedOnlyAsStored) {
         StoredSettings s;
         s.fastPoll = c.stored;
         rig.station.Start(&s);
-        EXPECT_EQ(rig.station.bus().fastPolling.load(), c.on);
+        EXPECT_EQ(rig.station.busLink().state().fastPolling.load(), c.on);
         EXPECT_EQ(rig.station.menu().Checked(ID_MENU_FAST_POLL), c.on);
         EXPECT_EQ(rig.station.SettingsToSave({}).fastPoll, c.on ? 1 : 0);
         rig.station.OnCommand(ID_MENU_FAST_POLL);
@@ -349,7 +349,7 @@ TEST(StationLog, ThreadStartLineNamesTheFraming) {
         StoredSettings s;
         s.protocol = c.protocol;
         rig.station.Start(&s);
-        rig.station.OnBusReply(1, 1);
+        rig.station.OnBusReply(BusNote::Started);
         EXPECT_EQ(rig.LastLine(), std::string("Поток работы с com-портами запущен. Протокол: ") + c.name);
     }
 }
@@ -386,12 +386,12 @@ TEST(StationLog, AFailingLogFileIsSaidWithoutHoldingUpTheBus) {
     StoredSettings s;
     s.protocol = "RTU";
     ASSERT_TRUE(rig.station.Start(&s));
-    ASSERT_TRUE(rig.station.eStart().Wait()); // the first cycle's go-ahead, taken by the bus
+    ASSERT_TRUE(rig.station.busLink().eStart().Wait()); // the first cycle's go-ahead, taken by the bus
     rig.log.setLogToFile(true);
     ASSERT_TRUE(rig.log.OpenFile());
     std::vector<bool> goAheadWhileShown;
     rig.prompts.whileMessage = [&] {
-        goAheadWhileShown.push_back(rig.station.eStart().IsSet());
+        goAheadWhileShown.push_back(rig.station.busLink().eStart().IsSet());
         rig.ReplyRtu({99, FC_MEASURE, 0x00}); // the bus goes on under the box
     };
     rig.ReplyRtu({99, FC_MEASURE, 0x00}); // a cycle's reply: its log line finds the disk full

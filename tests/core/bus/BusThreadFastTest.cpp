@@ -15,7 +15,7 @@ using test::BusRig;
 using Bytes = std::vector<std::uint8_t>;
 using Waits = std::vector<std::pair<long long, std::size_t>>;
 
-const std::pair<int, int> DONE{NOTE_CYCLE_DONE, 0};
+const BusNote DONE{BusNote::CycleDone};
 
 Bytes Wire(Framing framing, const std::vector<int>& app) {
     const Bytes bytes(app.begin(), app.end());
@@ -36,8 +36,7 @@ ReplyBuffer Join(const Bytes& a, const Bytes& b) {
 }
 
 void SetUpBus(BusRig& rig, Framing framing, bool fast, int speedIndex = DEFAULT_SPEED_INDEX) {
-    rig.state.asciiMode = framing != Framing::Rtu;
-    rig.state.rs232Mode = framing == Framing::Rs232;
+    rig.state.framing = framing;
     rig.state.speedIndex = speedIndex;
     rig.state.fastPolling = fast;
     AddEntry(rig.shared.pollList, 15, 0);
@@ -50,7 +49,7 @@ int Reads(BusRig& rig) {
 // Runs one more cycle and returns its reply.
 ReplyBuffer NextCycle(BusRig& rig) {
     rig.eStart.Set();
-    EXPECT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    EXPECT_TRUE(rig.notes.WaitFor(DONE));
     return rig.Reply();
 }
 
@@ -79,18 +78,19 @@ TEST(BusThread, AWholeReplyEndsAtItsLastByteAndWhatFollowsIsTheNextCyclesBadData
             return answers == 1 ? bytes : Bytes{};
         };
         rig.Start();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
         EXPECT_EQ(rig.Reply(), c.first);
         EXPECT_EQ(Reads(rig), c.reads);
 
         // The bytes left on the line are read by the next cycle, and are no reply of its own.
         const ReplyBuffer second = NextCycle(rig);
-        const TakenReply taken = TakeReply(Framing::Rtu, second, [](int) { return true; });
+        const ClassifiedReply taken = ClassifyReply(Framing::Rtu, second, [](int) { return true; });
         if (c.fast) {
             EXPECT_EQ(second, Values(garbage));
             EXPECT_EQ(taken.kind, ReplyKind::BadChecksum);
         } else {
-            EXPECT_EQ(second, (ReplyBuffer{15, FC_IDENTIFY})) << "nothing came: the marker";
+            EXPECT_EQ(rig.End(), CycleEnd::NoReply) << "nothing came";
+            EXPECT_TRUE(second.empty());
         }
     }
 }
@@ -114,7 +114,7 @@ TEST(BusThread, ThePortHearsAfterEachByteHowManyMoreAreOnTheirWay) {
             return bytes;
         };
         rig.Start();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
         std::vector<std::size_t> expected = countdown;
         if (!fast)
             expected.insert(expected.end(), {0, 0}); // after the last byte, and after the stray one
@@ -138,14 +138,14 @@ TEST(BusThread, AChanceChecksumLeavesTheRestToTheNextCycle) {
         return request.size() >= 2 && request[1] == FC_MODULES ? full : Bytes{};
     };
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EXPECT_EQ(rig.Reply(), ReplyBuffer(full.begin(), full.begin() + 5));
 
     // The measurement poll of the next cycle gets no answer, only the rest of the module data:
     // bad data the station logs and counts, not a silent loss.
     const ReplyBuffer second = NextCycle(rig);
     EXPECT_EQ(second, ReplyBuffer(full.begin() + 5, full.end()));
-    const TakenReply taken = TakeReply(Framing::Rtu, second, [](int) { return true; });
+    const ClassifiedReply taken = ClassifyReply(Framing::Rtu, second, [](int) { return true; });
     EXPECT_EQ(taken.kind, ReplyKind::BadChecksum);
     EXPECT_EQ(taken.values, second);
 }
@@ -180,7 +180,7 @@ TEST(BusThread, WhatIsNotWholeStillEndsAtTheReadTimeOut) {
         SetUpBus(rig, c.framing, true);
         rig.port.answer = [&](const Bytes&) { return c.answer; };
         rig.Start();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
         EXPECT_EQ(rig.Reply(), Values(c.answer));
         EXPECT_EQ(Reads(rig), static_cast<int>(c.answer.size()) + 1) << "the last read timed out";
         NextCycle(rig);
@@ -217,7 +217,7 @@ TEST(BusThread, TheLineStaysQuietForThreeAndAHalfCharactersAfterAReplyThatEndedE
         const Bytes reply = Wire(c.framing, IDENTIFY_15);
         rig.port.answer = [&](const Bytes&) { return reply; };
         rig.Start();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
         EXPECT_EQ(rig.Reply(), Values(reply));
         EXPECT_TRUE(rig.QuietWaits().empty()) << "no gap before the first request";
 
@@ -235,7 +235,7 @@ TEST(BusThread, LiteralPollingNeverWaitsForAQuietGap) {
     const Bytes reply = Wire(Framing::Rtu, IDENTIFY_15);
     rig.port.answer = [&](const Bytes&) { return reply; };
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(NextCycle(rig), Values(reply));
     EXPECT_TRUE(rig.QuietWaits().empty());

@@ -4,6 +4,7 @@
 
 #include "FakeBus.h"
 #include "bus/FrameCodec.h"
+#include "device/Requests.h"
 
 namespace rir {
 namespace {
@@ -11,15 +12,14 @@ namespace {
 using test::BusRig;
 using Writes = std::vector<std::pair<std::uint32_t, int>>;
 
-const std::pair<int, int> STARTED{NOTE_THREAD, NOTE_STARTED};
-const std::pair<int, int> SENT{NOTE_THREAD, NOTE_SENT};
-const std::pair<int, int> EMPTY{NOTE_THREAD, NOTE_EMPTY_LIST};
-const std::pair<int, int> OPENED{NOTE_THREAD, NOTE_PORT_OPENED};
-const std::pair<int, int> DONE{NOTE_CYCLE_DONE, 0};
+const BusNote STARTED{BusNote::Started};
+const BusNote SENT{BusNote::Sent};
+const BusNote EMPTY{BusNote::EmptyList};
+const BusNote OPENED{BusNote::PortOpened};
+const BusNote DONE{BusNote::CycleDone};
 
 void SetUpBus(BusRig& rig, bool ascii, bool rs232, int address = 15) {
-    rig.state.asciiMode = ascii;
-    rig.state.rs232Mode = rs232;
+    rig.state.framing = rs232 ? Framing::Rs232 : ascii ? Framing::Ascii : Framing::Rtu;
     rig.state.speedIndex = 6;
     AddEntry(rig.shared.pollList, address, 0);
 }
@@ -55,7 +55,6 @@ struct FramingCase {
     bool ascii, rs232;
     Writes writes;
     std::string sentText;
-    ReplyBuffer marker;
     LineSettings line;
 };
 
@@ -65,7 +64,6 @@ TEST(BusThread, FirstCycleWritesIdentifyByteByByteInEachFraming) {
          false,
          {{0x0F, 1}, {0x41, 1}, {0x01, 1}, {0x53B0, 2}},
          "Отправили в порт:  15 65 1 176 83",
-         {15, 65},
          {9600, 8, Parity::None, 1}},
         {true,
          false,
@@ -81,9 +79,8 @@ TEST(BusThread, FirstCycleWritesIdentifyByteByByteInEachFraming) {
           {0x0D, 1},
           {0x0A, 1}},
          "Отправили в порт:  15 65 1",
-         {15, 65},
          {9600, 7, Parity::None, 2}},
-        {true, true, {{0x41, 1}, {0x01, 1}}, "Отправили в порт:  65 1", {65}, {9600, 8, Parity::Even, 1}},
+        {true, true, {{0x41, 1}, {0x01, 1}}, "Отправили в порт:  65 1", {9600, 8, Parity::Even, 1}},
     };
     for (const auto& c : cases) {
         BusRig rig;
@@ -91,12 +88,13 @@ TEST(BusThread, FirstCycleWritesIdentifyByteByByteInEachFraming) {
         rig.Start();
         EXPECT_EQ(rig.notes.Next(), STARTED);
         EXPECT_EQ(rig.notes.Next(), OPENED);
-        EXPECT_EQ(rig.TakePortEvent(), (PortEvent{NOTE_PORT_OPENED, "COM3", {}}));
+        EXPECT_EQ(rig.TakePortEvent(), (PortEvent{BusNote::PortOpened, "COM3", {}}));
         EXPECT_EQ(rig.notes.Next(), SENT);
         EXPECT_EQ(rig.TakeSentText(), c.sentText);
         EXPECT_EQ(rig.notes.Next(), DONE);
         EXPECT_EQ(rig.port.With([&] { return rig.port.writes; }), c.writes);
-        EXPECT_EQ(rig.Reply(), c.marker) << "no reply gives the marker";
+        EXPECT_EQ(rig.End(), CycleEnd::NoReply);
+        EXPECT_TRUE(rig.Reply().empty()) << "no reply, no values";
         EXPECT_EQ(rig.port.With([&] { return rig.port.settings.back(); }), c.line);
         EXPECT_EQ(rig.port.With([&] { return rig.port.readTimeouts.back(); }), std::make_pair(50, 10));
         EXPECT_EQ(rig.port.With([&] { return rig.port.reads; }), 2) << "a silent supply costs two reads";
@@ -112,7 +110,7 @@ TEST(BusThread, ReplyIsCollectedWholeUntilSilence) {
                                            5,    0xDC, 3, 0xE8, 0,    0x12, 0x34};
     rig.port.answer = [&](const std::vector<std::uint8_t>&) { return answer; };
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     const ReplyBuffer reply = rig.Reply();
     EXPECT_EQ(reply, ReplyBuffer(answer.begin(), answer.end()));
 }
@@ -132,7 +130,7 @@ TEST(BusThread, TheLineIsClearedOnOpeningAndAfterAReplyThatDoesNotAnswerItsReque
     rig.port.Leave(identifyFrom(9));
     rig.Start();
     for (int i = 0; i < 4; ++i) {
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second)) << i;
+        ASSERT_TRUE(rig.notes.WaitFor(DONE)) << i;
         if (i == 0) {
             const std::vector<std::uint8_t> first = identifyFrom(15);
             EXPECT_EQ(rig.Reply(), ReplyBuffer(first.begin(), first.end())) << "the stale reply is gone";
@@ -151,7 +149,7 @@ TEST(BusThread, EndlessChatterIsCutOff) {
     SetUpBus(rig, false, false);
     rig.port.answer = [](const std::vector<std::uint8_t>&) { return std::vector<std::uint8_t>(5000, 0x55); };
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EXPECT_EQ(rig.Reply().size(), MAX_REPLY_VALUES);
 }
 
@@ -159,10 +157,10 @@ TEST(BusThread, EachGoAheadReleasesOneCycle) {
     BusRig rig;
     SetUpBus(rig, false, false);
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     rig.TakeSentText();
     rig.eStart.Set();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EXPECT_EQ(rig.state.requestsSent.load(), 2);
     // The identify poll repeats every pass while the supply is unknown.
     EXPECT_EQ(rig.TakeSentText(), "Отправили в порт:  15 65 1 176 83");
@@ -203,21 +201,23 @@ TEST(BusThread, SettlePauseAfterSwitchOffAndModuleChange) {
         SetUpBus(rig, c.ascii, c.rs232);
         // Queue the command for the second cycle: the queue is emptied when the port opens.
         rig.Start();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
-        EnqueueCommand(rig.shared, c.command);
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
+        EnqueueCommand(rig.shared, c.command, EffectsOf(c.command));
         rig.eStart.Set();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
+        std::optional<QueuedCommand> acknowledged;
         {
             std::lock_guard<BusLock> hold(rig.shared.lock);
-            RemoveHeadCommand(rig.shared.requestQueue); // as its acknowledgement would
+            acknowledged = rig.shared.requestQueue.TakeHead(); // as its acknowledgement would
         }
+        ASSERT_TRUE(acknowledged.has_value());
         rig.eStart.Set(); // a third cycle proves the pause, if any, came after the second
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
         std::vector<int> expected{SETTLE_AFTER_OPEN_MS};
         if (c.pause)
             expected.push_back(SETTLE_AFTER_SWITCH_MS);
         EXPECT_EQ(rig.Sleeps(), expected) << c.command[1] << " " << c.command[2];
-        EXPECT_EQ(rig.state.reidentifyAfterAck.load(), c.reidentify);
+        EXPECT_EQ(acknowledged->effects.reidentifies, c.reidentify);
     }
 }
 
@@ -225,17 +225,17 @@ TEST(BusThread, QueuedCommandPreemptsThePollAndIsRepeated) {
     BusRig rig;
     SetUpBus(rig, false, false);
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EnqueueCommand(rig.shared, std::vector<int>{15, FC_CONTROL, 2, 0x05, 0xDC, 0, 0});
     rig.TakeSentText();
     for (int i = 0; i < 3; ++i) {
         rig.eStart.Set();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
         const std::string text = rig.TakeSentText();
         EXPECT_EQ(text.rfind("Отправили в порт:  15 67 2 5 220 0 0 ", 0), 0u) << text;
     }
     rig.eStart.Set();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EXPECT_EQ(rig.TakeSentText(), "Отправили в порт:  15 65 1 176 83") << "dropped after three sends";
 }
 
@@ -243,9 +243,9 @@ TEST(BusThread, ReopenAppliesPendingProtocolAndEmptiesQueue) {
     BusRig rig;
     SetUpBus(rig, true, false);
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EnqueueCommand(rig.shared, std::vector<int>{15, FC_CONTROL, 8, 0, 0, 0, 0});
-    rig.state.SetPendingProtocol("RS232");
+    rig.state.SetPendingFraming(Framing::Rs232);
     rig.state.speedIndex = 8;
     rig.state.reopenRequested = true;
     rig.state.timerTicks = 77;
@@ -254,19 +254,18 @@ TEST(BusThread, ReopenAppliesPendingProtocolAndEmptiesQueue) {
     // then one more on the new connection.
     for (int i = 0; i < 3 && rig.port.With([&] { return rig.port.opens; }) < 2; ++i) {
         rig.eStart.Set();
-        ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+        ASSERT_TRUE(rig.notes.WaitFor(DONE));
     }
     rig.TakeSentText();
     rig.eStart.Set();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EXPECT_EQ(rig.port.With([&] { return rig.port.closes; }), 1);
     EXPECT_EQ(rig.port.With([&] { return rig.port.opens; }), 2);
     EXPECT_EQ(rig.port.With([&] { return rig.port.settings.back(); }),
               (LineSettings{19200, 8, Parity::Even, 1}));
     EXPECT_EQ(rig.port.With([&] { return rig.port.readTimeouts.back(); }), std::make_pair(30, 10));
-    EXPECT_TRUE(rig.state.rs232Mode.load());
-    EXPECT_TRUE(rig.state.asciiMode.load());
-    EXPECT_TRUE(rig.state.PendingProtocol().empty());
+    EXPECT_EQ(rig.state.framing.load(), Framing::Rs232);
+    EXPECT_FALSE(rig.state.pendingFraming().has_value());
     EXPECT_FALSE(rig.state.reopenRequested.load());
     EXPECT_LT(rig.state.timerTicks.load(), 77);
     EXPECT_LE(rig.state.requestsSent.load(), 2) << "counted afresh since the reopen";
@@ -283,7 +282,7 @@ TEST(BusThread, PortThatCannotOpenIsRetriedWithAPause) {
     rig.port.failOpens = 3;
     rig.shared.portList = {"COM12"};
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EXPECT_EQ(rig.Sleeps(), (std::vector<int>{OPEN_RETRY_PAUSE_MS, OPEN_RETRY_PAUSE_MS, OPEN_RETRY_PAUSE_MS,
                                               SETTLE_AFTER_OPEN_MS}));
     const auto attempts = rig.port.With([&] { return rig.port.openAttempts; });
@@ -311,7 +310,7 @@ TEST(BusThread, StopEndsAThreadWaitingForTheGoAhead) {
     BusRig rig;
     SetUpBus(rig, false, false);
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     RequestBusStop(rig.context);
     rig.thread.join();
     EXPECT_EQ(rig.port.With([&] { return rig.port.closes; }), 1) << "the port is closed on the way out";
@@ -328,7 +327,7 @@ TEST(BusThread, PortIndexOutOfRangeIsTreatedAsUnopenable) {
         return rig.eStart.Cancelled();
     };
     rig.Start();
-    ASSERT_TRUE(rig.notes.WaitFor(DONE.first, DONE.second));
+    ASSERT_TRUE(rig.notes.WaitFor(DONE));
     EXPECT_EQ(rig.port.With([&] { return rig.port.openAttempts.size(); }), 1u);
     EXPECT_EQ(rig.Sleeps(), (std::vector<int>{OPEN_RETRY_PAUSE_MS, SETTLE_AFTER_OPEN_MS}));
 }

@@ -122,11 +122,13 @@ TEST(EncodeRequest, AsciiFrameIsTwiceTheBytesPlusFive) {
     EXPECT_EQ(EncodeRequest(Framing::Ascii, req).size(), 2 * 255u + 5);
 }
 
-TEST(FramingOf, Rs232FlagWinsOverAscii) {
-    EXPECT_EQ(FramingOf(true, true), Framing::Rs232);
-    EXPECT_EQ(FramingOf(false, true), Framing::Rs232);
-    EXPECT_EQ(FramingOf(true, false), Framing::Ascii);
-    EXPECT_EQ(FramingOf(false, false), Framing::Rtu);
+TEST(FramingFromSetting, TakesTheThreeStoredNamesExactly) {
+    const std::pair<std::string_view, std::optional<Framing>> cases[] = {
+        {"RTU", Framing::Rtu}, {"ASCII", Framing::Ascii}, {"RS232", Framing::Rs232},
+        {"rtu", std::nullopt}, {"RS-232", std::nullopt},  {"", std::nullopt},
+    };
+    for (const auto& [text, framing] : cases)
+        EXPECT_EQ(FramingFromSetting(text), framing) << text;
 }
 
 TEST(AsciiUnwrap, WellFormedFramesBecomeBytesWithTheLrcLast) {
@@ -253,7 +255,7 @@ TEST(ReadReplyHeader, AddressFunctionAndException) {
 
     const auto shortException = ReadReplyHeader(Framing::Ascii, std::vector<int>{15, 0xC2});
     ASSERT_TRUE(shortException);
-    EXPECT_EQ(shortException->exceptionCode, -1);
+    EXPECT_FALSE(shortException->exceptionCode.has_value());
 
     EXPECT_FALSE(ReadReplyHeader(Framing::Rtu, std::vector<int>{15}));
     EXPECT_FALSE(ReadReplyHeader(Framing::Rs232, std::vector<int>{}));

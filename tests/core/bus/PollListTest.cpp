@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QueuedCommands.h"
+
 #include <atomic>
 #include <thread>
 
@@ -172,15 +174,6 @@ TEST(ChooseRequest, EmptyListAndQueueSendNothing) {
     }
 }
 
-TEST(ChooseRequest, IncompleteOrSeparatorFirstQueueFallsBackToPolling) {
-    Bus bus;
-    AddEntry(bus.list, 15, 0);
-    bus.queue = {15, 0x43, 8};
-    EXPECT_FALSE(bus.Cycle().fromQueue);
-    bus.queue = {QUEUE_SEPARATOR, 15, 0x43, QUEUE_SEPARATOR};
-    EXPECT_FALSE(bus.Cycle().fromQueue);
-}
-
 TEST(ChooseRequest, CommandKeepsThePollPosition) {
     Bus bus;
     AddEntry(bus.list, 1, 0);
@@ -261,7 +254,7 @@ TEST(RequestQueue, EnqueueValidatesAndRemoveHeadTakesOneCommand) {
     EXPECT_TRUE(EnqueueCommand(bus, std::vector<int>(255, 1)));
     EXPECT_TRUE(EnqueueCommand(bus, std::vector<int>{15, 0x45, 0}));
     RemoveHeadCommand(bus.requestQueue);
-    EXPECT_EQ(bus.requestQueue, (RequestQueue{15, 0x45, 0, QUEUE_SEPARATOR}));
+    EXPECT_EQ(test::CommandsOf(bus.requestQueue), (test::Commands{{15, 0x45, 0}}));
     RemoveHeadCommand(bus.requestQueue);
     EXPECT_TRUE(bus.requestQueue.empty());
     RemoveHeadCommand(bus.requestQueue); // harmless on an empty queue

@@ -11,21 +11,20 @@ namespace rir {
 namespace {
 
 using test::BusRig;
-using Note = std::pair<int, int>;
+using Note = BusNote;
 
-const Note STARTED{NOTE_THREAD, NOTE_STARTED};
-const Note OPENED{NOTE_THREAD, NOTE_PORT_OPENED};
-const Note LOST{NOTE_THREAD, NOTE_PORT_LOST};
-const Note REFUSED{NOTE_THREAD, NOTE_PORT_REFUSED};
-const Note SENT{NOTE_THREAD, NOTE_SENT};
-const Note DONE{NOTE_CYCLE_DONE, 0};
+const Note STARTED{BusNote::Started};
+const Note OPENED{BusNote::PortOpened};
+const Note LOST{BusNote::PortLost};
+const Note REFUSED{BusNote::PortRefused};
+const Note SENT{BusNote::Sent};
+const Note DONE{BusNote::CycleDone};
 
 const PortError IO_ERROR{PortErrorKind::Removed, "Input/output error"};
 const PortError NOT_FOUND{PortErrorKind::NotFound, "No such file or directory"};
 
 void SetUpRtu(BusRig& rig) {
-    rig.state.asciiMode = false;
-    rig.state.rs232Mode = false;
+    rig.state.framing = Framing::Rtu;
     rig.state.speedIndex = DEFAULT_SPEED_INDEX;
     AddEntry(rig.shared.pollList, 15, 0);
     rig.gateRetries = true;
@@ -73,7 +72,7 @@ TEST(PortLoss, AFailedCycleClosesThePortSaysWhyOnceAndNothingGoesOutUntilItIsBac
         rig.Start();
         EXPECT_EQ(rig.notes.Next(), STARTED);
         EXPECT_EQ(rig.notes.Next(), OPENED);
-        EXPECT_EQ(rig.TakePortEvent().note, NOTE_PORT_OPENED);
+        EXPECT_EQ(rig.TakePortEvent().note, BusNote::PortOpened);
         if (c.duringWrite) {
             rig.port.With([&] { return rig.port.refuseOpens = true; });
         } else {
@@ -81,7 +80,7 @@ TEST(PortLoss, AFailedCycleClosesThePortSaysWhyOnceAndNothingGoesOutUntilItIsBac
             EXPECT_EQ(rig.state.requestsSent.load(), 1);
         }
         EXPECT_EQ(rig.notes.Next(), LOST);
-        EXPECT_EQ(rig.TakePortEvent(), (PortEvent{NOTE_PORT_LOST, "COM3", IO_ERROR}));
+        EXPECT_EQ(rig.TakePortEvent(), (PortEvent{BusNote::PortLost, "COM3", IO_ERROR}));
         EXPECT_EQ(rig.notes.Next(), DONE) << "the cycle still ends, so the window gives its go-ahead";
         EXPECT_TRUE(rig.Reply().empty()) << "nothing of a broken cycle is a reply";
         EXPECT_EQ(rig.port.With([&] { return rig.port.closes; }), 1);
@@ -115,10 +114,10 @@ TEST(PortLoss, AFailedCycleClosesThePortSaysWhyOnceAndNothingGoesOutUntilItIsBac
         });
         rig.ReleaseRetry();
         EXPECT_EQ(rig.notes.Next(), OPENED);
-        EXPECT_EQ(rig.TakePortEvent(), (PortEvent{NOTE_PORT_OPENED, "COM3", {}}));
+        EXPECT_EQ(rig.TakePortEvent(), (PortEvent{BusNote::PortOpened, "COM3", {}}));
         EXPECT_EQ(rig.notes.Next(), SENT);
         EXPECT_EQ(rig.notes.Next(), DONE);
-        EXPECT_EQ(rig.Reply(), (ReplyBuffer{15, FC_IDENTIFY})) << "a silent supply again, not a dead port";
+        EXPECT_EQ(rig.End(), CycleEnd::NoReply) << "a silent supply again, not a dead port";
     }
 }
 
@@ -130,7 +129,7 @@ TEST(PortLoss, ARefusalIsSaidOncePerReasonAndEachAttemptWaitsASecond) {
     rig.Start();
     EXPECT_EQ(rig.notes.Next(), STARTED);
     EXPECT_EQ(rig.notes.Next(), REFUSED);
-    EXPECT_EQ(rig.TakePortEvent(), (PortEvent{NOTE_PORT_REFUSED, "COM3", rig.port.openError}));
+    EXPECT_EQ(rig.TakePortEvent(), (PortEvent{BusNote::PortRefused, "COM3", rig.port.openError}));
     for (std::size_t i = 1; i <= 5; ++i) {
         ASSERT_TRUE(rig.WaitForRetryPauses(i));
         rig.ReleaseRetry();
@@ -167,7 +166,7 @@ TEST(PortLoss, APortChangeEndsTheWaitAndTheNewPortsRefusalIsNews) {
     rig.state.portIndex = 1;
     RequestReopen(rig.state, rig.eStart);
     EXPECT_EQ(rig.notes.Next(), REFUSED);
-    EXPECT_EQ(rig.TakePortEvent(), (PortEvent{NOTE_PORT_REFUSED, "COM5", NOT_FOUND}));
+    EXPECT_EQ(rig.TakePortEvent(), (PortEvent{BusNote::PortRefused, "COM5", NOT_FOUND}));
 
     rig.port.With([&] { return rig.port.refuseOpens = false; });
     rig.state.portIndex = 2;

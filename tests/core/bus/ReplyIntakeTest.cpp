@@ -35,7 +35,7 @@ class TakeReplyCases : public ::testing::TestWithParam<IntakeCase> {};
 
 TEST_P(TakeReplyCases, ClassifiesWithoutReadingPastTheEnd) {
     const IntakeCase& c = GetParam();
-    const TakenReply r = TakeReply(c.framing, c.raw, [&c](int) { return c.hasPage; });
+    const ClassifiedReply r = ClassifyReply(c.framing, c.raw, [&c](int) { return c.hasPage; });
     EXPECT_EQ(r.kind, c.kind);
     EXPECT_EQ(r.address, c.address);
     EXPECT_EQ(r.function, c.function);
@@ -80,14 +80,14 @@ INSTANTIATE_TEST_SUITE_P(
             "Rs232Exception", Framing::Rs232, {0xC4, 0x01}, true, ReplyKind::Valid, 0, 0xC4, {0xC4, 0x01}}),
     [](const ::testing::TestParamInfo<IntakeCase>& info) { return std::string(info.param.name); });
 
-TEST(TakeReply, MalformedAsciiKeepsTheRawCount) {
-    const TakenReply r = TakeReply(Framing::Ascii, Chars("0F42AF\r\n"), [](int) { return true; });
+TEST(ClassifyReply, MalformedAsciiKeepsTheRawCount) {
+    const ClassifiedReply r = ClassifyReply(Framing::Ascii, Chars("0F42AF\r\n"), [](int) { return true; });
     EXPECT_EQ(r.rawCount, 8u);
 }
 
-TEST(TakeReply, Rs232AskedForTheSelectedPageByAddressZero) {
+TEST(ClassifyReply, Rs232AskedForTheSelectedPageByAddressZero) {
     int asked = -1;
-    TakeReply(Framing::Rs232, {0x42, 1, 2}, [&asked](int a) {
+    ClassifyReply(Framing::Rs232, {0x42, 1, 2}, [&asked](int a) {
         asked = a;
         return true;
     });

@@ -264,8 +264,8 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
     }
 }
 
-std::size_t Requests(const RequestQueue& queue) {
-    return static_cast<std::size_t>(std::count(queue.begin(), queue.end(), QUEUE_SEPARATOR));
+std::size_t Requests(const test::Commands& queue) {
+    return queue.size();
 }
 
 TEST_F(JournalTest, EverySecondIsDatedWhenItFellDueAndAHeldUpWindowSendsOnlyThePresentPlan) {
@@ -322,9 +322,9 @@ TEST_F(JournalTest, ARecordingsUnansweredSecondsAreEmptyAndThePortIsMarked) {
     s.Page().state.outputOn = true;
     s.rig.station.OnPageTicks(s.mono);
     s.Seconds(2);
-    s.rig.PortNote(NOTE_PORT_LOST, "COM1");
+    s.rig.PortNote(BusNote::PortLost, "COM1");
     s.Seconds(2);
-    s.rig.PortNote(NOTE_PORT_OPENED, "COM1");
+    s.rig.PortNote(BusNote::PortOpened, "COM1");
     test::BringPageOnline(s.Page(), CONFIG_TIMER_COUNTER, OUTPUT_ON_STATUS);
     s.Seconds(1);
     const std::filesystem::path path = s.rig.station.JournalOf(15, 0)->path();
