@@ -152,7 +152,7 @@ TEST(ReplyIntake, APageGreyedByAnswersWithoutDataSaysHowItIsAnswered) {
         rig.ReplyRtu(c.reply, {15, FC_MEASURE});
         ASSERT_FALSE(rig.Page(15).state.online);
         EXPECT_EQ(caption(), c.caption);
-        rig.station.shared().requestQueue.clear();
+        rig.station.busLink().shared().requestQueue.clear();
         rig.ReplyRtu(c.reply, {15, FC_MEASURE});
         EXPECT_EQ(caption(), c.caption) << "said once: the same text while it goes on";
         rig.ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
