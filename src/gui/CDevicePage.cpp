@@ -153,6 +153,8 @@ const QFont& CDevicePage::fontFor(FontKind kind) const {
 }
 
 void CDevicePage::applyView() {
+    if (detached_)
+        return;
     for (int id : page_.view.takeChanged())
         applyControl(id);
     if (page_.takeChartInvalidated()) {

@@ -34,6 +34,9 @@ public:
     // Copies every control the core changed since the last call onto its widget, and repaints the
     // chart area when the core asked for it.
     void applyView();
+    // The core's page is gone (its tab was removed) while this view waits for its deferred
+    // deletion: calls already queued for it (a chart change) must not reach the page any more.
+    void Detach() { detached_ = true; }
 
     // The page's share of the main window's layout: resizes the page and moves the chart and the
     // controls under it for a client area dx × dy larger than the smallest one, with rowOffset
@@ -66,6 +69,7 @@ private:
     const QFont& fontFor(FontKind kind) const;
 
     DevicePage& page_;
+    bool detached_ = false;
     std::map<int, QWidget*> controls_;
     QFont normalFont_;
     QFont boldFont_;

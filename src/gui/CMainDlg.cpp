@@ -254,6 +254,7 @@ void CMainDlg::PageAdded(DevicePage& page) {
 void CMainDlg::PageRemoved(DevicePage& page) {
     if (CDevicePage* view = viewOf(&page)) {
         pageViews_.erase(&page);
+        view->Detach();
         view->hide();
         view->deleteLater(); // a page may be removed from inside one of its own signals
     }
