@@ -120,9 +120,7 @@ void CDevicePage::buildControls() {
         }
         case ControlKind::ChartArea: {
             auto* chart = new ChartWidget(page_, this);
-            // After the paint or pointer event is done: a paint may ask for another one.
-            connect(chart, &ChartWidget::chartStateChanged, this, &CDevicePage::applyView,
-                    Qt::QueuedConnection);
+            connect(chart, &ChartWidget::chartStateChanged, this, &CDevicePage::applyView);
             w = chart;
             break;
         }

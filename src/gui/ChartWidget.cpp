@@ -47,8 +47,8 @@ QPoint ChartWidget::PointerInPage() const {
 }
 
 void ChartWidget::Render(QImage& image) {
-    const QPoint pointer = PointerInPage();
-    const ChartScene scene = page_.PaintChart(Area(), pointer.x(), pointer.y());
+    const ChartScene scene = page_.chartScene(width(), height());
+    page_.CountChartDrawing();
     const QSize size(scene.width, scene.height);
     if (image.size() != size)
         image = QImage(size, QImage::Format_RGB32);
@@ -60,7 +60,6 @@ void ChartWidget::paintEvent(QPaintEvent* /*event*/) {
     Render(image_);
     QPainter screen(this);
     screen.drawImage(0, 0, image_);
-    emit chartStateChanged();
 }
 
 bool ChartWidget::SavePicture(const QString& path) {

@@ -1,7 +1,7 @@
-// The chart area of a device page. Every paint asks the core for the scene, replays it into an
-// off-screen image and copies the image onto the screen in one go; the widget is never erased
-// first, so nothing flickers. The pointer over the page and the chart reaches the core as
-// plain page coordinates. The context menu saves the chart as a PNG picture.
+// The chart area of a device page. Every paint takes the core's scene as the page stands,
+// replays it into an off-screen image and copies the image onto the screen in one go; the widget is never
+// erased first, so nothing flickers. The pointer over the page and the chart reaches the core as plain page
+// coordinates. The context menu saves the chart as a PNG picture.
 #pragma once
 
 #include "ChartPainter.h"
@@ -37,7 +37,8 @@ public:
     void SavePictureAs();
 
 signals:
-    // The core may have changed the page's view state (readouts, diagnostic line, a repaint).
+    // The pointer or a button changed the page's view state (readouts, diagnostic line, a
+    // repaint). A paint changes nothing.
     void chartStateChanged();
 
 protected:

@@ -72,7 +72,7 @@ TEST_F(StationCommandsE2E, SwitchingOnChangesTheSupplysOutputAndStartsARecording
     ASSERT_FALSE(page.state.outputOn);
 
     Click(15, IDC_OUTPUT_BUTTON);
-    EXPECT_TRUE(page.recording);
+    EXPECT_TRUE(page.recording());
     EXPECT_EQ(page.secondsRing.size(), 180u);
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -97,7 +97,7 @@ TEST_F(StationCommandsE2E, SwitchingOnChangesTheSupplysOutputAndStartsARecording
             return !page.state.outputOn && WidgetText(15, IDC_OUTPUT_STATE) == QString::fromUtf8("Выключен");
         },
         STATE_DEADLINE_MS));
-    EXPECT_TRUE(page.recording) << "switching off leaves the recording on";
+    EXPECT_TRUE(page.recording()) << "switching off leaves the recording on";
     EXPECT_TRUE(WaitFor([&] { return page.state.voltMeas == 0; }, STATE_DEADLINE_MS)) << "the output is down";
     window->close();
 }

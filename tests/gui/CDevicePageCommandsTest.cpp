@@ -168,7 +168,7 @@ TEST_F(PageButtonsTest, ButtonsAndEnterReachTheQueue) {
     EXPECT_EQ(Queue(), (RequestQueue{15, 0x43, 0x06, 0x05, 0xDC, 0x03, 0xE8, QUEUE_SEPARATOR, //
                                      15, 0x43, 0x02, 0x04, 0xE2, 0x03, 0xE8, QUEUE_SEPARATOR, //
                                      15, 0x43, 0x09, 0x04, 0xE2, 0x03, 0xE8, QUEUE_SEPARATOR}));
-    EXPECT_TRUE(page.recording);
+    EXPECT_TRUE(page.recording());
     EXPECT_FALSE(View(15, 0)->controlById(IDC_READOUT_VALUES)->isHidden()) << "the view shows the recording";
     EXPECT_TRUE(Action(ID_MENU_SAVE)->isEnabled());
 }

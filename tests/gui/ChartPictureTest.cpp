@@ -109,7 +109,7 @@ struct ChartPictureTest : ::testing::Test {
         for (int i = 0; i < 30; ++i)
             Tick(core);
     }
-    ChartScene Scene() { return core.PaintChart({285, 19, W, H}, 0, 0); }
+    ChartScene Scene() { return core.chartScene(W, H); }
     QImage Saved(const fs::path& path) {
         QImage image(Utf8(path), "PNG");
         return image.convertToFormat(QImage::Format_RGB32);

@@ -176,7 +176,7 @@ bool Station::Ask(const std::string& text) {
 namespace {
 
 bool OutputLive(const DevicePage& page) {
-    return page.state.outputOn || (page.programStarted && !page.programPaused);
+    return page.state.outputOn || page.programRunning();
 }
 
 std::string JoinCaptions(const std::vector<std::string>& captions) {
@@ -204,7 +204,7 @@ bool Station::ConfirmRemoval(int address, int channel) {
     bool running = false;
     for (const DevicePage* page : live) {
         captions.push_back(TabCaption(page->state.address, page->state.channel));
-        running = running || (page->programStarted && !page->programPaused);
+        running = running || page->programRunning();
     }
     if (!Ask(FillIn(running ? ASK_REMOVE_PROGRAM_RUNS : ASK_REMOVE_OUTPUT_ON, {JoinCaptions(captions)})))
         return false;

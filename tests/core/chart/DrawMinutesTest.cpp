@@ -19,7 +19,7 @@ struct DrawMinutesTest : ::testing::Test {
     DrawMinutesTest() {
         page.repaints = &repaints;
         Identify(page);
-        page.recording = true;
+        BeginRecording(page);
         page.secondsRing.assign(RING, ChartSample(0, 1000, 1500, 1, std::nullopt));
         for (int i = 0; i < RING; ++i)
             page.secondsRing[static_cast<std::size_t>(i)].time = i;

@@ -36,7 +36,7 @@ struct ProgramChartTest : ::testing::Test {
             Tick(page, program);
     }
     SecondsWindow Window() const {
-        return PlaceSecondsWindow({page.chart.splitView, page.recording, page.programLoaded,
+        return PlaceSecondsWindow({page.chart.splitView, page.recording(), page.programLoaded(),
                                    page.chart.ringIndex, page.chart.elapsedSeconds,
                                    page.chart.programDuration, static_cast<int>(page.secondsRing.size())});
     }
