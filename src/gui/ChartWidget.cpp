@@ -1,13 +1,13 @@
 #include "ChartWidget.h"
 
+#include "FileDialogs.h"
 #include "MessageBox.h"
 #include "chart/ChartPicture.h"
 #include "device/DevicePage.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QFileDialog>
-#include <QFileInfo>
+#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -82,26 +82,12 @@ std::optional<QString> ChartWidget::ChoosePictureFile() {
     const DeviceState& supply = page_.state;
     const std::string proposed =
         ChartPictureName(supply.address, supply.channel, LocalDate(page_.stampClock()));
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(FromUtf8(CHART_PICTURE_FILTER));
-    dialog.setDefaultSuffix(FromUtf8(CHART_PICTURE_SUFFIX));
-    // The station speaks Russian whether or not the system has Qt's own translations.
-    dialog.setWindowTitle(QStringLiteral("Сохранить"));
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
-    if (!pictureFolder_.isEmpty())
-        dialog.setDirectory(pictureFolder_);
-    dialog.selectFile(FromUtf8(proposed));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::optional<std::string> chosen =
+        AskFileName(this, FileDialogKind::Save, {FromUtf8(CHART_PICTURE_FILTER)}, pictureFolder_,
+                    FromUtf8(proposed), FromUtf8(CHART_PICTURE_SUFFIX));
+    if (!chosen)
         return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    pictureFolder_ = QFileInfo(chosen).absolutePath();
-    return chosen;
+    return QFile::decodeName(QByteArray::fromStdString(*chosen));
 }
 
 void ChartWidget::SavePictureAs() {

@@ -56,7 +56,6 @@ public:
     void SetLoad(double ohms);
 
     const SimRatings& ratings() const { return ratings_; }
-    bool hasModules() const { return hasModules_; }
     int config() const { return config_; }
     const SimChannel& main() const { return main_; }
     const SimChannel& channelB() const { return channelB_; }

@@ -14,6 +14,7 @@
 #include "CModuleSetupDlg.h"
 #include "KeyInput.h"
 #include "ModalWatcher.h"
+#include "ModuleDialogStep.h"
 #include "StationWindowTest.h"
 #include "TabControl.h"
 #include "device/ModuleSetupTemplate.h"
@@ -110,19 +111,7 @@ TEST_F(StationCommandsE2E, AModuleChangeReidentifiesTheSupplyAndLaysThePageOutAn
     const DevicePage& page = *Page(15);
     ASSERT_TRUE(Control(15, IDC_LINE3_VALUE)->isVisible());
 
-    ModalWatcher wattmeter({[](QWidget* w) {
-        auto* dialog = qobject_cast<CModuleSetupDlg*>(w);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "not the module dialog";
-            w->close();
-            return;
-        }
-        auto* modules = qobject_cast<QComboBox*>(dialog->controlById(IDC_SETUP_MODULE));
-        const int index = modules->findText(QString::fromUtf8("Ватт-метр"));
-        modules->setCurrentIndex(index);
-        emit modules->activated(index); // as the operator's choice
-        qobject_cast<QPushButton*>(dialog->controlById(IDOK))->click();
-    }});
+    ModalWatcher wattmeter({ChooseModule("Ватт-метр")});
     Click(15, IDC_MODULE_SETUP);
     EXPECT_EQ(wattmeter.unexpected(), "");
     ASSERT_TRUE(WaitFor(

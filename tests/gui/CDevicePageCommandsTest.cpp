@@ -5,6 +5,7 @@
 #include "CModuleSetupDlg.h"
 #include "KeyInput.h"
 #include "MainWindowFixture.h"
+#include "ModuleDialogStep.h"
 #include "PageOnline.h"
 #include "device/DevicePage.h"
 #include "device/ModuleSetupTemplate.h"
@@ -187,19 +188,7 @@ TEST_F(PageButtonsTest, ModuleSettingsRunTheDialogAndQueueItsRequests) {
         EXPECT_EQ(cancel.unexpected(), "");
     }
     EXPECT_TRUE(Queue().empty());
-    ModalWatcher wattmeter({[](QWidget* w) {
-        auto* dialog = qobject_cast<CModuleSetupDlg*>(w);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "not the module dialog";
-            w->close();
-            return;
-        }
-        auto* modules = qobject_cast<QComboBox*>(dialog->controlById(IDC_SETUP_MODULE));
-        const int index = modules->findText(QString::fromUtf8("Ватт-метр"));
-        modules->setCurrentIndex(index);
-        emit modules->activated(index); // as the operator's choice
-        qobject_cast<QPushButton*>(dialog->controlById(IDOK))->click();
-    }});
+    ModalWatcher wattmeter({ChooseModule("Ватт-метр")});
     Button(IDC_MODULE_SETUP)->click();
     EXPECT_EQ(wattmeter.unexpected(), "");
     EXPECT_EQ(Queue(), (RequestQueue{15, 0x45, 0x85, QUEUE_SEPARATOR}));

@@ -3,6 +3,7 @@
 #include "ChartWidget.h"
 
 #include "../core/chart/ChartRig.h"
+#include "ChartGeometry.h"
 #include "FileDialogStep.h"
 #include "ModalWatcher.h"
 #include "TempDir.h"
@@ -29,8 +30,7 @@ namespace {
 using namespace chartrig;
 namespace fs = std::filesystem;
 
-constexpr int W = 488;
-constexpr int H = 214;
+using namespace test::templatechart;
 
 QColor ColourOf(ChartPen pen) {
     const Rgb c = PenStyleOf(pen).colour;

@@ -2,6 +2,7 @@
 #include "CDevicePage.h"
 
 #include "../core/chart/ChartRig.h"
+#include "ChartGeometry.h"
 #include "device/PageControls.h"
 
 #include <QApplication>
@@ -18,10 +19,7 @@ namespace {
 
 using namespace chartrig;
 
-constexpr int W = 488;
-constexpr int H = 214;
-constexpr int B = H - 26;
-constexpr int R = W - 30;
+using namespace test::templatechart;
 
 const QColor BLACK(0, 0, 0);
 const QColor WHITE(255, 255, 255);

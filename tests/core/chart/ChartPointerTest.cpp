@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 
 #include "device/PageControls.h"
@@ -10,7 +11,7 @@ namespace {
 using namespace chartrig;
 
 // The template's chart rectangle in page coordinates; the hit test's axis is W - 26 = 462 long.
-constexpr ChartArea AREA{285, 19, 488, 214};
+using test::templatechart::AREA;
 constexpr int Y_INSIDE = AREA.top + 100;
 
 struct ChartPointerTest : ::testing::Test {

@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 #include "SceneQuery.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 using namespace chartrig;
 
-constexpr ChartArea AREA{285, 19, 488, 214};
+using test::templatechart::AREA;
 
 struct DevicePageChartTest : ::testing::Test {
     DevicePageChartTest() {

@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 #include "SceneQuery.h"
 
@@ -8,11 +9,7 @@ namespace {
 
 using namespace chartrig;
 
-constexpr int W = 488; // the template's chart area
-constexpr int H = 214;
-constexpr int B = H - 26;
-constexpr int R = W - 30;
-constexpr int MID = (R - 25) / 2 + 25; // 241
+using namespace test::templatechart;
 
 struct DrawChartTest : ::testing::Test {
     DrawChartTest() {
