@@ -38,6 +38,10 @@ void ReplyWriter::Flush(Clock::time_point now) {
     blocked_ = false;
     if (chunk.empty())
         return;
+    if (fd_ < 0) { // nobody connected: the replies have no reader
+        pending_.clear();
+        return;
+    }
     const ssize_t written = write(fd_, chunk.data(), chunk.size());
     if (written < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {

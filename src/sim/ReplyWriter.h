@@ -26,6 +26,13 @@ public:
     // The line did not take everything that is due: wait for POLLOUT.
     bool blocked() const { return blocked_; }
     bool wireTime() const { return wireTime_; }
+    // Replies go to another descriptor from now on (a new connection); what waited for the old
+    // one is dropped, as it would be on a line that was unplugged.
+    void setFd(int fd) {
+        fd_ = fd;
+        pending_.clear();
+        blocked_ = false;
+    }
 
 private:
     struct Pending {

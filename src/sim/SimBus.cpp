@@ -41,6 +41,38 @@ void SimBus::SwitchOnAt(int address, std::int64_t ms) {
     switchOnAtMs_[address] = ms;
 }
 
+void SimBus::Schedule(const SimEvent& event) {
+    const auto at = std::find_if(events_.begin(), events_.end(),
+                                 [&event](const SimEvent& e) { return e.atMs > event.atMs; });
+    events_.insert(at, event);
+}
+
+void SimBus::ApplyDueEvents() {
+    while (!events_.empty() && events_.front().atMs <= nowMs_) {
+        const SimEvent e = events_.front();
+        events_.erase(events_.begin());
+        SimSupply* supply = Supply(e.address);
+        if (supply == nullptr)
+            continue;
+        switch (e.kind) {
+        case SimEvent::Kind::Load:
+            supply->SetLoad(e.value);
+            Log("supply " + std::to_string(e.address) + ": load now " + std::to_string(e.value) + " ohm");
+            break;
+        case SimEvent::Kind::Silent:
+        case SimEvent::Kind::Answer:
+            silent_[e.address] = e.kind == SimEvent::Kind::Silent;
+            Log("supply " + std::to_string(e.address) +
+                (silent_[e.address] ? ": falls silent" : ": answers again"));
+            break;
+        case SimEvent::Kind::Temperature:
+            supply->HoldTemperature(e.value);
+            Log("supply " + std::to_string(e.address) + ": thermometer held at " + std::to_string(e.value));
+            break;
+        }
+    }
+}
+
 std::vector<std::uint8_t> SimBus::Receive(std::span<const std::uint8_t> bytes) {
     std::vector<RequestFrame> frames;
     parser_.Feed(bytes, nowMs_, frames);
@@ -53,6 +85,15 @@ std::vector<std::uint8_t> SimBus::Advance(std::int64_t milliseconds) {
     std::vector<std::uint8_t> out;
     if (milliseconds <= 0)
         return out;
+    // Events fall on the millisecond they were given for, between two steps of the model.
+    while (!events_.empty() && events_.front().atMs <= nowMs_ + milliseconds) {
+        const std::int64_t step = std::max<std::int64_t>(events_.front().atMs - nowMs_, 0);
+        nowMs_ += step;
+        milliseconds -= step;
+        for (auto& [address, supply] : supplies_)
+            supply.Advance(step);
+        ApplyDueEvents();
+    }
     nowMs_ += milliseconds;
     for (auto& [address, supply] : supplies_)
         supply.Advance(milliseconds);
@@ -75,6 +116,8 @@ std::optional<std::int64_t> SimBus::MsUntilDeadline() const {
     std::optional<std::int64_t> deadline = parser_.Deadline();
     if (!late_.empty())
         deadline = deadline ? std::min(*deadline, late_.front().first) : late_.front().first;
+    if (!events_.empty())
+        deadline = deadline ? std::min(*deadline, events_.front().atMs) : events_.front().atMs;
     if (!deadline)
         return std::nullopt;
     return *deadline > nowMs_ ? *deadline - nowMs_ : 0;
@@ -98,6 +141,10 @@ void SimBus::Answer(const std::vector<RequestFrame>& frames, std::vector<std::ui
         }
         if (const auto on = switchOnAtMs_.find(address); on != switchOnAtMs_.end() && nowMs_ < on->second) {
             Log("  switched off until " + std::to_string(on->second) + " ms: silent");
+            continue;
+        }
+        if (const auto quiet = silent_.find(address); quiet != silent_.end() && quiet->second) {
+            Log("  fallen silent: no answer");
             continue;
         }
         if ((frame.function & EXCEPTION_FLAG) != 0) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "RequestParser.h"
+#include "SimEvent.h"
 #include "SimFault.h"
 #include "SimSupply.h"
 
@@ -35,6 +36,8 @@ public:
     void SwitchOnAt(int address, std::int64_t ms);
     // From now on the supply at `address` misbehaves so.
     void SetFault(int address, SimFault fault) { faults_[address] = fault; }
+    // What happens to a supply later on; applied when the bus clock reaches its time.
+    void Schedule(const SimEvent& event);
 
     // Bytes received now; returns the wire bytes of the replies they call for.
     std::vector<std::uint8_t> Receive(std::span<const std::uint8_t> bytes);
@@ -52,6 +55,7 @@ public:
 private:
     void Answer(const std::vector<RequestFrame>& frames, std::vector<std::uint8_t>& out);
     void SendDueLate(std::vector<std::uint8_t>& out);
+    void ApplyDueEvents();
     void LogCounts();
     void Log(const std::string& line) const;
 
@@ -60,6 +64,8 @@ private:
     std::map<int, SimSupply> supplies_;
     std::map<int, std::int64_t> switchOnAtMs_;
     std::map<int, SimFault> faults_;
+    std::vector<SimEvent> events_; // in the order they are due
+    std::map<int, bool> silent_;   // fallen silent by an event
     // Late replies in the order they are due: when (bus clock) and their wire bytes.
     std::vector<std::pair<std::int64_t, std::vector<std::uint8_t>>> late_;
     int firstAddress_ = 0;

@@ -26,6 +26,15 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
+std::optional<double> ParseNumber(std::string_view text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 std::optional<double> ParseOhms(std::string_view text) {
     double value = 0.0;
     const char* end = text.data() + text.size();
@@ -88,7 +97,8 @@ std::string ParseDevice(std::string_view text, DeviceOption& device) {
 
 bool TakesValue(std::string_view name) {
     return name == "--device" || name == "--load" || name == "--framing" || name == "--link" ||
-           name == "--parent" || name == "--switch-on" || name == "--fault";
+           name == "--parent" || name == "--switch-on" || name == "--fault" || name == "--at" ||
+           name == "--listen" || name == "--baud";
 }
 
 // A late reply comes after the station has given up on it: a minute is more than any time-out.
@@ -130,6 +140,43 @@ std::optional<std::pair<int, SimFault>> ParseFault(std::string_view text) {
         return std::nullopt;
     }
     return std::make_pair(*address, fault);
+}
+
+// SECONDS:ADDR:load=OHMS, SECONDS:ADDR:silent, SECONDS:ADDR:answer or SECONDS:ADDR:temp=DEG.
+std::optional<SimEvent> ParseEvent(std::string_view text) {
+    const auto parts = SplitColons(text);
+    if (parts.size() != 3)
+        return std::nullopt;
+    const auto seconds = ParseSeconds(parts[0]);
+    const auto address = ParseInt(parts[1]);
+    if (!seconds || !address || *address < 1 || *address > 127)
+        return std::nullopt;
+    SimEvent e;
+    e.atMs = static_cast<std::int64_t>(*seconds * 1000.0);
+    e.address = *address;
+    const std::string_view what = parts[2];
+    const auto equals = what.find('=');
+    const std::string_view name = what.substr(0, equals);
+    const bool given = equals != std::string_view::npos;
+    const std::string_view number = given ? what.substr(equals + 1) : std::string_view{};
+    if (name == "load" && given) {
+        const auto ohms = ParseOhms(number);
+        if (!ohms)
+            return std::nullopt;
+        e.kind = SimEvent::Kind::Load;
+        e.value = *ohms;
+    } else if (name == "temp" && given) {
+        const auto celsius = ParseNumber(number);
+        if (!celsius || *celsius < -50.0 || *celsius > 150.0)
+            return std::nullopt;
+        e.kind = SimEvent::Kind::Temperature;
+        e.value = *celsius;
+    } else if ((name == "silent" || name == "answer") && !given) {
+        e.kind = name == "silent" ? SimEvent::Kind::Silent : SimEvent::Kind::Answer;
+    } else {
+        return std::nullopt;
+    }
+    return e;
 }
 
 // The --device at `address`; addresses are never given twice.
@@ -226,6 +273,15 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
                 return result;
             }
             faults[fault->first] = fault->second;
+        } else if (name == "--at") {
+            const auto event = ParseEvent(value);
+            if (!event) {
+                result.error = "bad --at '" + value +
+                               "': expected SECONDS:ADDR:load=OHMS, SECONDS:ADDR:silent, SECONDS:ADDR:answer "
+                               "or SECONDS:ADDR:temp=DEG";
+                return result;
+            }
+            o.events.push_back(*event);
         } else if (name == "--framing") {
             if (value == "rtu")
                 o.framing = Framing::Rtu;
@@ -244,6 +300,21 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
                 return result;
             }
             o.parentPid = *pid;
+        } else if (name == "--listen") {
+            const auto port = ParseInt(value);
+            if (!port || *port < 0 || *port > 65535) {
+                result.error =
+                    "bad --listen '" + value + "': expected a TCP port, 0 to 65535 (0: any free one)";
+                return result;
+            }
+            o.listenPort = *port;
+        } else if (name == "--baud") {
+            const auto baud = ParseInt(value);
+            if (!baud || *baud < 300 || *baud > 921600) {
+                result.error = "bad --baud '" + value + "': expected 300 to 921600";
+                return result;
+            }
+            o.baud = *baud;
         } else {
             if (value.empty()) {
                 result.error = "option --link needs a path";
@@ -251,6 +322,10 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
             }
             o.linkPath = value;
         }
+    }
+    if (o.listenPort && !o.linkPath.empty()) {
+        result.error = "--listen and --link exclude each other: a TCP port has no path";
+        return result;
     }
     if (o.devices.empty())
         o.devices.push_back({1, MODEL_TIMER_AMPERE, CONFIG_TIMER_COUNTER, std::nullopt});
@@ -267,6 +342,11 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
         }
         return true;
     };
+    for (const SimEvent& e : o.events)
+        if (DeviceAt(o.devices, e.address) == nullptr) {
+            result.error = "--at for address " + std::to_string(e.address) + ", which no --device has";
+            return result;
+        }
     if (!attach(switchOns, "--switch-on", &DeviceOption::switchOnSeconds) ||
         !attach(faults, "--fault", &DeviceOption::fault) || !attach(loads, "--load", &DeviceOption::loadOhms))
         return result;
@@ -296,8 +376,18 @@ std::string SimHelpText() {
         "                                request with exception CODE (default 5); foreign:N puts\n"
         "                                address N in its replies; garble scrambles its replies'\n"
         "                                bytes; late:MS sends each reply MS milliseconds late.\n"
+        "  --at SECONDS:ADDR:EVENT       at SECONDS after the start the supply at ADDR changes:\n"
+        "                                load=OHMS (its load), silent (stops answering), answer\n"
+        "                                (answers again) or temp=DEG (its thermometer reads DEG\n"
+        "                                from then on). Repeatable.\n"
         "  --link PATH                   also make the symbolic link PATH to the pseudo-terminal\n"
         "                                (an existing link is replaced; removed on exit).\n"
+        "  --listen PORT                 serve the bus on TCP port PORT of 127.0.0.1 instead of a\n"
+        "                                pseudo-terminal, as a serial-to-Ethernet gateway does (the\n"
+        "                                same bytes, one connection at a time; a new one takes over);\n"
+        "                                0 picks a free port. Prints tcp://127.0.0.1:PORT first.\n"
+        "  --baud N                      the line speed --wire-time assumes behind --listen (default\n"
+        "                                9600, 8 data bits, no parity, 1 stop bit).\n"
         "  --wire-time                   send each reply byte after its time on the wire at the\n"
         "                                speed and character format the station set on the line.\n"
         "  --parent PID                  end when the process PID ends (for test harnesses, so\n"

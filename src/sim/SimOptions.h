@@ -1,6 +1,7 @@
 // The command line of rir-sim.
 #pragma once
 
+#include "SimEvent.h"
 #include "SimFault.h"
 #include "bus/FrameCodec.h"
 
@@ -23,9 +24,12 @@ struct DeviceOption {
 
 struct SimOptions {
     std::vector<DeviceOption> devices; // in the order given
+    std::vector<SimEvent> events;      // --at, in the order given
     double defaultLoadOhms = 10.0;
     Framing framing = Framing::Ascii; // the station's default protocol
     std::string linkPath;
+    std::optional<int> listenPort; // serve on TCP instead of a pseudo-terminal
+    int baud = 9600;               // what --wire-time assumes over TCP
     bool wireTime = false;
     int parentPid = 0; // 0: outlive whoever started us
     bool verbose = false;

@@ -54,8 +54,10 @@ public:
     void Advance(std::int64_t milliseconds);
 
     void SetLoad(double ohms);
+    void HoldTemperature(double celsius) { thermometer_.Hold(celsius); }
 
     const SimRatings& ratings() const { return ratings_; }
+    double loadOhms() const { return loadOhms_; }
     int config() const { return config_; }
     const SimChannel& main() const { return main_; }
     const SimChannel& channelB() const { return channelB_; }

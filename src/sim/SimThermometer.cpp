@@ -38,7 +38,10 @@ ModuleAction SimThermometer::Step(int milliseconds, double powerShare, bool outp
         settle += HEATER_RISE;
     if (relay_ && mode_ == THERMO_COOL_RELAY)
         settle -= COOLER_DROP;
-    celsius_ += (settle - celsius_) * (1.0 - std::exp(-milliseconds / TIME_CONSTANT_MS));
+    if (held_)
+        celsius_ = *held_;
+    else
+        celsius_ += (settle - celsius_) * (1.0 - std::exp(-milliseconds / TIME_CONSTANT_MS));
 
     const int t = TempRaw();
     const int low = targetRaw_ - deltaRaw_;

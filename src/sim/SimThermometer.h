@@ -9,6 +9,7 @@
 #include "ModuleAction.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -35,12 +36,18 @@ public:
     // Heating through the supply: the output is held back while the temperature is above the band.
     bool holdsOutput() const { return hold_; }
     int TempRaw() const;
+    // The sensor reads `celsius` from now on, whatever the heat does (a bath going wrong).
+    void Hold(double celsius) {
+        held_ = celsius;
+        celsius_ = celsius;
+    }
 
     // Header 0x66: temperature (2), mode with bit 7 = relay on, target (2), hysteresis.
     void AppendRecord(std::vector<std::uint8_t>& out) const;
 
 private:
     double celsius_ = ROOM_CELSIUS;
+    std::optional<double> held_;
     int mode_ = THERMO_PLAIN;
     int targetRaw_ = 2400; // 40.0 degrees
     int deltaRaw_ = 20;    // 2.0 degrees

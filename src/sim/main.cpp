@@ -1,9 +1,10 @@
-// rir-sim: RIR power supplies on a pseudo-terminal, for demonstrations and training without
+// rir-sim: RIR power supplies on a pseudo-terminal (or a TCP port), for demonstrations and training without
 // hardware and for the station's end-to-end tests.
 #include "PtyPort.h"
 #include "ReplyWriter.h"
 #include "SimBus.h"
 #include "SimOptions.h"
+#include "TcpListener.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <poll.h>
 #include <span>
 #include <string>
@@ -36,7 +38,9 @@ constexpr std::int64_t HANGUP_RETRY_MICROS = 100000;
 
 struct Session {
     rir::sim::SimBus& bus;
-    rir::sim::PtyPort& pty;
+    // The line's speed and format for wire time: what the station set on the pseudo-terminal, or
+    // what --baud says behind a TCP port.
+    std::function<rir::sim::LineSettings()> line;
     ReplyWriter& writer;
     Clock::time_point start;
     std::int64_t modelMs = 0;
@@ -49,10 +53,8 @@ struct Session {
         if (bytes.empty())
             return;
         std::int64_t characterMicros = 0;
-        if (writer.wireTime()) {
-            const auto line = rir::sim::ReadLineSettings(pty.masterFd());
-            characterMicros = rir::sim::CharacterMicros(line.value_or(rir::sim::LineSettings{}));
-        }
+        if (writer.wireTime())
+            characterMicros = rir::sim::CharacterMicros(line());
         writer.Queue(bytes, now, characterMicros);
         writer.Flush(now);
     }
@@ -84,9 +86,13 @@ int Run(const rir::sim::SimOptions& options) {
         if (d.fault)
             bus.SetFault(d.address, *d.fault);
     }
+    for (const auto& e : options.events)
+        bus.Schedule(e);
 
     rir::sim::PtyPort pty;
-    if (const std::string error = pty.Open(); !error.empty()) {
+    rir::sim::TcpListener tcp;
+    const bool overTcp = options.listenPort.has_value();
+    if (const std::string error = overTcp ? tcp.Open(*options.listenPort) : pty.Open(); !error.empty()) {
         std::fprintf(stderr, "rir-sim: %s\n", error.c_str());
         return 1;
     }
@@ -124,7 +130,10 @@ int Run(const rir::sim::SimOptions& options) {
             return 0;
     }
 
-    std::printf("%s\n", pty.slavePath().c_str());
+    if (overTcp)
+        std::printf("tcp://127.0.0.1:%d\n", tcp.port());
+    else
+        std::printf("%s\n", pty.slavePath().c_str());
     std::fflush(stdout);
 
     if (options.wireTime) {
@@ -133,12 +142,29 @@ int Run(const rir::sim::SimOptions& options) {
         // the reply by a fifth. One microsecond keeps the bytes on their times.
         prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     }
-    ReplyWriter writer(pty.masterFd(), options.wireTime);
-    Session session{bus, pty, writer, Clock::now(), 0};
+    ReplyWriter writer(overTcp ? -1 : pty.masterFd(), options.wireTime);
+    const auto line = [&]() {
+        if (overTcp)
+            return rir::sim::LineSettings{options.baud, 8, false, 1};
+        return rir::sim::ReadLineSettings(pty.masterFd()).value_or(rir::sim::LineSettings{});
+    };
+    Session session{bus, line, writer, Clock::now(), 0};
     if (options.verbose)
         bus.SetLogger([&session](const std::string& line) { session.Log(line); });
 
     Clock::time_point hangupUntil{};
+    // The station went away: a TCP connection is closed and the next one awaited; a
+    // pseudo-terminal's hang-up is looked at again a little later rather than spun on.
+    const auto LinkGone = [&](Clock::time_point now) {
+        if (overTcp) {
+            if (options.verbose)
+                session.Log("the station disconnected");
+            tcp.Drop();
+            writer.setFd(-1);
+        } else {
+            hangupUntil = now + std::chrono::microseconds(HANGUP_RETRY_MICROS);
+        }
+    };
     std::vector<std::uint8_t> buffer(512);
     while (g_stop == 0) {
         Clock::time_point now = Clock::now();
@@ -155,20 +181,31 @@ int Run(const rir::sim::SimOptions& options) {
             waitMicros = std::min<std::int64_t>(
                 waitMicros, std::chrono::duration_cast<std::chrono::microseconds>(hangupUntil - now).count());
 
-        pollfd pfd{pty.masterFd(),
-                   static_cast<short>((listen ? POLLIN : 0) | (writer.blocked() ? POLLOUT : 0)), 0};
+        // The bus's bytes come from the pseudo-terminal or the TCP connection; behind TCP the
+        // listening socket is watched too, for a station that connects (again).
+        const int linkFd = overTcp ? tcp.clientFd() : pty.masterFd();
+        pollfd fds[2] = {
+            {linkFd, static_cast<short>((listen ? POLLIN : 0) | (writer.blocked() ? POLLOUT : 0)), 0},
+            {tcp.listenFd(), POLLIN, 0}};
+        pollfd& pfd = fds[0];
         const timespec timeout{static_cast<time_t>(waitMicros / 1000000),
                                static_cast<long>((waitMicros % 1000000) * 1000)};
-        const int ready = ppoll(&pfd, 1, &timeout, &waitMask);
+        const int ready = ppoll(fds, overTcp ? 2 : 1, &timeout, &waitMask);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             std::fprintf(stderr, "rir-sim: poll: %s\n", std::strerror(errno));
             return 1;
         }
+        if (overTcp && (fds[1].revents & POLLIN) != 0 && tcp.Accept()) {
+            writer.setFd(tcp.clientFd());
+            if (options.verbose)
+                session.Log("a station connected");
+            continue;
+        }
         now = Clock::now();
         if ((pfd.revents & POLLIN) != 0) {
-            const ssize_t n = read(pty.masterFd(), buffer.data(), buffer.size());
+            const ssize_t n = read(linkFd, buffer.data(), buffer.size());
             if (n > 0) {
                 session.CatchUp(now);
                 const std::span<const std::uint8_t> received(buffer.data(), static_cast<std::size_t>(n));
@@ -176,10 +213,10 @@ int Run(const rir::sim::SimOptions& options) {
                     session.Log("received " + rir::sim::HexText(received));
                 session.Send(bus.Receive(received), now);
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                hangupUntil = now + std::chrono::microseconds(HANGUP_RETRY_MICROS);
+                LinkGone(now);
             }
         } else if ((pfd.revents & (POLLHUP | POLLERR)) != 0) {
-            hangupUntil = now + std::chrono::microseconds(HANGUP_RETRY_MICROS);
+            LinkGone(now);
         }
         if ((pfd.revents & POLLOUT) != 0)
             writer.Flush(now);

@@ -202,6 +202,34 @@ TEST(SimBus, ASupplySwitchedOnLaterIsSilentUntilThen) {
     EXPECT_EQ(reply[1], 0x42);
 }
 
+TEST(SimBus, EventsFallOnTheirMillisecond) {
+    SimBus bus = MakeBus(Framing::Rtu);
+    bus.Schedule({5000, 15, SimEvent::Kind::Silent, 0});
+    bus.Schedule({2000, 15, SimEvent::Kind::Load, 2.5});
+    bus.Schedule({8000, 15, SimEvent::Kind::Answer, 0});
+    bus.Schedule({3000, 15, SimEvent::Kind::Temperature, 65.0});
+    const double load = bus.Supply(15)->loadOhms();
+    EXPECT_EQ(bus.MsUntilDeadline(), 2000);
+    bus.Advance(1999);
+    EXPECT_EQ(bus.Supply(15)->loadOhms(), load);
+    bus.Advance(1);
+    EXPECT_EQ(bus.Supply(15)->loadOhms(), 2.5);
+    bus.Advance(1000 + 60000 - 1000); // held, whatever the heat does for a minute
+    EXPECT_EQ(bus.Supply(15)->thermometer().TempRaw(), 2650);
+
+    SimBus quiet = MakeBus(Framing::Rtu);
+    quiet.Schedule({5000, 15, SimEvent::Kind::Silent, 0});
+    quiet.Schedule({8000, 15, SimEvent::Kind::Answer, 0});
+    const auto measure = Hex("0F 42 84 71");
+    quiet.Advance(4990);
+    EXPECT_EQ(Exchange(quiet, measure).size(), 13u) << "at " << quiet.Now() << " ms";
+    quiet.Advance(5000 - quiet.Now());
+    EXPECT_TRUE(Exchange(quiet, measure).empty()) << "at " << quiet.Now() << " ms";
+    EXPECT_EQ(Exchange(quiet, Hex("14 44 0E 83")), Hex("14 C4 01 A2 C4")) << "the others answer";
+    quiet.Advance(8000 - quiet.Now());
+    EXPECT_EQ(Exchange(quiet, measure).size(), 13u) << "at " << quiet.Now() << " ms";
+}
+
 TEST(SimBus, AFaultySupplyRefusesAnswersForAnotherAddressGarblesOrComesLate) {
     const auto measure = Hex("0F 42 84 71");
     struct Case {

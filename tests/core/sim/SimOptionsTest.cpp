@@ -34,7 +34,14 @@ TEST(SimOptions, GoodCommandLines) {
                                     "15:late:700",
                                     "--fault=20:refuse",
                                     "--fault",
-                                    "8:foreign:9"});
+                                    "8:foreign:9",
+                                    "--at",
+                                    "12.5:15:load=2",
+                                    "--at=30:15:silent",
+                                    "--at",
+                                    "40:20:answer",
+                                    "--at",
+                                    "5:20:temp=-3.5"});
     ASSERT_EQ(p.error, "");
     const SimOptions& o = p.options;
     EXPECT_EQ(o.framing, Framing::Rtu);
@@ -61,6 +68,10 @@ TEST(SimOptions, GoodCommandLines) {
     EXPECT_TRUE(o.verbose);
     EXPECT_EQ(o.parentPid, 4321);
     EXPECT_FALSE(o.help);
+    EXPECT_EQ(o.events, (std::vector<SimEvent>{{12500, 15, SimEvent::Kind::Load, 2.0},
+                                               {30000, 15, SimEvent::Kind::Silent, 0},
+                                               {40000, 20, SimEvent::Kind::Answer, 0},
+                                               {5000, 20, SimEvent::Kind::Temperature, -3.5}}));
 }
 
 TEST(SimOptions, DefaultsAreOneTimerAmpereSupplyInAscii) {
@@ -115,6 +126,14 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
         {{"--device", "15:2", "--fault", "15:foreign:256"}, "ADDR:refuse"},
         {{"--device", "15:2", "--fault", "15:garble:1"}, "ADDR:refuse"},
         {{"--device", "15:2", "--fault", "16:refuse"}, "address 16"},
+        {{"--device", "15:2", "--at", "5:15:load=0"}, "SECONDS:ADDR"},
+        {{"--device", "15:2", "--at", "5:15:temp=200"}, "SECONDS:ADDR"},
+        {{"--device", "15:2", "--at", "5:15:silent=1"}, "SECONDS:ADDR"},
+        {{"--device", "15:2", "--at", "5:15:sulk"}, "SECONDS:ADDR"},
+        {{"--device", "15:2", "--at", "-1:15:silent"}, "SECONDS:ADDR"},
+        {{"--device", "15:2", "--at", "5:128:silent"}, "SECONDS:ADDR"},
+        {{"--device", "15:2", "--at", "5:15"}, "SECONDS:ADDR"},
+        {{"--device", "15:2", "--at", "5:16:silent"}, "address 16"},
         {{"--speed", "9600"}, "unknown option"},
         {{"15:2"}, "unknown option"},
     };
