@@ -141,7 +141,7 @@ void Station::MarkJournals(std::string_view what) {
 
 void Station::SaveRun() {
     const DevicePage* page = SelectedPage();
-    if (page == nullptr || !page->view.menuEnabled(ID_MENU_FILE_SAVE))
+    if (page == nullptr || !page->fileItems().save)
         return;
     const int address = page->state.address;
     const int channel = page->state.channel;

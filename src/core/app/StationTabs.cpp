@@ -151,8 +151,8 @@ void Station::RenewFileItems() {
     // "Открыть" and "Сохранить" act on the selected tab, so they follow its page, not the page
     // that happened to refresh its controls last.
     const DevicePage* page = SelectedPage();
-    for (int id : {ID_MENU_FILE_OPEN, ID_MENU_FILE_SAVE})
-        menu_.SetEnabled(id, page != nullptr && page->view.menuEnabled(id));
+    menu_.SetEnabled(ID_MENU_FILE_OPEN, page != nullptr && page->fileItems().open);
+    menu_.SetEnabled(ID_MENU_FILE_SAVE, page != nullptr && page->fileItems().save);
     NoteMenu();
 }
 

@@ -213,7 +213,8 @@ void DevicePage::UpdateControls() {
         // hold the program or give it up: neither sends anything the supply must be there for.
         view.SetEnabled(IDC_PROGRAM_PAUSE, programRunning());
         view.SetEnabled(IDC_PROGRAM_CANCEL, programLoaded() && !programRunning());
-        view.SetMenuEnabled(ID_MENU_FILE_OPEN, false);
+        fileItems_.open = false;
+        ShowFileItems();
         // The dosing restart belongs to the module lines: it goes with them while the supply is
         // away, and the layout brings it back.
         for (int id : {IDC_MODULE_SETUP, IDC_READOUT_LIMITS, IDC_READOUT_VALUES, IDC_DOSER_RESTART})
@@ -274,14 +275,19 @@ void DevicePage::UpdateControls() {
     }
 
     ShowCaption();
-    view.SetMenuEnabled(ID_MENU_FILE_OPEN, !programLoaded());
-    view.SetMenuEnabled(ID_MENU_FILE_SAVE, recording());
+    fileItems_ = {!programLoaded(), recording()};
+    ShowFileItems();
     for (int id : STATE_TEXTS)
         view.SetEnabled(id, true);
     const bool moduleSetup = state.channel == 0 && state.model != MODEL_RS232;
     view.SetShown(IDC_MODULE_SETUP, moduleSetup);
     view.SetEnabled(IDC_MODULE_SETUP, moduleSetup);
     ShowColours();
+}
+
+void DevicePage::ShowFileItems() {
+    view.SetMenuEnabled(ID_MENU_FILE_OPEN, fileItems_.open);
+    view.SetMenuEnabled(ID_MENU_FILE_SAVE, fileItems_.save);
 }
 
 void DevicePage::ShowRunStatus(std::string_view text) {

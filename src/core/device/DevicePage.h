@@ -55,6 +55,14 @@ struct ProgramPlan {
     int duration = 0;
 };
 
+// What the main menu's "Открыть" and "Сохранить" may do for the page, as its controls last
+// showed them: load a program into a page that answers and holds none; save the journal of a
+// recording. Both start as a menu item starts, enabled, until the page first shows its controls.
+struct FileItems {
+    bool open = true;
+    bool save = true;
+};
+
 // A loaded program as its page takes it.
 struct PageProgram {
     std::vector<ChartSample> steps; // in file order
@@ -158,6 +166,8 @@ public:
     // Counts the runs of the page, recordings and fresh program starts: a new number is a new
     // run, with a journal of its own.
     int runNumber() const { return runNumber_; }
+    // What the main menu's file items may do for the page; the menu shows the same.
+    const FileItems& fileItems() const { return fileItems_; }
     // The loaded program's steps in file order; empty without a program.
     const std::vector<ChartSample>& programSteps() const { return programSteps_; }
 
@@ -263,7 +273,10 @@ private:
     // What the chart shows besides its picture, applied to the page.
     void DecideChart();
 
+    void ShowFileItems();
+
     PageRun run_ = PageRun::Idle;
+    FileItems fileItems_;
     int runNumber_ = 0;
     std::vector<ChartSample> programSteps_;
     std::string programCaption_; // the caption above the chart while the program is loaded
