@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -97,10 +98,24 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     }
     const MenuItem& about = station_->menu().aboutItem();
     QAction* aboutAction = menuBar()->addAction(QString::fromStdString(about.text));
+    aboutAction->setShortcut(
+        QKeySequence(QString::fromStdString(about.shortcut), QKeySequence::PortableText));
     actions_[about.id] = aboutAction;
     connect(aboutAction, &QAction::triggered, this, [this, id = about.id] { OnMenu(id); });
 
     connect(tabs_, &TabControl::tabClicked, this, [this](int index) { station_->SelectTab(index); });
+    // The keys of tab rows everywhere, wherever the focus is on the window (a limit edit takes
+    // none of them). Shift+Tab comes as Backtab with Shift still held.
+    const auto tabKeys = [this](QList<QKeySequence> keys, int step) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] { station_->SelectNeighbourTab(step); });
+    };
+    tabKeys({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, +1);
+    tabKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+            -1);
     connect(statsTimer_, &QTimer::timeout, this, [this] {
         station_->OnTimer();
         station_->OnPageTicks(std::chrono::steady_clock::now());
@@ -174,6 +189,7 @@ void CMainDlg::RebuildPopup(QMenu* menu, const MenuPopup& popup) {
             continue;
         }
         QAction* a = menu->addAction(QString::fromStdString(item.text));
+        a->setShortcut(QKeySequence(QString::fromStdString(item.shortcut), QKeySequence::PortableText));
         ShowCheck(a, item.checked);
         a->setEnabled(item.enabled);
         actions_[item.id] = a;

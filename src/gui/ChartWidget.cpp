@@ -63,9 +63,11 @@ void ChartWidget::paintEvent(QPaintEvent* /*event*/) {
 }
 
 bool ChartWidget::SavePicture(const QString& path) {
-    QImage picture;
-    Render(picture);
-    emit chartStateChanged();
+    const ChartScene scene = page_.chartPicture(width(), height());
+    page_.CountChartDrawing();
+    QImage picture(scene.width, scene.height, QImage::Format_RGB32);
+    if (!picture.isNull())
+        painter_.Paint(picture, scene);
     // QSaveFile writes a temporary file and renames it over the target at commit; it never falls
     // back to writing the target in place.
     QSaveFile file(path);

@@ -27,7 +27,8 @@ public:
     // The last picture painted.
     const QImage& image() const { return image_; }
 
-    // Writes the chart, drawn anew from the page's scene at the widget's size, as a PNG file.
+    // Writes the chart, drawn anew from the page's scene at the widget's size with the supply,
+    // the day and the clock times the core adds (chartPicture), as a PNG file.
     // The picture goes to a temporary file beside `path` that replaces it only when complete, so
     // a save that fails leaves the old file, or none, and never half a picture. A failure is
     // told in one message box; false then.

@@ -17,8 +17,10 @@
 #include "ModuleDialogStep.h"
 #include "StationWindowTest.h"
 #include "TabControl.h"
+#include "bus/FrameCodec.h"
 #include "device/ModuleSetupTemplate.h"
 #include "device/PageControls.h"
+#include "device/Requests.h"
 #include "text/Cp1251.h"
 
 namespace rir {
@@ -62,6 +64,68 @@ TEST_F(StationCommandsE2E, TypedLimitsReachTheSupplyAndTheMarksClearOnItsAnswer)
         },
         STATE_DEADLINE_MS));
     EXPECT_EQ(page.state.voltLimit, 1250);
+    window->close();
+}
+
+// Limits typed without Enter and then "Включить": the supply takes the typed limits before the
+// switch-on or with it, and is never switched on at the limits it held.
+TEST_F(StationCommandsE2E, SwitchingOnAfterTypingWithoutEnterNeverRunsAtTheOldLimits) {
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"},
+                                             test::SimProcess::Requests::Seen);
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    const DevicePage& page = *Page(15);
+    const struct {
+        const char* volts; // typed into the В edit, or nothing
+        const char* amperes;
+        int voltLimit; // what the supply then holds
+        int currLimit;
+    } cases[] = {
+        {"30", nullptr, 3000, 1000},
+        {"7,5", "2", 750, 200},
+        {nullptr, "0.5", 750, 50},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.volts ? c.volts : "-") + " V, " + (c.amperes ? c.amperes : "-") + " A");
+        ASSERT_FALSE(page.state.outputOn);
+        if (c.volts)
+            test::Type(StartTyping(15, IDC_VOLT_EDIT), QString::fromUtf8(c.volts));
+        if (c.amperes)
+            test::Type(StartTyping(15, IDC_CURR_EDIT), QString::fromUtf8(c.amperes));
+        const std::size_t before = sim->requests().size();
+        Click(15, IDC_OUTPUT_BUTTON);
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return page.state.outputOn && page.state.voltLimit == c.voltLimit &&
+                       page.state.currLimit == c.currLimit;
+            },
+            STATE_DEADLINE_MS));
+        // What the supply took since the click: its output writes, the limits each one carries
+        // and which of them it takes by the write's flags.
+        int voltHeld = -1;
+        int currHeld = -1;
+        bool switchedOn = false;
+        const auto seen = sim->requests();
+        for (std::size_t k = before; k < seen.size() && !switchedOn; ++k) {
+            const std::vector<int>& r = seen[k];
+            if (r.size() != 7 || r[0] != 15 || r[1] != FC_CONTROL)
+                continue;
+            if ((r[2] & TAKE_VOLT_LIMIT) != 0)
+                voltHeld = r[3] * 256 + r[4];
+            if ((r[2] & TAKE_CURR_LIMIT) != 0)
+                currHeld = r[5] * 256 + r[6];
+            switchedOn = (r[2] & TAKE_OUTPUT) != 0 && (r[2] & OUTPUT_ON) != 0;
+        }
+        ASSERT_TRUE(switchedOn) << "the supply saw the switch-on";
+        if (c.volts) {
+            EXPECT_EQ(voltHeld, c.voltLimit) << "the typed voltage came before the switch-on or with it";
+        }
+        if (c.amperes) {
+            EXPECT_EQ(currHeld, c.currLimit) << "the typed current came before the switch-on or with it";
+        }
+        Click(15, IDC_OUTPUT_BUTTON);
+        ASSERT_TRUE(WaitFor([&] { return !page.state.outputOn; }, STATE_DEADLINE_MS));
+    }
     window->close();
 }
 

@@ -2,7 +2,9 @@
 // second by second by the page's tick, and the supply takes each step when its second comes.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -11,11 +13,18 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "FileDialogStep.h"
 #include "ModalWatcher.h"
 #include "StationWindowTest.h"
+#include "TempDir.h"
+#include "bus/FrameCodec.h"
 #include "device/PageControls.h"
+#include "device/Requests.h"
+#include "journal/RunJournal.h"
 #include "text/Cp1251.h"
 
 namespace rir {
@@ -30,6 +39,26 @@ struct Step {
     int voltLimit;
     bool on;
 };
+
+// A program file of whole-volt steps in `dir`; its path.
+std::string WriteProgram(const std::filesystem::path& dir, const std::string& name,
+                         const std::vector<Step>& plan) {
+    std::string csv = Utf8ToCp1251("Время;Ток;Напряжение;Вкл\r\n");
+    for (const Step& s : plan)
+        csv += std::to_string(s.time) + ";" + std::to_string(s.currLimit / 100) + "," +
+               std::to_string(s.currLimit % 100) + ";" + std::to_string(s.voltLimit / 100) + ";" +
+               (s.on ? "1" : "0") + "\r\n";
+    const std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << csv;
+    return path;
+}
+
+// The current limit of an output write to #15 that takes it; -1 for any other request.
+int CurrentTaken(const std::vector<int>& r) {
+    return r.size() == 7 && r[0] == 15 && r[1] == FC_CONTROL && (r[2] & TAKE_CURR_LIMIT) != 0
+               ? r[5] * 256 + r[6]
+               : -1;
+}
 
 TEST_F(StationProgramE2E, ASeventySecondProgramReachesTheSupplyStepByStep) {
     const std::vector<Step> plan = {
@@ -96,14 +125,7 @@ TEST_F(StationProgramE2E, AnEndMessageLeftOpenHoldsUpNoOtherProgram) {
     // #20 runs a three-second program and ends; its end message stays open while #15's ramp goes
     // on: each of its steps must reach the supply in its own second, not in a burst on OK.
     const auto write = [this](const std::string& name, const std::vector<Step>& plan) {
-        std::string csv = Utf8ToCp1251("Время;Ток;Напряжение;Вкл\r\n");
-        for (const Step& s : plan)
-            csv += std::to_string(s.time) + ";" + std::to_string(s.currLimit / 100) + "," +
-                   std::to_string(s.currLimit % 100) + ";" + std::to_string(s.voltLimit / 100) + ";" +
-                   (s.on ? "1" : "0") + "\r\n";
-        const std::string path = (scratch.dir / name).string();
-        std::ofstream(path, std::ios::binary) << csv;
-        return path;
+        return WriteProgram(scratch.dir, name, plan);
     };
     const std::vector<Step> ramp = {{0, 100, 1200, true},  {4, 200, 1200, true},  {8, 300, 1200, true},
                                     {12, 400, 1200, true}, {16, 500, 1200, true}, {20, 500, 1200, false}};
@@ -225,6 +247,159 @@ TEST_F(StationProgramE2E, ALostPortPausesTheProgramUntilTheOperatorContinues) {
     EXPECT_TRUE(page.programPaused());
     EXPECT_TRUE(WaitFor([&] { return !page.state.outputOn; }, STATE_DEADLINE_MS))
         << "the supply switched off";
+    window->close();
+}
+
+// The log file on a full disk (zadida.txt is /dev/full, where every write fails): the station
+// says so beside the status line and in one box, which stays open without holding anything up:
+// polling goes on and a running ramp's steps reach the supply on their seconds.
+TEST_F(StationProgramE2E, ALogFileOnAFullDiskHoldsUpNeitherThePollsNorTheProgram) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "needs /dev/full, a device on which every write fails";
+    std::filesystem::create_symlink("/dev/full", scratch.dir / "zadida.txt");
+    const std::vector<Step> ramp = {{0, 100, 1200, true},
+                                    {3, 150, 1200, true},
+                                    {6, 200, 1200, true},
+                                    {9, 250, 1200, true},
+                                    {12, 250, 1200, false}};
+    const std::string path = WriteProgram(scratch.dir, "ramp.csv", ramp);
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"},
+                                             test::SimProcess::Requests::Seen);
+
+    QPointer<QMessageBox> logBox;
+    std::vector<SeenMessage> messages;
+    ModalWatcher watcher({[&](QWidget* w) { logBox = qobject_cast<QMessageBox*>(w); }, ChooseFile(path),
+                          ReadMessage(messages)});
+    Open("[RIR Control RS485]\r\nLogToFile=1\r\nTabs=1\r\n[Tab_01]\r\nName=#15\r\nId=15\r\n");
+    const std::string said = "Ошибка записи в файл лога zadida.txt! Лог в файл записываться не будет.";
+    ASSERT_TRUE(WaitFor([&] { return Online(15) && logBox != nullptr; }, STATE_DEADLINE_MS))
+        << watcher.unexpected();
+    EXPECT_EQ(logBox->text().toStdString(), said);
+    EXPECT_EQ(window->statusNotice()->text().toStdString(), said);
+    EXPECT_TRUE(window->statusNotice()->isVisible());
+    const DevicePage& page = *Page(15);
+    Click(15, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
+
+    // The second of the run at which each request was first seen at the supply.
+    std::vector<int> seenAt;
+    bool modal = false;
+    const std::size_t before = sim->requests().size();
+    Click(15, IDC_PROGRAM_START);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const std::size_t now = sim->requests().size();
+            if (now > before + seenAt.size())
+                seenAt.resize(now - before, page.chart.elapsedSeconds);
+            modal = modal || QApplication::activeModalWidget() != nullptr;
+            return !messages.empty();
+        },
+        ramp.back().time * 1000 + STATE_DEADLINE_MS))
+        << watcher.unexpected();
+    EXPECT_FALSE(modal) << "no modal box while the run went on";
+    EXPECT_TRUE(logBox != nullptr && logBox->isVisible()) << "the log's box stayed open throughout";
+    EXPECT_EQ(messages[0].text, "#15 - Работа по файлу закончена!");
+
+    const auto seen = sim->requests();
+    int polls = 0;
+    constexpr int TAKE_SECONDS = 3;
+    for (std::size_t k = 1; k + 1 < ramp.size(); ++k) {
+        SCOPED_TRACE(ramp[k].currLimit);
+        const auto taken = std::find_if(seen.begin() + static_cast<long>(before), seen.end(),
+                                        [&](const auto& r) { return CurrentTaken(r) == ramp[k].currLimit; });
+        ASSERT_NE(taken, seen.end()) << "the step never reached the supply";
+        const int second = seenAt[static_cast<std::size_t>(taken - seen.begin()) - before];
+        EXPECT_GE(second, ramp[k].time);
+        EXPECT_LE(second, ramp[k].time + TAKE_SECONDS);
+    }
+    for (std::size_t k = before; k < seen.size(); ++k)
+        polls += seen[k].size() == 2 && seen[k][0] == 15 && seen[k][1] == FC_MEASURE;
+    EXPECT_GE(polls, ramp.back().time) << "measured every second of the run at least";
+    window->close();
+    // Shown before the window was, the box has no parent to go with it.
+    if (logBox != nullptr)
+        logBox->close();
+}
+
+// The window held up for four seconds in the middle of a ramp that changes every second: the
+// supply then gets the present second's plan only, none of the seconds that passed meanwhile,
+// and the journal has one line per second, each dated on its own, the held-up seconds without
+// measurements.
+TEST_F(StationProgramE2E, AHeldUpWindowSendsOnlyThePresentSecondAndJournalsEverySecond) {
+    std::vector<Step> ramp;
+    for (int t = 0; t < 16; ++t)
+        ramp.push_back({t, 100 + 10 * t, 1200, true});
+    ramp.push_back({16, 250, 1200, false});
+    const std::string path = WriteProgram(scratch.dir, "ramp.csv", ramp);
+    sim = std::make_unique<test::SimProcess>(std::vector<std::string>{"--device", "15:2:1"},
+                                             test::SimProcess::Requests::Seen);
+    Open();
+    window->setJournalFolder(scratch.dir / "runs");
+    ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
+    const DevicePage& page = *Page(15);
+    std::vector<SeenMessage> messages;
+    ModalWatcher watcher({ChooseFile(path), ReadMessage(messages)});
+    Click(15, IDC_OPEN_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    Click(15, IDC_PROGRAM_START);
+    ASSERT_TRUE(WaitFor([&] { return page.chart.elapsedSeconds >= 4; }, STATE_DEADLINE_MS));
+    const RunJournal* journal = window->station().JournalOf(15, 0);
+    ASSERT_NE(journal, nullptr);
+    const std::filesystem::path journalPath = journal->path();
+
+    bool held = false;
+    QTimer::singleShot(0, window.get(), [&held] {
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        held = true;
+    });
+    ASSERT_TRUE(WaitFor([&] { return held; }, STATE_DEADLINE_MS));
+    ASSERT_TRUE(WaitFor([&] { return !messages.empty(); }, ramp.back().time * 1000 + STATE_DEADLINE_MS))
+        << watcher.unexpected();
+    EXPECT_EQ(messages[0].text, "#15 - Работа по файлу закончена!");
+
+    // time; current limit; voltage limit; output; measured V; measured A; regulation; date and time.
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(test::ReadBytes(journalPath));
+    std::string line;
+    for (int head = 0; head < 3 && std::getline(lines, line);)
+        ++head;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ';');)
+            fields.push_back(cell);
+        ASSERT_EQ(fields.size(), 8u) << line;
+        ASSERT_NE(fields[0].front(), '#') << "no mark in an undisturbed run: " << line;
+        rows.push_back(fields);
+    }
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(ramp.back().time + 1)) << "one line per second";
+    std::set<std::string> stamps;
+    std::vector<int> missed;
+    for (std::size_t t = 0; t < rows.size(); ++t) {
+        EXPECT_EQ(rows[t][0], std::to_string(t));
+        stamps.insert(rows[t][7]);
+        if (std::all_of(rows[t].begin() + 1, rows[t].begin() + 7,
+                        [](const std::string& f) { return f.empty(); }))
+            missed.push_back(static_cast<int>(t));
+    }
+    EXPECT_EQ(stamps.size(), rows.size()) << "each second dated on its own";
+    ASSERT_GE(missed.size(), 2u) << "four seconds held up leave their seconds without measurements";
+    for (std::size_t k = 1; k < missed.size(); ++k)
+        EXPECT_EQ(missed[k], missed[k - 1] + 1) << "the held-up seconds are one stretch";
+
+    // The supply never took the plan of a held-up second; it took the present one's after them.
+    const auto seen = sim->requests();
+    const auto took = [&](int current) {
+        return std::any_of(seen.begin(), seen.end(),
+                           [&](const auto& r) { return CurrentTaken(r) == current; });
+    };
+    for (int t : missed)
+        EXPECT_FALSE(took(ramp[static_cast<std::size_t>(t)].currLimit)) << "second " << t;
+    const std::size_t present = static_cast<std::size_t>(missed.back() + 1);
+    ASSERT_LT(present, ramp.size());
+    EXPECT_TRUE(took(ramp[present].currLimit)) << "second " << present;
     window->close();
 }
 

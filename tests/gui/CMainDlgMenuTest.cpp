@@ -1,7 +1,9 @@
 // The main window's menu bar and tab row, as real widgets, against what the station decides.
 #include "CAboutDlg.h"
 #include "CAddDeviceDlg.h"
+#include "KeyInput.h"
 #include "MainWindowFixture.h"
+#include "PageOnline.h"
 #include "device/PageControls.h"
 
 #include <QDialogButtonBox>
@@ -303,7 +305,7 @@ TEST_F(MainMenuTest, ATabOfTheSecondRowIsHitWhereItIsDrawn) {
     while (window->tabControl()->rows() < 2)
         window->station().AddDevice(++address, 0);
     window->station().AddDevice(++address, 0); // the second row holds two
-    int second = 0; // the first tab of the second row
+    int second = 0;                            // the first tab of the second row
     while (window->tabControl()->tabRect(second).top() < 20)
         ++second;
     const int lastAddress = address;
@@ -386,6 +388,64 @@ TEST_F(MainMenuTest, AddAndDeleteThroughTheMenu) {
     Action(32790)->trigger(); // the last page stays, silently
     EXPECT_EQ(TabCaptions(), std::vector<std::string>{"#15"});
     EXPECT_TRUE(PageShown(15, 0));
+}
+
+// Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp walk the tabs round, and the menu's keys
+// reach their commands, with the focus in a limit edit of the page.
+TEST_F(MainMenuTest, KeysSwitchTabsAndReachTheMenuFromALimitEdit) {
+    ASSERT_TRUE(Start());
+    window->station().AddDevice(5, 0);
+    window->station().AddDevice(9, 0);
+    const std::vector<std::pair<int, int>> pages{{15, 0}, {5, 0}, {9, 0}};
+    for (const auto& [address, channel] : pages) {
+        DevicePage& page = *window->station().FindPage(address, channel);
+        test::BringPageOnline(page, CONFIG_NONE);
+        window->PageChanged(page);
+    }
+    const auto focusEdit = [&] {
+        const auto [address, channel] = pages[static_cast<std::size_t>(window->station().selectedTab())];
+        auto* edit = qobject_cast<QLineEdit*>(View(address, channel)->controlById(IDC_VOLT_EDIT));
+        edit->setFocus();
+        EXPECT_TRUE(WaitFor([edit] { return edit->hasFocus(); }));
+        return edit;
+    };
+    const struct {
+        const char* keys;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int selected;
+    } steps[] = {
+        {"Ctrl+Tab from the last tab", Qt::Key_Tab, Qt::ControlModifier, 0},
+        {"Ctrl+PgDn", Qt::Key_PageDown, Qt::ControlModifier, 1},
+        {"Ctrl+Shift+Tab", Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
+        {"Ctrl+PgUp from the first tab", Qt::Key_PageUp, Qt::ControlModifier, 2},
+        {"Ctrl+Tab", Qt::Key_Tab, Qt::ControlModifier, 0},
+    };
+    ExpectSelected(pages, 2);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.keys);
+        QLineEdit* edit = focusEdit();
+        const QString before = edit->text();
+        test::Key(edit, step.key, step.modifiers);
+        ExpectSelected(pages, step.selected);
+        EXPECT_EQ(edit->text(), before) << "the edit took nothing";
+    }
+
+    const struct {
+        int id;
+        const char* shortcut;
+    } keys[] = {{ID_MENU_OPEN, "Ctrl+O"}, {ID_MENU_SAVE, "Ctrl+S"},   {ID_MENU_EXIT, "Ctrl+Q"},
+                {ID_MENU_ADD, "Ctrl+N"},  {ID_MENU_START_STOP, "F5"}, {ID_MENU_LOG_SCREEN, "Ctrl+L"},
+                {ID_MENU_ABOUT, "F1"},    {ID_MENU_DELETE, ""}};
+    for (const auto& k : keys)
+        EXPECT_EQ(Action(k.id)->shortcut().toString(QKeySequence::PortableText).toStdString(), k.shortcut)
+            << k.id;
+    // "Лог на экран" by its key, typed in an edit: the box goes and comes back.
+    for (const bool shown : {false, true}) {
+        test::Key(focusEdit(), Qt::Key_L, Qt::ControlModifier);
+        EXPECT_EQ(window->station().log().logToScreen(), shown);
+        EXPECT_EQ(Action(ID_MENU_LOG_SCREEN)->isChecked(), shown);
+    }
 }
 
 TEST_F(MainMenuTest, AboutItemOpensTheAboutBox) {

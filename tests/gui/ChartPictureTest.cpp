@@ -7,6 +7,7 @@
 #include "FileDialogStep.h"
 #include "ModalWatcher.h"
 #include "TempDir.h"
+#include "chart/ChartPicture.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -31,6 +32,9 @@ using namespace chartrig;
 namespace fs = std::filesystem;
 
 using namespace test::templatechart;
+
+// The chart with its heading and its band of clock times.
+const QSize PICTURE_SIZE(W, PICTURE_HEADING_HEIGHT + H + PICTURE_CLOCK_HEIGHT);
 
 QColor ColourOf(ChartPen pen) {
     const Rgb c = PenStyleOf(pen).colour;
@@ -109,7 +113,6 @@ struct ChartPictureTest : ::testing::Test {
         for (int i = 0; i < 30; ++i)
             Tick(core);
     }
-    ChartScene Scene() { return core.chartScene(W, H); }
     QImage Saved(const fs::path& path) {
         QImage image(Utf8(path), "PNG");
         return image.convertToFormat(QImage::Format_RGB32);
@@ -126,10 +129,11 @@ TEST_F(ChartPictureTest, SavesThePagesSceneAtTheWidgetsSize) {
     const fs::path path = dir / "chart.png";
     ASSERT_TRUE(chart.SavePicture(Utf8(path)));
     const QImage saved = Saved(path);
-    ASSERT_EQ(saved.size(), QSize(W, H));
+    ASSERT_EQ(saved.size(), PICTURE_SIZE);
 
-    // The whole picture is the primitive list replayed, pixel for pixel.
-    const ChartScene scene = Scene();
+    // The whole picture is the primitive list replayed, pixel for pixel: the chart with the
+    // supply, the day and the clock times the core adds.
+    const ChartScene scene = core.chartPicture(W, H);
     QImage replayed(scene.width, scene.height, QImage::Format_RGB32);
     ChartPainter().Paint(replayed, scene);
     EXPECT_EQ(saved, replayed);
@@ -162,7 +166,7 @@ TEST_F(ChartPictureTest, ReplacesAnOlderFileWhole) {
     const fs::path path = dir / "chart.png";
     std::ofstream(path, std::ios::binary) << std::string(100000, 'x');
     ASSERT_TRUE(chart.SavePicture(Utf8(path)));
-    EXPECT_EQ(Saved(path).size(), QSize(W, H));
+    EXPECT_EQ(Saved(path).size(), PICTURE_SIZE);
     EXPECT_LT(fs::file_size(path), 100000u);
     EXPECT_EQ(Listing(dir.path()), std::set<std::string>{"chart.png"});
 }
@@ -231,7 +235,7 @@ TEST_F(ChartPictureTest, ContextMenuSavesUnderTheChosenName) {
     EXPECT_EQ(items, QStringList{QStringLiteral("Сохранить график в PNG...")});
     EXPECT_TRUE(inspected);
     EXPECT_EQ(watcher.unexpected(), "");
-    EXPECT_EQ(Saved(dir / "report.png").size(), QSize(W, H));
+    EXPECT_EQ(Saved(dir / "report.png").size(), PICTURE_SIZE);
     EXPECT_EQ(Listing(dir.path()), std::set<std::string>{"report.png"});
 }
 

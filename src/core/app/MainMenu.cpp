@@ -5,11 +5,18 @@
 namespace rir {
 
 MainMenu::MainMenu() {
+    // The keys are the ones desktop programs use for the like: open, save, quit, a new item,
+    // refresh for the polling, help for the about box. "Удалить" has none: a supply's tab is
+    // not to go by a slip of the fingers.
+    popups_.push_back({"Файл",
+                       {{ID_MENU_OPEN, "Открыть", false, true, "Ctrl+O"},
+                        {ID_MENU_SAVE, "Сохранить", false, true, "Ctrl+S"},
+                        {},
+                        {ID_MENU_EXIT, "Выход", false, true, "Ctrl+Q"}}});
     popups_.push_back(
-        {"Файл", {{ID_MENU_OPEN, "Открыть"}, {ID_MENU_SAVE, "Сохранить"}, {}, {ID_MENU_EXIT, "Выход"}}});
-    popups_.push_back({"Устройства", {{ID_MENU_ADD, "Добавить"}, {}, {ID_MENU_DELETE, "Удалить"}}});
+        {"Устройства", {{ID_MENU_ADD, "Добавить", false, true, "Ctrl+N"}, {}, {ID_MENU_DELETE, "Удалить"}}});
     MenuPopup port{"Com-порт",
-                   {{ID_MENU_START_STOP, "Старт/стоп"},
+                   {{ID_MENU_START_STOP, "Старт/стоп", false, true, "F5"},
                     {ID_MENU_FAST_POLL, std::string(MENU_FAST_POLL)},
                     {},
                     {ID_MENU_RTU, "Протокол RTU [1]"},
@@ -20,8 +27,10 @@ MainMenu::MainMenu() {
         port.items.push_back({s.menuId, std::string(s.menuText)});
     port.items.push_back({});
     popups_.push_back(std::move(port));
-    popups_.push_back({"Настройки", {{ID_MENU_LOG_SCREEN, "Лог на экран"}, {ID_MENU_LOG_FILE, "В файл"}}});
-    about_ = {ID_MENU_ABOUT, "О программе"};
+    popups_.push_back(
+        {"Настройки",
+         {{ID_MENU_LOG_SCREEN, "Лог на экран", false, true, "Ctrl+L"}, {ID_MENU_LOG_FILE, "В файл"}}});
+    about_ = {ID_MENU_ABOUT, "О программе", false, true, "F1"};
 }
 
 MenuItem* MainMenu::FindMutable(int id) {

@@ -53,6 +53,9 @@ struct MenuItem {
     std::string text;
     bool checked = false;
     bool enabled = true;
+    // The item's key in the portable form ("Ctrl+O", "F5"); empty: none. The menu shows it
+    // beside the text. None of them is a key the limit edits take for themselves.
+    std::string shortcut = {};
 };
 
 struct MenuPopup {

@@ -64,6 +64,11 @@ inline constexpr std::string_view ASK_RS232_KEEPS =
     "В режиме RS-232 останется только %s, вкладки %s будут удалены.";
 inline constexpr std::string_view ASK_RS232_LEAVES_ON = " Выходы %s останутся включенными без управления.";
 inline constexpr std::string_view ASK_RS232_END = " Перейти в режим RS-232?";
+// Said on a page greyed by answers that carry no data, after the caption above the chart, until
+// the supply answers with data again: exception replies to its polls (%s: the code), or replies
+// from another address (%s: that address).
+inline constexpr std::string_view PAGE_ANSWERS_REFUSAL = "Отвечает отказом, код %s";
+inline constexpr std::string_view PAGE_ANSWERS_FOREIGN = "Отвечает устройство #%s";
 // The tool tip of a page's "X" while it cannot remove its supply.
 inline constexpr std::string_view TIP_LAST_DEVICE = "Единственное устройство удалить нельзя";
 // The page a first run shows.
@@ -126,6 +131,9 @@ public:
     DevicePage* FindPage(int address, int channel) const;
     DevicePage* SelectedPage() const;
     void SelectTab(int index); // a tab change by the user
+    // The keyboard's tab change: the next tab (step +1) or the previous one (-1), the last
+    // wrapping round to the first and the first to the last.
+    void SelectNeighbourTab(int step);
     void LayoutPages();
 
     // Read-only views for the window and tests.

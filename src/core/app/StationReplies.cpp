@@ -172,6 +172,11 @@ void Station::DigestReply() {
         ++link_.misses;
         LogValues(WrongAnswerText(request, reply), reply.values);
         CountPageMiss(polled);
+        // Once the page greys from them, it says who answers in its supply's place.
+        if (polled != nullptr && !polled->state.online) {
+            polled->ShowAnswerNotice(FillIn(PAGE_ANSWERS_FOREIGN, {std::to_string(reply.address)}));
+            PageUpdated(*polled);
+        }
         break;
     case ReplyKind::NoPage:
         ++replies_;
@@ -213,6 +218,7 @@ void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& r
                 ClearMisses(e);
                 return true;
             });
+            page.ShowAnswerNotice("");
             break;
         case ReplyProof::Identity:
             backedOff =
@@ -221,6 +227,9 @@ void Station::DecodeValid(Framing framing, DevicePage& page, const TakenReply& r
         case ReplyProof::Refusal:
             CountPageMiss(&page);
             backedOff = WithEntry(shared_, address, channel, [](PollEntry& e) { return CountRefusal(e); });
+            if (!page.state.online)
+                page.ShowAnswerNotice(
+                    FillIn(PAGE_ANSWERS_REFUSAL, {std::to_string(ExceptionCode(framing, values))}));
             break;
         }
     }

@@ -3,6 +3,7 @@
 
 #include "bus/BusThread.h"
 #include "device/PageControls.h"
+#include "device/PageTexts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,11 +11,7 @@
 namespace rir {
 
 std::string Station::TabCaption(int address, int channel) {
-    std::string caption = "#";
-    caption += std::to_string(address);
-    if (channel == 1)
-        caption += "_2";
-    return caption;
+    return SupplyCaption(address, channel);
 }
 
 int Station::TabIndexOf(int address, int channel) const {
@@ -137,6 +134,14 @@ void Station::SelectTab(int index) {
     selected_ = index;
     NoteTabs();
     RenewDeviceChecks();
+}
+
+void Station::SelectNeighbourTab(int step) {
+    const int count = static_cast<int>(pages_.size());
+    if (count == 0)
+        return;
+    const int from = selected_ >= 0 ? selected_ : (step > 0 ? count - 1 : 0);
+    SelectTab(((from + step) % count + count) % count);
 }
 
 void Station::RenewDeviceChecks() {

@@ -1,6 +1,7 @@
 #include "chart/ChartReadouts.h"
 
 #include "chart/FixedText.h"
+#include "text/NumberText.h"
 
 namespace rir {
 
@@ -15,13 +16,18 @@ double InUnits(int raw, int scale) {
     return static_cast<double>(raw) / (scale > 0 ? scale : 1);
 }
 
-// "\nЛимит тока: %.3f ампер;\nЛимит напряжения: %.1f вольт;\nВключен блок: " joined with "да"
+// The value in volts or amperes with the decimals of the supply's resolution.
+void AppendValue(std::string& s, int raw, int scale) {
+    AppendFixed(s, InUnits(raw, scale), ScaleDecimals(scale));
+}
+
+// "\nЛимит тока: 0.15 ампер;\nЛимит напряжения: 12.00 вольт;\nВключен блок: " joined with "да"
 // or "нет" and a closing ";".
 std::string LimitsText(const ReadoutInput& in) {
     std::string s = "\nЛимит тока: ";
-    AppendFixed(s, InUnits(in.sample.currLimit, in.units.currScale), in.units.current3Dec ? 3 : 1);
+    AppendValue(s, in.sample.currLimit, in.units.currScale);
     s += " ампер;\nЛимит напряжения: ";
-    AppendFixed(s, InUnits(in.sample.voltLimit, in.units.voltScale), 1);
+    AppendValue(s, in.sample.voltLimit, in.units.voltScale);
     s += " вольт;\nВключен блок: ";
     s += in.sample.output == 1 ? "да" : "нет";
     s += ";";
@@ -34,16 +40,16 @@ const char* ModeWord(const ChartSample& sample) {
     return sample.voltRegulation ? "напряжения" : "тока";
 }
 
-// "Время: %i / %i с;\nТок: %.3f ампер;\nНапряжение: %.1f вольт;\nРежим стаб: %s;"
+// "Время: %i / %i с;\nТок: 0.15 ампер;\nНапряжение: 12.00 вольт;\nРежим стаб: %s;"
 std::string ValuesText(const ReadoutInput& in, int timeShown, int total) {
     std::string s = "Время: ";
     s += std::to_string(timeShown);
     s += " / ";
     s += std::to_string(total);
     s += " с;\nТок: ";
-    AppendFixed(s, InUnits(in.sample.currMeas, in.units.currScale), in.units.current3Dec ? 3 : 1);
+    AppendValue(s, in.sample.currMeas, in.units.currScale);
     s += " ампер;\nНапряжение: ";
-    AppendFixed(s, InUnits(in.sample.voltMeas, in.units.voltScale), 1);
+    AppendValue(s, in.sample.voltMeas, in.units.voltScale);
     s += " вольт;\nРежим стаб: ";
     s += ModeWord(in.sample);
     s += ";";

@@ -9,11 +9,11 @@
 
 namespace rir {
 
-// What the readouts need of the supply's record.
+// What the readouts need of the supply's record: its scales, which give the decimals its values
+// are shown with (ScaleDecimals), as on the page.
 struct ChartUnits {
     int voltScale = 1;
     int currScale = 1;
-    bool current3Dec = false; // currents with three decimals
 };
 
 enum class CursorKind { Second, Minute };

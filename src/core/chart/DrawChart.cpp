@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 namespace rir {
@@ -144,6 +145,11 @@ void DrawSecondsPart(ChartCanvas& c, const SecondsPart& p) {
         const int x = p.X(entry(i).time);
         c.Line(ChartPen::Black, {x, b - 1}, {x, b + 2});
     }
+    const int stride = ClockMarkStride(p.perSecond);
+    for (int i = 0; i < n; ++i) {
+        if (const ChartSample& e = entry(i); e.stamp && e.time % stride == 0)
+            c.out.clockMarks.push_back({p.X(e.time), *e.stamp});
+    }
 
     const int limitCount = std::clamp(in.recording && !split ? st.elapsedSeconds + 1 : n, 0, n);
     if (in.series.currLimit)
@@ -263,6 +269,16 @@ ChartDecisions DecideChart(const ChartInput& in) {
                                           st.elapsedSeconds, in.units});
     }
     return d;
+}
+
+int ClockMarkStride(double pixelsPerSample) {
+    static constexpr int STRIDES[] = {1,   2,   5,    10,   15,   30,    60,    120,  300,
+                                      600, 900, 1800, 3600, 7200, 14400, 28800, 86400};
+    for (int stride : STRIDES) {
+        if (stride * pixelsPerSample >= CLOCK_MARK_SPACING)
+            return stride;
+    }
+    return STRIDES[std::size(STRIDES) - 1];
 }
 
 ChartDrawing DrawChart(const ChartInput& in) {

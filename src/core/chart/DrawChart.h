@@ -42,12 +42,28 @@ struct ChartDecisions {
 
 ChartDecisions DecideChart(const ChartInput& in);
 
-// The picture, with the decisions it was laid out by.
+// A clock time on the time axis: the x of a sample that carries its stamp, in chart pixels.
+struct ClockMark {
+    int x = 0;
+    StampTime at;
+};
+
+// The picture, with the decisions it was laid out by and where its samples' clock times stand.
 struct ChartDrawing : ChartDecisions {
     ChartScene scene;
+    // Samples along the time axis whose clock times a saved picture writes under it, left to
+    // right within each half, spaced to leave room for a time between two of them. Found while
+    // drawing and handed back with the scene; the page keeps none of it.
+    std::vector<ClockMark> clockMarks;
 };
 
 ChartDrawing DrawChart(const ChartInput& in);
+
+// The clock marks' stride in samples (seconds or minutes) for samples this many pixels apart:
+// the smallest of the usual steps (1, 2, 5, 10, 15, 30 ... 86400) that leaves CLOCK_MARK_SPACING
+// pixels between two marks.
+inline constexpr int CLOCK_MARK_SPACING = 64;
+int ClockMarkStride(double pixelsPerSample);
 
 // Minute entries visited per loop of the minutes half: more entries, a longer stride, so a
 // week or a year of minutes costs no more than a few thousand points.

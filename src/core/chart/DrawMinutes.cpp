@@ -133,6 +133,12 @@ void DrawMinutesHalf(ChartCanvas& c) {
         const int x = m.XOfIndex(j);
         c.Line(ChartPen::Black, {x, b - 1}, {x, b + 2});
     });
+    // Minutes of the past carry their stamps; the plan ahead has none.
+    const int stride = ClockMarkStride(m.perMinute);
+    for (int j = 0; j < n; j += stride) {
+        if (m[j].stamp)
+            c.out.clockMarks.push_back({m.X(m[j]), *m[j].stamp});
+    }
     if (in.series.currLimit)
         LimitSeries(c, m, ChartPen::CurrLimit, [&](const ChartSample& e) { return c.CurrY(e.currLimit); });
     if (in.series.voltLimit)

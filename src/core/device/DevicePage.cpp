@@ -225,10 +225,14 @@ void DevicePage::UpdateControls() {
             SetTextIfChanged(id, "-");
         view.SetEnabled(IDC_VOLT_READING, false);
         view.SetEnabled(IDC_CURR_READING, false);
-        for (int id : {IDC_SET_LIMITS, IDC_OUTPUT_BUTTON}) {
-            view.SetShown(id, true);
-            view.SetEnabled(id, false);
-        }
+        view.SetShown(IDC_SET_LIMITS, true);
+        view.SetEnabled(IDC_SET_LIMITS, false);
+        // Switching off stays possible while the supply does not answer: its output may well be
+        // on. The switch-off is queued as any command (sent until the supply takes it, at most
+        // three times); a supply never identified has no model to address it by.
+        view.SetShown(IDC_OUTPUT_BUTTON, true);
+        view.SetEnabled(IDC_OUTPUT_BUTTON, state.model != 0);
+        SetTextIfChanged(IDC_OUTPUT_BUTTON, "Выключить");
         state.voltLimit = state.currLimit = state.voltMeas = state.currMeas = 0;
         state.outputOn = false;
         state.status = -1;
@@ -295,10 +299,17 @@ void DevicePage::ShowRunStatus(std::string_view text) {
     ShowCaption();
 }
 
+void DevicePage::ShowAnswerNotice(std::string_view text) {
+    answerNotice_ = text;
+    ShowCaption();
+}
+
 void DevicePage::ShowCaption() {
     std::string caption = programLoaded() ? programCaption_ : std::string("Протокол работы:");
     if (!runStatus_.empty())
         caption += " [" + runStatus_ + "]";
+    if (!answerNotice_.empty())
+        caption += " [" + answerNotice_ + "]";
     SetTextIfChanged(IDC_PROGRAM_CAPTION, caption);
 }
 

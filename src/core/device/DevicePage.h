@@ -111,6 +111,9 @@ public:
     // the clocks or the cursor change, and never while the chart is drawn.
     // The chart as the page's state stands, drawn into a picture of width × height.
     ChartScene chartScene(int width, int height) const;
+    // The picture "Сохранить график в PNG..." writes: the chart as chartScene draws it, with the
+    // supply as its tab names it and the day above, and the clock times along its time axis.
+    ChartScene chartPicture(int width, int height) const;
     // A picture of the chart was painted: while data is live the drawings between two samples
     // are counted, which limits the pointer's repaints; an idle chart never limits them.
     void CountChartDrawing();
@@ -147,7 +150,11 @@ public:
 
     void SendLimits(LimitChoice which, PageCommandSink& sink);
     void ToggleOutput(PageCommandSink& sink);
+    // The output off when the supply reports it on.
     void SendOutputOff(PageCommandSink& sink) const;
+    // The operator's switch-off ("Выключить", a stop of the program): as SendOutputOff, and while
+    // the supply does not answer in any case, since its output is not known.
+    void SwitchOutputOff(PageCommandSink& sink) const;
     void RestartDoser(PageCommandSink& sink) const;
     void ConfigureModules(PageCommandSink& sink);
 
@@ -209,6 +216,12 @@ public:
     // stopped, the program paused by itself). "" takes it away; each run starts without one.
     void ShowRunStatus(std::string_view text);
     const std::string& runStatus() const { return runStatus_; }
+    // How the supply answers while it gives no data (exceptions, another address's replies),
+    // after the run's word in the caption: "Протокол работы: [Отвечает отказом, код 5]". The
+    // station says it once the page greys from such answers and takes it away ("") at the
+    // supply's next reply with data.
+    void ShowAnswerNotice(std::string_view text);
+    const std::string& answerNotice() const { return answerNotice_; }
 
     DeviceState state;
     // An identification that differs from the one the page knows, not yet believed: a stale
@@ -288,6 +301,7 @@ private:
     bool currUnsent_ = false;
     bool chartInvalidated_ = false;
     std::string runStatus_;
+    std::string answerNotice_;
 };
 
 } // namespace rir

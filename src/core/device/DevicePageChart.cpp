@@ -3,11 +3,14 @@
 // clearing a recording.
 #include "device/DevicePage.h"
 
+#include "chart/ChartPicture.h"
 #include "chart/DrawChart.h"
 #include "device/PageControls.h"
+#include "device/PageTexts.h"
 
 #include <climits>
 #include <string_view>
+#include <utility>
 
 namespace rir {
 
@@ -36,11 +39,17 @@ bool* SwitchNamed(SeriesSwitches& s, std::string_view caption) {
 ChartInput DevicePage::ChartInputOf(int width, int height) const {
     return {width,           height,      recording(),
             programLoaded(), secondsRing, minutesList,
-            chart,           series,      {state.voltScale, state.currScale, state.current3Dec}};
+            chart,           series,      {state.voltScale, state.currScale}};
 }
 
 ChartScene DevicePage::chartScene(int width, int height) const {
     return DrawChart(ChartInputOf(width, height)).scene;
+}
+
+ChartScene DevicePage::chartPicture(int width, int height) const {
+    ChartDrawing d = DrawChart(ChartInputOf(width, height));
+    return ChartPictureScene(d.scene, SupplyCaption(state.address, state.channel), LocalDate(stampClock()),
+                             std::move(d.clockMarks));
 }
 
 void DevicePage::CountChartDrawing() {

@@ -29,7 +29,11 @@ PageCommandResult DevicePage::OnCommand(int id, PageCommandSink& sink) {
         // With a program loaded the switch-off is the runner's: a running program pauses.
         if (programLoaded())
             return PageCommandResult::RunProgram;
-        ToggleOutput(sink);
+        // A supply that does not answer reads "Выключить": its output is not known.
+        if (!state.online)
+            SwitchOutputOff(sink);
+        else
+            ToggleOutput(sink);
         return PageCommandResult::Done;
     case IDC_DOSER_RESTART:
         RestartDoser(sink);
@@ -140,6 +144,15 @@ void DevicePage::ToggleOutput(PageCommandSink& sink) {
 void DevicePage::SendOutputOff(PageCommandSink& sink) const {
     if (const std::optional<Request> r = OutputOffRequest(state))
         sink.Enqueue(*r);
+}
+
+void DevicePage::SwitchOutputOff(PageCommandSink& sink) const {
+    // Offline the page does not know the output: the switch-off goes out whatever it last showed.
+    // It takes the output flag alone, so the limits it carries (none known) are not taken.
+    if (!state.online)
+        sink.Enqueue(WriteOutputRequest(state, TAKE_OUTPUT));
+    else
+        SendOutputOff(sink);
 }
 
 void DevicePage::RestartDoser(PageCommandSink& sink) const {

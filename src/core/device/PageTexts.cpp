@@ -1,6 +1,7 @@
 #include "device/PageTexts.h"
 
 #include "device/Ratings.h"
+#include "text/NumberText.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -39,6 +40,13 @@ constexpr const char* UNIT_WATT_HOURS = "Вт*час";
 constexpr const char* DOSER_SUFFIX[] = {"", " [выкл]", " [т10%]", " [безв]"};
 
 } // namespace
+
+std::string SupplyCaption(int address, int channel) {
+    std::string caption = "#" + std::to_string(address);
+    if (channel == 1)
+        caption += "_2";
+    return caption;
+}
 
 Identification IdentificationFor(const DeviceState& s) {
     Identification id;
@@ -95,31 +103,15 @@ std::string CurrEditText(int currLimit, int currScale) {
 }
 
 std::string VoltReadingText(int voltMeas, int voltLimit, int voltScale) {
-    switch (voltScale) {
-    case 100:
-        return Printf("%.2f / %.2f вольт", voltMeas * 0.01, voltLimit * 0.01);
-    case 10:
-        return Printf("%.1f / %.1f вольт", voltMeas * 0.1, voltLimit * 0.1);
-    default: {
-        const double scale = UsableScale(voltScale);
-        return Printf("%.0f / %.0f вольт", voltMeas / scale, voltLimit / scale);
-    }
-    }
+    const double scale = UsableScale(voltScale);
+    const int decimals = ScaleDecimals(voltScale);
+    return Printf("%.*f / %.*f вольт", decimals, voltMeas / scale, decimals, voltLimit / scale);
 }
 
 std::string CurrReadingText(int currMeas, int currLimit, int currScale) {
-    switch (currScale) {
-    case 100:
-        return Printf("%.2f / %.2f ампер", currMeas * 0.01, currLimit * 0.01);
-    case 10:
-        return Printf("%.1f / %.1f ампер", currMeas * 0.1, currLimit * 0.1);
-    case 1000:
-        return Printf("%.3f / %.3f ампер", currMeas * 0.001, currLimit * 0.001);
-    default: {
-        const double scale = UsableScale(currScale);
-        return Printf("%.0f / %.0f ампер", currMeas / scale, currLimit / scale);
-    }
-    }
+    const double scale = UsableScale(currScale);
+    const int decimals = ScaleDecimals(currScale);
+    return Printf("%.*f / %.*f ампер", decimals, currMeas / scale, decimals, currLimit / scale);
 }
 
 std::string TimerValueText(int timerValue, bool negative, int moduleConfig) {

@@ -15,6 +15,9 @@ constexpr int UsableScale(int scale) {
     return scale > 0 ? scale : 1;
 }
 
+// The supply as its tab names it: "#15", its second channel "#15_2".
+std::string SupplyCaption(int address, int channel);
+
 // The identification line, "#%s  %s %iV %s %s", and what building it teaches about the supply.
 struct Identification {
     std::string line;
@@ -28,7 +31,8 @@ Identification IdentificationFor(const DeviceState& s);
 std::string VoltEditText(int voltLimit, int voltScale);
 std::string CurrEditText(int currLimit, int currScale);
 
-// "measured / limit вольт" and "measured / limit ампер".
+// "measured / limit вольт" and "measured / limit ампер", with the decimals of the supply's
+// resolution (ScaleDecimals).
 std::string VoltReadingText(int voltMeas, int voltLimit, int voltScale);
 std::string CurrReadingText(int currMeas, int currLimit, int currScale);
 

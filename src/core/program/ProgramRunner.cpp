@@ -18,10 +18,11 @@ ProgramPlan PlanOf(const std::vector<ChartSample>& steps, std::optional<StampTim
 
 // The output off when the supply reports it on, and also when the present second plans it on:
 // the request that switches it on may still be on its way, and a supply that went on after the
-// pause would stay on unattended.
+// pause would stay on unattended. A supply that does not answer reports nothing: it is switched
+// off whatever its plan.
 void SwitchOffForStop(DevicePage& page, PageCommandSink& sink) {
-    if (page.state.outputOn) {
-        page.SendOutputOff(sink);
+    if (page.state.outputOn || !page.state.online) {
+        page.SwitchOutputOff(sink);
         return;
     }
     const ChartSample* plan = RingEntry(page.secondsRing, page.chart.ringIndex);
@@ -87,7 +88,7 @@ bool RunProgramButton(DevicePage& page, int id, PageCommandSink& sink) {
         if (page.programRunning())
             PauseProgram(page, sink);
         else
-            page.SendOutputOff(sink);
+            page.SwitchOutputOff(sink);
         return true;
     default:
         return false;

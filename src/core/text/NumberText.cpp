@@ -66,4 +66,17 @@ bool ReadWholeNumber(std::string_view text, int& value) {
     return true;
 }
 
+int ScaleDecimals(int scale) {
+    switch (scale) {
+    case 10:
+        return 1;
+    case 100:
+        return 2;
+    case 1000:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 } // namespace rir

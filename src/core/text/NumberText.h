@@ -1,4 +1,5 @@
-// Reading numbers out of what an operator typed into an edit.
+// Reading numbers out of what an operator typed into an edit, and the decimals a supply's values
+// are shown with.
 #pragma once
 
 #include <cstddef>
@@ -23,5 +24,11 @@ LeadingNumber ReadLeadingNumber(std::string_view text);
 // A whole number as the platform's dialog data exchange takes one: optional blanks, an optional
 // sign, digits, optional blanks, nothing else, within int. False (value untouched) otherwise.
 bool ReadWholeNumber(std::string_view text, int& value);
+
+// The decimals a value in the supply's own units is shown with: its scale (raw ÷ scale is volts or
+// amperes, from the identification) is its resolution, so a supply whose current step is 0.01 A
+// reads 0.15 A, not 0.1. Scales 10, 100 and 1000 give 1, 2 and 3 decimals; any other scale (1, or
+// one that is no power of ten) shows whole units.
+int ScaleDecimals(int scale);
 
 } // namespace rir

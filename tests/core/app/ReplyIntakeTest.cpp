@@ -123,6 +123,47 @@ TEST(ReplyIntake, ASupplyThatRefusesItsPollsBacksOffOnceAndReturnsWithItsFirstDa
     EXPECT_EQ(rig.Entry(15, 0).missCount, 0);
 }
 
+// A supply that answers without data greys like a silent one; its page says how it answers,
+// from the reply that greys it until its next reply with data.
+TEST(ReplyIntake, APageGreyedByAnswersWithoutDataSaysHowItIsAnswered) {
+    Values foreign = MEASURE_15;
+    foreign[0] = 7;
+    const struct {
+        const char* name;
+        Values reply;
+        const char* caption;
+    } cases[] = {
+        {"exception 5 to its polls",
+         {15, FC_MEASURE + EXCEPTION_FLAG, 5},
+         "Протокол работы: [Отвечает отказом, код 5]"},
+        {"exception 1 to its measurements",
+         {15, FC_MEASURE + EXCEPTION_FLAG, 1},
+         "Протокол работы: [Отвечает отказом, код 1]"},
+        {"another supply's replies", foreign, "Протокол работы: [Отвечает устройство #7]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TwoSupplyRig rig;
+        const auto caption = [&] { return rig.Page(15).view.text(IDC_PROGRAM_CAPTION); };
+        for (int i = 1; i < MISSES_TO_DISCONNECT; ++i) {
+            rig.ReplyRtu(c.reply, {15, FC_MEASURE});
+            EXPECT_EQ(caption(), "Протокол работы:") << "still online after " << i;
+        }
+        rig.ReplyRtu(c.reply, {15, FC_MEASURE});
+        ASSERT_FALSE(rig.Page(15).state.online);
+        EXPECT_EQ(caption(), c.caption);
+        rig.station.shared().requestQueue.clear();
+        rig.ReplyRtu(c.reply, {15, FC_MEASURE});
+        EXPECT_EQ(caption(), c.caption) << "said once: the same text while it goes on";
+        rig.ReplyRtu(IDENTIFY_15, {15, FC_IDENTIFY, 1});
+        EXPECT_EQ(caption(), c.caption) << "an identification brings no data";
+        rig.ReplyRtu(MEASURE_15, {15, FC_MEASURE});
+        EXPECT_EQ(caption(), "Протокол работы:") << "its data takes the text away";
+        EXPECT_EQ(rig.Page(7).view.text(IDC_PROGRAM_CAPTION), "Протокол работы:")
+            << "the other page says nothing";
+    }
+}
+
 TEST(ReplyIntake, AKnownSupplysNewIdentityIsBelievedOnlyWhenItsRepeated) {
     const Values other{15, 0x41, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     TwoSupplyRig rig;

@@ -1,5 +1,9 @@
 #include "chart/ChartPicture.h"
 
+#include "ChartRig.h"
+#include "SceneQuery.h"
+#include "device/DevicePage.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -65,6 +69,91 @@ TEST(ChartPictureTest, LocalDateOfTheWallClock) {
     }
     EXPECT_EQ(ChartPictureName(15, 0, LocalDate(LocalMoment(2026, 12, 9, 14, 30, 0))),
               "rir-15-2026-12-09.png");
+}
+
+// The saved picture of a recording: the supply and the day above the chart, and under its time
+// axis the clock times of samples at a round stride, each under the axis tick of its sample.
+TEST(ChartPictureTest, APictureNamesTheSupplyAndTheDayAndGivesTheClockTimes) {
+    constexpr int W = 488;
+    constexpr int H = 214;
+    const StampTime start = LocalMoment(2026, 12, 9, 14, 30, 0);
+    StampTime now = start;
+    RepaintCounter repaints;
+    DevicePage page;
+    page.repaints = &repaints;
+    page.stampClock = [&now] { return now; };
+    page.InitDevice(20, 1);
+    chartrig::Identify(page);
+    page.state.voltLimit = 1500;
+    page.state.currLimit = 1000;
+    page.state.voltMeas = 1200;
+    page.state.currMeas = 800;
+    chartrig::StartRecording(page);
+    for (int i = 0; i < 100; ++i) {
+        now += seconds(1);
+        chartrig::Tick(page);
+    }
+    const ChartScene chart = page.chartScene(W, H);
+    const ChartScene picture = page.chartPicture(W, H);
+    ASSERT_EQ(picture.width, W);
+    ASSERT_EQ(picture.height, PICTURE_HEADING_HEIGHT + H + PICTURE_CLOCK_HEIGHT);
+    const ChartText* heading = scene::Text(picture, "#20_2, 09.12.2026");
+    ASSERT_NE(heading, nullptr);
+    EXPECT_LT(heading->at.y, PICTURE_HEADING_HEIGHT);
+    // The chart itself, one band lower.
+    const auto frames = scene::All<ChartRectangle>(picture);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0]->top, PICTURE_HEADING_HEIGHT);
+    EXPECT_EQ(frames[0]->bottom, PICTURE_HEADING_HEIGHT + H);
+
+    const int band = PICTURE_HEADING_HEIGHT + H;
+    const std::vector<int> axisTicks = scene::TickXs(chart, H - 26);
+    std::vector<int> times;
+    std::vector<int> xs;
+    for (const ChartText* t : scene::All<ChartText>(picture)) {
+        if (t->at.y < band)
+            continue;
+        ASSERT_EQ(t->text.size(), 8u) << t->text;
+        ASSERT_EQ(t->text.substr(0, 3), "14:") << t->text;
+        times.push_back((std::stoi(t->text.substr(3, 2)) - 30) * 60 + std::stoi(t->text.substr(6)));
+    }
+    for (const ChartLine* l : scene::WithPen<ChartLine>(picture, ChartPen::Black)) {
+        if (l->from.y == band && l->from.x == l->to.x)
+            xs.push_back(l->from.x);
+    }
+    ASSERT_GE(times.size(), 3u) << "a time every few ticks along 100 seconds";
+    ASSERT_EQ(xs.size(), times.size()) << "one tick per time";
+    const int stride = times[1] - times[0];
+    EXPECT_GT(stride, 0);
+    EXPECT_EQ(times[0] % stride, 0) << "round clock times";
+    for (std::size_t k = 0; k < times.size(); ++k) {
+        SCOPED_TRACE(k);
+        if (k > 0) {
+            EXPECT_EQ(times[k] - times[k - 1], stride);
+            EXPECT_GE(xs[k] - xs[k - 1], CLOCK_MARK_SPACING) << "room for the time between two marks";
+        }
+        EXPECT_NE(std::find(axisTicks.begin(), axisTicks.end(), xs[k]), axisTicks.end())
+            << "under a tick of the time axis";
+    }
+}
+
+// Marks closer than the spacing, or whose time would leave the picture, are left out; without a
+// date the heading is the supply alone.
+TEST(ChartPictureTest, MarksThatDoNotFitAreLeftOut) {
+    const StampTime at = LocalMoment(2026, 12, 9, 8, 5, 0);
+    const ChartScene chart{300, 100, {}};
+    const std::vector<ClockMark> marks = {{170, at + seconds(2)},
+                                          {10, at},
+                                          {100, at + seconds(1)},
+                                          {130, at + seconds(5)},
+                                          {290, at + seconds(3)}};
+    const ChartScene picture = ChartPictureScene(chart, "#15", std::nullopt, marks);
+    std::vector<std::string> texts;
+    for (const ChartText* t : scene::All<ChartText>(picture))
+        texts.push_back(t->text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"#15", "08:05:01", "08:05:02"}));
+    EXPECT_EQ(ClockText(LocalMoment(2026, 12, 31, 23, 59, 59)), "23:59:59");
+    EXPECT_EQ(ClockText(LocalMoment(2027, 1, 1, 0, 0, 0)), "00:00:00");
 }
 
 TEST(ChartPictureTest, FailureNamesTheFile) {

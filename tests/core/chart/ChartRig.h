@@ -197,7 +197,7 @@ inline ChartInput InputOf(const DevicePage& page, int width, int height) {
             page.minutesList,
             page.chart,
             page.series,
-            {page.state.voltScale, page.state.currScale, page.state.current3Dec}};
+            {page.state.voltScale, page.state.currScale}};
 }
 
 } // namespace rir::chartrig

@@ -56,9 +56,9 @@ TEST_F(DevicePageChartTest, TheTickWritesTheReadouts) {
     page.state.outputOn = true;
     Record(10);
     EXPECT_EQ(page.view.text(IDC_READOUT_VALUES),
-              "Время: 10 / 10 с;\nТок: 8.0 ампер;\nНапряжение: 12.0 вольт;\nРежим стаб: напряжения;");
+              "Время: 10 / 10 с;\nТок: 8.00 ампер;\nНапряжение: 12.00 вольт;\nРежим стаб: напряжения;");
     EXPECT_EQ(page.view.text(IDC_READOUT_LIMITS),
-              "\nЛимит тока: 10.0 ампер;\nЛимит напряжения: 15.0 вольт;\nВключен блок: да;");
+              "\nЛимит тока: 10.00 ампер;\nЛимит напряжения: 15.00 вольт;\nВключен блок: да;");
     page.view.takeChanged();
     page.UpdateChart(); // the same texts again: nothing to rewrite
     EXPECT_TRUE(page.view.takeChanged().empty());

@@ -134,7 +134,7 @@ TEST_F(DrawMinutesTest, MinuteCursorAndItsReadouts) {
     EXPECT_EQ(cursor->to, (ChartPoint{Xm(3), 25}));
     ASSERT_TRUE(d.readouts);
     EXPECT_EQ(d.readouts->values,
-              "Время: 180 / 300 с;\nТок: 8.0 ампер;\nНапряжение: 12.0 вольт;\nРежим стаб: "
+              "Время: 180 / 300 с;\nТок: 8.00 ампер;\nНапряжение: 12.00 вольт;\nРежим стаб: "
               "напряжения;");
 
     page.chart.cursor = MinuteCursor(6); // past the list

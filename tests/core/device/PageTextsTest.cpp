@@ -185,6 +185,8 @@ TEST(PageTexts, Readings) {
     EXPECT_EQ(CurrReadingText(1050, 1500, 1000), "1.050 / 1.500 ампер");
     EXPECT_EQ(CurrReadingText(3, 4, 1), "3 / 4 ампер");
     EXPECT_EQ(CurrReadingText(30, 45, 0), "30 / 45 ампер");
+    EXPECT_EQ(CurrReadingText(15, 20, 100), "0.15 / 0.20 ампер") << "a step of 0.01 A shows as such";
+    EXPECT_EQ(VoltReadingText(12345, 15000, 1000), "12.345 / 15.000 вольт");
 }
 
 DeviceState Supply(int model, int voltMax, int voltScale, int currMax, int currScale, int address = 15) {

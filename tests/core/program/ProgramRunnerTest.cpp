@@ -304,7 +304,8 @@ TEST(ProgramRun, ButtonsFollowTheRunnersState) {
     on.page.UpdateControls();
     check(on.page, {"ended, the supply left on", true, false, true, "Старт", false, false, true, false});
 
-    // The supply gone: the program can still be held and given up, not started.
+    // The supply gone: the program can still be held and given up, not started, and the
+    // output switched off.
     for (const bool paused : {false, true}) {
         RunRig off("0;1;12;1\r\n60;1;12;0\r\n");
         off.Press(IDC_PROGRAM_START);
@@ -313,7 +314,7 @@ TEST(ProgramRun, ButtonsFollowTheRunnersState) {
         off.page.state.online = false;
         off.page.UpdateControls();
         check(off.page, {paused ? "offline, paused" : "offline, running", false, !paused, paused,
-                         paused ? "Продолжить" : "Старт", false, false, false, false});
+                         paused ? "Продолжить" : "Старт", false, false, true, false});
     }
 
     // A click on a disabled button never reaches the runner.
@@ -322,6 +323,51 @@ TEST(ProgramRun, ButtonsFollowTheRunnersState) {
     EXPECT_EQ(r.page.OnCommand(IDC_PROGRAM_CANCEL, r.sink), PageCommandResult::Ignored);
     EXPECT_EQ(r.page.OnCommand(IDC_PROGRAM_PAUSE, r.sink), PageCommandResult::RunProgram);
     EXPECT_EQ(r.page.OnCommand(IDC_OPEN_PROGRAM, r.sink), PageCommandResult::Ignored);
+}
+
+// "Выключить" while the supply does not answer: the page does not know the output, so the
+// switch-off is queued whatever the page last showed, and a running program pauses.
+TEST(ProgramRun, SwitchingOffWhileTheSupplyDoesNotAnswer) {
+    const struct {
+        const char* situation;
+        bool load, start, pause, outputWasOn;
+        bool pausedAfter;
+    } cases[] = {
+        {"no program, the output was on", false, false, false, true, false},
+        {"no program, the output was off", false, false, false, false, false},
+        {"program loaded, not started", true, false, false, false, false},
+        {"program running", true, true, false, true, true},
+        {"program paused", true, true, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
+        RunRig r("0;1;12;1\r\n60;1;12;1\r\n");
+        if (!c.load)
+            CancelProgram(r.page, r.sink);
+        if (c.start)
+            r.Press(IDC_PROGRAM_START);
+        if (c.pause)
+            r.Press(IDC_PROGRAM_PAUSE);
+        r.page.state.outputOn = c.outputWasOn;
+        r.page.UpdateControls();
+        r.sink.queued.clear();
+        // Five misses: the station marks the page offline.
+        r.page.state.online = false;
+        r.page.UpdateControls();
+        EXPECT_TRUE(r.page.view.enabled(IDC_OUTPUT_BUTTON));
+        EXPECT_EQ(r.page.view.text(IDC_OUTPUT_BUTTON), "Выключить");
+        const PageCommandResult result = r.page.OnCommand(IDC_OUTPUT_BUTTON, r.sink);
+        if (result == PageCommandResult::RunProgram)
+            r.Press(IDC_OUTPUT_BUTTON);
+        EXPECT_EQ(r.sink.queued, Requests{Write(OFF, 0, 0)}) << "one switch-off, the limits not taken";
+        EXPECT_EQ(r.page.programPaused(), c.pausedAfter);
+        EXPECT_EQ(r.page.ticking(), false);
+        EXPECT_FALSE(r.page.recording()) << "switching off starts no recording";
+    }
+    // A supply never identified has no model to be addressed by.
+    DevicePage unknown;
+    unknown.InitDevice(15, 0);
+    EXPECT_FALSE(unknown.view.enabled(IDC_OUTPUT_BUTTON));
 }
 
 TEST(ProgramRun, NothingHappensWithoutAProgram) {
