@@ -152,7 +152,7 @@ int Main(const Options& options) {
     }
     window.station().OnPageCommand(15, 0, IDC_OPEN_PROGRAM);
     const DevicePage& page = *window.station().FindPage(15, 0);
-    if (!page.programLoaded) {
+    if (!page.programLoaded()) {
         std::fprintf(stderr, "the program did not load\n");
         return 1;
     }

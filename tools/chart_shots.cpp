@@ -127,7 +127,14 @@ bool ProgramRunning(const QString& dir) {
     CDevicePage view(page);
     LoadedProgramPage(page, view, program);
     StartProgram(page, program);
-    page.programStarted = true;
+    // The pictures show what the station draws; what it would send goes nowhere.
+    struct : PageCommandSink {
+        bool Enqueue(const Request&) override { return true; }
+        std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues&) override {
+            return std::nullopt;
+        }
+    } nowhere;
+    page.RunProgram(nowhere);
     page.UpdateControls();
     for (int t = 1; t <= 200; ++t) {
         const ChartSample& plan = page.secondsRing[static_cast<std::size_t>(RingIndex(t))];

@@ -1,6 +1,7 @@
 #include "CDevicePage.h"
 
 #include "ChartWidget.h"
+#include "KeyFilter.h"
 #include "device/DevicePage.h"
 #include "device/PageControls.h"
 #include "device/PageLayout.h"
@@ -120,9 +121,7 @@ void CDevicePage::buildControls() {
         }
         case ControlKind::ChartArea: {
             auto* chart = new ChartWidget(page_, this);
-            // After the paint or pointer event is done: a paint may ask for another one.
-            connect(chart, &ChartWidget::chartStateChanged, this, &CDevicePage::applyView,
-                    Qt::QueuedConnection);
+            connect(chart, &ChartWidget::chartStateChanged, this, &CDevicePage::applyView);
             w = chart;
             break;
         }
@@ -221,13 +220,7 @@ void CDevicePage::applyLayout(int dx, int dy, int rowOffset) {
 
 void CDevicePage::forwardEdit(QLineEdit* edit, bool hasFocus) {
     const int id = edit == controlById(IDC_VOLT_EDIT) ? IDC_VOLT_EDIT : IDC_CURR_EDIT;
-    int start = edit->cursorPosition();
-    int end = start;
-    if (edit->hasSelectedText()) {
-        start = edit->selectionStart();
-        end = start + static_cast<int>(edit->selectedText().size());
-    }
-    page_.SetEditState(id, edit->text().toStdString(), hasFocus, {start, end});
+    page_.SetEditState(id, edit->text().toStdString(), hasFocus, EditSelection(*edit));
 }
 
 int CDevicePage::limitEditId(QObject* watched) const {
@@ -293,24 +286,13 @@ bool CDevicePage::filterTypedKey(QLineEdit* edit, int id, QKeyEvent* key) {
     // character. Both go to the edit untouched.
     if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0)
         return false;
-    char32_t typed = 0;
-    if (key->key() == Qt::Key_Backspace) {
-        typed = KEY_BACKSPACE;
-    } else {
-        const QList<uint> chars = key->text().toUcs4();
-        if (chars.isEmpty() || chars.front() < 0x20 || chars.front() == 0x7F)
-            return false;
-        typed = chars.front();
-    }
+    const std::optional<char32_t> typed = TypedCharacter(*key);
+    if (!typed)
+        return false;
     forwardEdit(edit, edit->hasFocus());
-    const KeyDecision decision = page_.FilterEditKey(id, typed);
+    const KeyDecision decision = page_.FilterEditKey(id, *typed);
     applyView(); // the unit label's mark
-    if (!decision.accepted)
-        return true;
-    if (decision.character == '\b' || static_cast<char32_t>(decision.character) == typed)
-        return false; // the edit itself inserts or deletes
-    edit->insert(QString(QChar::fromLatin1(decision.character)));
-    return true;
+    return ApplyKeyDecision(*edit, decision, *typed);
 }
 
 void CDevicePage::pasteInto(QLineEdit* edit, int id, const QString& text) {

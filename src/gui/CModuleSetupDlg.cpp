@@ -1,5 +1,6 @@
 #include "CModuleSetupDlg.h"
 
+#include "KeyFilter.h"
 #include "MessageBox.h"
 
 #include <QApplication>
@@ -204,30 +205,12 @@ bool CModuleSetupDlg::filterKey(QLineEdit* edit, int id, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->matches(QKeySequence::Paste))
         return true;
-    char32_t typed = 0;
-    if (key->key() == Qt::Key_Backspace) {
-        typed = KEY_BACKSPACE;
-    } else {
-        const QList<uint> chars = key->text().toUcs4();
-        if (chars.isEmpty() || chars.front() < 0x20 || chars.front() == 0x7F)
-            return false;
-        typed = chars.front();
-    }
-    TextSelection selection{edit->cursorPosition(), edit->cursorPosition()};
-    if (edit->hasSelectedText()) {
-        selection.start = edit->selectionStart();
-        selection.end = selection.start + static_cast<int>(edit->selectedText().size());
-    }
-    const std::optional<KeyDecision> decision =
-        logic_.FilterKey(id, edit->text().toStdString(), selection, typed);
-    if (!decision)
+    const std::optional<char32_t> typed = TypedCharacter(*key);
+    if (!typed)
         return false;
-    if (!decision->accepted)
-        return true;
-    if (decision->character == '\b' || static_cast<char32_t>(decision->character) == typed)
-        return false; // the edit itself inserts or deletes
-    edit->insert(QString(QChar::fromLatin1(decision->character)));
-    return true;
+    const std::optional<KeyDecision> decision =
+        logic_.FilterKey(id, edit->text().toStdString(), EditSelection(*edit), *typed);
+    return decision && ApplyKeyDecision(*edit, *decision, *typed);
 }
 
 } // namespace rir

@@ -1,13 +1,13 @@
 #include "ChartWidget.h"
 
+#include "FileDialogs.h"
 #include "MessageBox.h"
 #include "chart/ChartPicture.h"
 #include "device/DevicePage.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QFileDialog>
-#include <QFileInfo>
+#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -47,8 +47,8 @@ QPoint ChartWidget::PointerInPage() const {
 }
 
 void ChartWidget::Render(QImage& image) {
-    const QPoint pointer = PointerInPage();
-    const ChartScene scene = page_.PaintChart(Area(), pointer.x(), pointer.y());
+    const ChartScene scene = page_.chartScene(width(), height());
+    page_.CountChartDrawing();
     const QSize size(scene.width, scene.height);
     if (image.size() != size)
         image = QImage(size, QImage::Format_RGB32);
@@ -60,16 +60,14 @@ void ChartWidget::paintEvent(QPaintEvent* /*event*/) {
     Render(image_);
     QPainter screen(this);
     screen.drawImage(0, 0, image_);
-    emit chartStateChanged();
 }
 
 bool ChartWidget::SavePicture(const QString& path) {
-    const QPoint pointer = PointerInPage();
-    const ChartScene scene = page_.PaintChartPicture(Area(), pointer.x(), pointer.y());
+    const ChartScene scene = page_.chartPicture(width(), height());
+    page_.CountChartDrawing();
     QImage picture(scene.width, scene.height, QImage::Format_RGB32);
     if (!picture.isNull())
         painter_.Paint(picture, scene);
-    emit chartStateChanged();
     // QSaveFile writes a temporary file and renames it over the target at commit; it never falls
     // back to writing the target in place.
     QSaveFile file(path);
@@ -86,26 +84,12 @@ std::optional<QString> ChartWidget::ChoosePictureFile() {
     const DeviceState& supply = page_.state;
     const std::string proposed =
         ChartPictureName(supply.address, supply.channel, LocalDate(page_.stampClock()));
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(FromUtf8(CHART_PICTURE_FILTER));
-    dialog.setDefaultSuffix(FromUtf8(CHART_PICTURE_SUFFIX));
-    // The station speaks Russian whether or not the system has Qt's own translations.
-    dialog.setWindowTitle(QStringLiteral("Сохранить"));
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
-    if (!pictureFolder_.isEmpty())
-        dialog.setDirectory(pictureFolder_);
-    dialog.selectFile(FromUtf8(proposed));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::optional<std::string> chosen =
+        AskFileName(this, FileDialogKind::Save, {FromUtf8(CHART_PICTURE_FILTER)}, pictureFolder_,
+                    FromUtf8(proposed), FromUtf8(CHART_PICTURE_SUFFIX));
+    if (!chosen)
         return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    pictureFolder_ = QFileInfo(chosen).absolutePath();
-    return chosen;
+    return QFile::decodeName(QByteArray::fromStdString(*chosen));
 }
 
 void ChartWidget::SavePictureAs() {

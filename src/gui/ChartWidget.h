@@ -1,7 +1,7 @@
-// The chart area of a device page. Every paint asks the core for the scene, replays it into an
-// off-screen image and copies the image onto the screen in one go; the widget is never erased
-// first, so nothing flickers. The pointer over the page and the chart reaches the core as
-// plain page coordinates. The context menu saves the chart as a PNG picture.
+// The chart area of a device page. Every paint takes the core's scene as the page stands,
+// replays it into an off-screen image and copies the image onto the screen in one go; the widget is never
+// erased first, so nothing flickers. The pointer over the page and the chart reaches the core as plain page
+// coordinates. The context menu saves the chart as a PNG picture.
 #pragma once
 
 #include "ChartPainter.h"
@@ -28,7 +28,7 @@ public:
     const QImage& image() const { return image_; }
 
     // Writes the chart, drawn anew from the page's scene at the widget's size with the supply,
-    // the day and the clock times the core adds (PaintChartPicture), as a PNG file.
+    // the day and the clock times the core adds (chartPicture), as a PNG file.
     // The picture goes to a temporary file beside `path` that replaces it only when complete, so
     // a save that fails leaves the old file, or none, and never half a picture. A failure is
     // told in one message box; false then.
@@ -38,7 +38,8 @@ public:
     void SavePictureAs();
 
 signals:
-    // The core may have changed the page's view state (readouts, diagnostic line, a repaint).
+    // The pointer or a button changed the page's view state (readouts, diagnostic line, a
+    // repaint). A paint changes nothing.
     void chartStateChanged();
 
 protected:

@@ -7,13 +7,16 @@
 namespace rir {
 
 std::optional<std::string> AskFileName(QWidget* parent, FileDialogKind kind, const QStringList& filters,
-                                       QString& folder, const QString& proposedName) {
+                                       QString& folder, const QString& proposedName,
+                                       const QString& defaultSuffix) {
     const bool open = kind == FileDialogKind::Open;
     const QString action = open ? QStringLiteral("Открыть") : QStringLiteral("Сохранить");
     QFileDialog dialog(parent);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
+    if (!defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(defaultSuffix);
     dialog.setWindowTitle(action);
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));

@@ -16,7 +16,9 @@ enum class FileDialogKind { Open, Save };
 
 // The chosen file's path (the name of an existing file to open, or any name to save under);
 // nothing on Cancel. `folder` is where the dialog starts and becomes the chosen file's folder.
+// A name typed without a suffix takes `defaultSuffix` when one is given.
 std::optional<std::string> AskFileName(QWidget* parent, FileDialogKind kind, const QStringList& filters,
-                                       QString& folder, const QString& proposedName = {});
+                                       QString& folder, const QString& proposedName = {},
+                                       const QString& defaultSuffix = {});
 
 } // namespace rir

@@ -58,7 +58,6 @@ public:
 
     const SimRatings& ratings() const { return ratings_; }
     double loadOhms() const { return loadOhms_; }
-    bool hasModules() const { return hasModules_; }
     int config() const { return config_; }
     const SimChannel& main() const { return main_; }
     const SimChannel& channelB() const { return channelB_; }

@@ -14,6 +14,7 @@
 #include "CModuleSetupDlg.h"
 #include "KeyInput.h"
 #include "ModalWatcher.h"
+#include "ModuleDialogStep.h"
 #include "StationWindowTest.h"
 #include "TabControl.h"
 #include "bus/FrameCodec.h"
@@ -136,7 +137,7 @@ TEST_F(StationCommandsE2E, SwitchingOnChangesTheSupplysOutputAndStartsARecording
     ASSERT_FALSE(page.state.outputOn);
 
     Click(15, IDC_OUTPUT_BUTTON);
-    EXPECT_TRUE(page.recording);
+    EXPECT_TRUE(page.recording());
     EXPECT_EQ(page.secondsRing.size(), 180u);
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -161,7 +162,7 @@ TEST_F(StationCommandsE2E, SwitchingOnChangesTheSupplysOutputAndStartsARecording
             return !page.state.outputOn && WidgetText(15, IDC_OUTPUT_STATE) == QString::fromUtf8("Выключен");
         },
         STATE_DEADLINE_MS));
-    EXPECT_TRUE(page.recording) << "switching off leaves the recording on";
+    EXPECT_TRUE(page.recording()) << "switching off leaves the recording on";
     EXPECT_TRUE(WaitFor([&] { return page.state.voltMeas == 0; }, STATE_DEADLINE_MS)) << "the output is down";
     window->close();
 }
@@ -174,19 +175,7 @@ TEST_F(StationCommandsE2E, AModuleChangeReidentifiesTheSupplyAndLaysThePageOutAn
     const DevicePage& page = *Page(15);
     ASSERT_TRUE(Control(15, IDC_LINE3_VALUE)->isVisible());
 
-    ModalWatcher wattmeter({[](QWidget* w) {
-        auto* dialog = qobject_cast<CModuleSetupDlg*>(w);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "not the module dialog";
-            w->close();
-            return;
-        }
-        auto* modules = qobject_cast<QComboBox*>(dialog->controlById(IDC_SETUP_MODULE));
-        const int index = modules->findText(QString::fromUtf8("Ватт-метр"));
-        modules->setCurrentIndex(index);
-        emit modules->activated(index); // as the operator's choice
-        qobject_cast<QPushButton*>(dialog->controlById(IDOK))->click();
-    }});
+    ModalWatcher wattmeter({ChooseModule("Ватт-метр")});
     Click(15, IDC_MODULE_SETUP);
     EXPECT_EQ(wattmeter.unexpected(), "");
     ASSERT_TRUE(WaitFor(

@@ -79,7 +79,7 @@ TEST_F(StationProgramE2E, ASeventySecondProgramReachesTheSupplyStepByStep) {
     std::vector<SeenMessage> messages;
     ModalWatcher watcher({ChooseFile(path), ReadMessage(messages)});
     Click(15, IDC_OPEN_PROGRAM);
-    ASSERT_TRUE(WaitFor([&] { return page.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
     EXPECT_EQ(WidgetText(15, IDC_PROGRAM_CAPTION), QString::fromUtf8("Файл-задача: seventy.csv # Проверка"));
     EXPECT_TRUE(messages.empty()) << "a clean file shows no report";
 
@@ -97,8 +97,8 @@ TEST_F(StationProgramE2E, ASeventySecondProgramReachesTheSupplyStepByStep) {
         << watcher.unexpected();
     EXPECT_EQ(messages[0].text, "#15 - Работа по файлу закончена!");
     EXPECT_EQ(page.chart.elapsedSeconds, plan.back().time);
-    EXPECT_FALSE(page.programStarted);
-    EXPECT_TRUE(page.programLoaded);
+    EXPECT_FALSE(page.programStarted());
+    EXPECT_TRUE(page.programLoaded());
 
     // Each step is in force from a few seconds after its time until the next step is sent: the
     // supply took it when its second came, and not before.
@@ -164,9 +164,9 @@ TEST_F(StationProgramE2E, AnEndMessageLeftOpenHoldsUpNoOtherProgram) {
     };
     ModalWatcher watcher({ChooseFile(shortFile), ChooseFile(rampFile), holdOpen});
     Click(20, IDC_OPEN_PROGRAM);
-    ASSERT_TRUE(WaitFor([&] { return page20.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    ASSERT_TRUE(WaitFor([&] { return page20.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
     Click(15, IDC_OPEN_PROGRAM);
-    ASSERT_TRUE(WaitFor([&] { return page15.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    ASSERT_TRUE(WaitFor([&] { return page15.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
     Click(15, IDC_PROGRAM_START);
     Click(20, IDC_PROGRAM_START);
     ASSERT_TRUE(WaitFor([&] { return !messages.empty() && !open; }, 30000 + STATE_DEADLINE_MS))
@@ -211,13 +211,13 @@ TEST_F(StationProgramE2E, ALostPortPausesTheProgramUntilTheOperatorContinues) {
     std::vector<SeenMessage> messages;
     ModalWatcher watcher({ChooseFile(path), ReadMessage(messages)});
     Click(15, IDC_OPEN_PROGRAM);
-    ASSERT_TRUE(WaitFor([&] { return page.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
     Click(15, IDC_PROGRAM_START);
     ASSERT_TRUE(WaitFor([&] { return page.state.outputOn; }, STATE_DEADLINE_MS)) << "the first step taken";
 
     sim->Stop();
     std::filesystem::remove(link);
-    ASSERT_TRUE(WaitFor([&] { return station.link().portAway && page.programPaused; }, STATE_DEADLINE_MS));
+    ASSERT_TRUE(WaitFor([&] { return station.link().portAway && page.programPaused(); }, STATE_DEADLINE_MS));
     EXPECT_EQ(WidgetText(15, IDC_PROGRAM_CAPTION),
               QString::fromUtf8("Файл-задача: long.csv [Пауза: порт потерян]"));
     EXPECT_TRUE(Control(15, IDC_PROGRAM_CANCEL)->isEnabled()) << "Отменить stays usable";
@@ -226,7 +226,7 @@ TEST_F(StationProgramE2E, ALostPortPausesTheProgramUntilTheOperatorContinues) {
     sim = std::make_unique<test::SimProcess>(simArgs);
     ASSERT_TRUE(sim->running()) << sim->error();
     ASSERT_TRUE(WaitFor([&] { return Online(15); }, STATE_DEADLINE_MS));
-    EXPECT_TRUE(page.programPaused);
+    EXPECT_TRUE(page.programPaused());
     EXPECT_EQ(page.chart.elapsedSeconds, pausedAt);
     // Everything sent since the port came back: the supply asked who it is, polled, and no
     // write-output request (function 67) among it.
@@ -241,10 +241,10 @@ TEST_F(StationProgramE2E, ALostPortPausesTheProgramUntilTheOperatorContinues) {
     EXPECT_EQ(since.find("Отправили в порт:  15 67 "), std::string::npos) << since;
 
     Click(15, IDC_PROGRAM_START); // "Продолжить"
-    ASSERT_TRUE(WaitFor([&] { return page.state.outputOn && !page.programPaused; }, STATE_DEADLINE_MS));
+    ASSERT_TRUE(WaitFor([&] { return page.state.outputOn && !page.programPaused(); }, STATE_DEADLINE_MS));
     ASSERT_TRUE(Control(15, IDC_OUTPUT_BUTTON)->isEnabled());
     Click(15, IDC_OUTPUT_BUTTON); // "Выключить"
-    EXPECT_TRUE(page.programPaused);
+    EXPECT_TRUE(page.programPaused());
     EXPECT_TRUE(WaitFor([&] { return !page.state.outputOn; }, STATE_DEADLINE_MS))
         << "the supply switched off";
     window->close();
@@ -279,7 +279,7 @@ TEST_F(StationProgramE2E, ALogFileOnAFullDiskHoldsUpNeitherThePollsNorTheProgram
     EXPECT_TRUE(window->statusNotice()->isVisible());
     const DevicePage& page = *Page(15);
     Click(15, IDC_OPEN_PROGRAM);
-    ASSERT_TRUE(WaitFor([&] { return page.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
 
     // The second of the run at which each request was first seen at the supply.
     std::vector<int> seenAt;
@@ -340,7 +340,7 @@ TEST_F(StationProgramE2E, AHeldUpWindowSendsOnlyThePresentSecondAndJournalsEvery
     std::vector<SeenMessage> messages;
     ModalWatcher watcher({ChooseFile(path), ReadMessage(messages)});
     Click(15, IDC_OPEN_PROGRAM);
-    ASSERT_TRUE(WaitFor([&] { return page.programLoaded; }, STATE_DEADLINE_MS)) << watcher.unexpected();
+    ASSERT_TRUE(WaitFor([&] { return page.programLoaded(); }, STATE_DEADLINE_MS)) << watcher.unexpected();
     Click(15, IDC_PROGRAM_START);
     ASSERT_TRUE(WaitFor([&] { return page.chart.elapsedSeconds >= 4; }, STATE_DEADLINE_MS));
     const RunJournal* journal = window->station().JournalOf(15, 0);

@@ -6,6 +6,7 @@
 #include "CModuleSetupDlg.h"
 #include "KeyInput.h"
 #include "MainWindowFixture.h"
+#include "ModuleDialogStep.h"
 #include "PageOnline.h"
 #include "device/DevicePage.h"
 #include "device/ModuleSetupTemplate.h"
@@ -169,7 +170,7 @@ TEST_F(PageButtonsTest, ButtonsAndEnterReachTheQueue) {
     EXPECT_EQ(Queue(), (test::Commands{{15, 0x43, 0x06, 0x05, 0xDC, 0x03, 0xE8},
                                        {15, 0x43, 0x02, 0x04, 0xE2, 0x03, 0xE8},
                                        {15, 0x43, 0x09, 0x04, 0xE2, 0x03, 0xE8}}));
-    EXPECT_TRUE(page.recording);
+    EXPECT_TRUE(page.recording());
     EXPECT_FALSE(View(15, 0)->controlById(IDC_READOUT_VALUES)->isHidden()) << "the view shows the recording";
     EXPECT_TRUE(Action(ID_MENU_SAVE)->isEnabled());
 }
@@ -188,19 +189,7 @@ TEST_F(PageButtonsTest, ModuleSettingsRunTheDialogAndQueueItsRequests) {
         EXPECT_EQ(cancel.unexpected(), "");
     }
     EXPECT_TRUE(Queue().empty());
-    ModalWatcher wattmeter({[](QWidget* w) {
-        auto* dialog = qobject_cast<CModuleSetupDlg*>(w);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "not the module dialog";
-            w->close();
-            return;
-        }
-        auto* modules = qobject_cast<QComboBox*>(dialog->controlById(IDC_SETUP_MODULE));
-        const int index = modules->findText(QString::fromUtf8("Ватт-метр"));
-        modules->setCurrentIndex(index);
-        emit modules->activated(index); // as the operator's choice
-        qobject_cast<QPushButton*>(dialog->controlById(IDOK))->click();
-    }});
+    ModalWatcher wattmeter({ChooseModule("Ватт-метр")});
     Button(IDC_MODULE_SETUP)->click();
     EXPECT_EQ(wattmeter.unexpected(), "");
     EXPECT_EQ(Queue(), (test::Commands{{15, 0x45, 0x85}}));

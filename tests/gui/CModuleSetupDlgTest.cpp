@@ -1,6 +1,7 @@
 #include "CModuleSetupDlg.h"
 #include "MainWindowFixture.h"
 #include "ModalWatcher.h"
+#include "ModuleSetupRig.h"
 
 #include "device/Ratings.h"
 
@@ -18,17 +19,7 @@
 namespace rir {
 namespace {
 
-ModuleSetupValues Given(int model, int code) {
-    ModuleSetupValues v;
-    v.modelCode = model;
-    v.moduleCode = code;
-    v.reverseCapable = model == MODEL_PROF_REVERSE;
-    v.timerValue = 125;
-    v.counterValue = 40;
-    v.targetTemperature = 2255;
-    v.temperatureDelta = 15;
-    return v;
-}
+using test::Given;
 
 QLineEdit* Edit(const CModuleSetupDlg& d, int id) {
     auto* e = qobject_cast<QLineEdit*>(d.controlById(id));

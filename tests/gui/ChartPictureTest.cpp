@@ -3,6 +3,7 @@
 #include "ChartWidget.h"
 
 #include "../core/chart/ChartRig.h"
+#include "ChartGeometry.h"
 #include "FileDialogStep.h"
 #include "ModalWatcher.h"
 #include "TempDir.h"
@@ -30,8 +31,8 @@ namespace {
 using namespace chartrig;
 namespace fs = std::filesystem;
 
-constexpr int W = 488;
-constexpr int H = 214;
+using namespace test::templatechart;
+
 // The chart with its heading and its band of clock times.
 const QSize PICTURE_SIZE(W, PICTURE_HEADING_HEIGHT + H + PICTURE_CLOCK_HEIGHT);
 
@@ -132,7 +133,7 @@ TEST_F(ChartPictureTest, SavesThePagesSceneAtTheWidgetsSize) {
 
     // The whole picture is the primitive list replayed, pixel for pixel: the chart with the
     // supply, the day and the clock times the core adds.
-    const ChartScene scene = core.PaintChartPicture({285, 19, W, H}, 0, 0);
+    const ChartScene scene = core.chartPicture(W, H);
     QImage replayed(scene.width, scene.height, QImage::Format_RGB32);
     ChartPainter().Paint(replayed, scene);
     EXPECT_EQ(saved, replayed);

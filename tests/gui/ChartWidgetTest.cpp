@@ -2,6 +2,7 @@
 #include "CDevicePage.h"
 
 #include "../core/chart/ChartRig.h"
+#include "ChartGeometry.h"
 #include "device/PageControls.h"
 
 #include <QApplication>
@@ -18,10 +19,7 @@ namespace {
 
 using namespace chartrig;
 
-constexpr int W = 488;
-constexpr int H = 214;
-constexpr int B = H - 26;
-constexpr int R = W - 30;
+using namespace test::templatechart;
 
 const QColor BLACK(0, 0, 0);
 const QColor WHITE(255, 255, 255);
@@ -171,7 +169,8 @@ TEST_F(ChartPageTest, PointerReachesTheCoreAsPageCoordinates) {
     EXPECT_EQ(core.chart.cursor, 20);
 }
 
-TEST_F(ChartPageTest, PaintingFillsTheReadouts) {
+// The tick wrote them; a paint in between changes nothing.
+TEST_F(ChartPageTest, ReadoutsReachTheirLabels) {
     chart->grab();
     QApplication::processEvents();
     const QString values = qobject_cast<QLabel*>(view.controlById(IDC_READOUT_VALUES))->text();
@@ -190,7 +189,7 @@ TEST_F(ChartPageTest, SeriesBoxesAndClearing) {
     core.view.SetEnabled(IDC_CLEAR_CHART, true); // as the page's refresh does with the output off
     view.applyView();
     clear->click();
-    EXPECT_FALSE(core.recording);
+    EXPECT_FALSE(core.recording());
     EXPECT_TRUE(core.secondsRing.empty());
     EXPECT_EQ(qobject_cast<QLabel*>(view.controlById(IDC_READOUT_VALUES))->text(), "");
     EXPECT_FALSE(clear->isEnabled());

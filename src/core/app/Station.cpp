@@ -209,7 +209,7 @@ bool Station::OnCommand(int id) {
         // For the selected tab's page, while its item is enabled: the page answers and holds no
         // program.
         if (const DevicePage* page = SelectedPage();
-            page != nullptr && page->state.online && page->view.menuEnabled(ID_MENU_FILE_OPEN) &&
+            page != nullptr && page->state.online && page->fileItems().open &&
             ConfirmProgramLoad(page->state.address, page->state.channel))
             OpenProgram(page->state.address, page->state.channel);
         return true;

@@ -26,9 +26,9 @@ void Station::OnPageTicks(MonoTime now) {
     {
         const NotifyBatch batch(*this);
         for (const auto& page : pages_) {
-            const int due = page->tickSchedule.TakeDue(now, page->tickTimerRunning, MAX_TICKS_PER_CALL,
-                                                       page->stampClock());
-            for (int i = 0; i < due && page->tickTimerRunning; ++i) {
+            const int due =
+                page->tickSchedule.TakeDue(now, page->ticking(), MAX_TICKS_PER_CALL, page->stampClock());
+            for (int i = 0; i < due && page->ticking(); ++i) {
                 // A second that fell due while the window was held up is recorded as missed:
                 // its plan is not sent, only the present second's is.
                 const bool present = !page->tickSchedule.late(i, now);
@@ -74,10 +74,10 @@ void Station::FinishPageCommand(int address, int channel, int id, PageCommandRes
         break;
     case PageCommandResult::RunProgram:
         if (DevicePage* page = FindPage(address, channel)) {
-            const bool wasPaused = page->programPaused;
+            const bool wasPaused = page->programPaused();
             RunProgramButton(*page, id, *this);
-            if (page->programStarted && page->programPaused != wasPaused)
-                MarkJournal(*page, page->programPaused ? JOURNAL_MARK_PAUSE : JOURNAL_MARK_RESUME);
+            if (page->programStarted() && page->programPaused() != wasPaused)
+                MarkJournal(*page, page->programPaused() ? JOURNAL_MARK_PAUSE : JOURNAL_MARK_RESUME);
             PageUpdated(*page);
         }
         break;

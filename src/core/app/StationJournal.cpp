@@ -15,7 +15,7 @@ namespace rir {
 namespace {
 
 bool RunActive(const DevicePage& page) {
-    return page.recording || (page.programLoaded && page.programStarted);
+    return page.recording() || page.programStarted();
 }
 
 std::string SupplyName(int address, int channel) {
@@ -53,18 +53,18 @@ void Station::FollowRun(int address, int channel) {
     if (j == nullptr)
         return;
     const DevicePage* page = FindPage(address, channel);
-    if (page == nullptr || !RunActive(*page) || page->runNumber != j->run)
+    if (page == nullptr || !RunActive(*page) || page->runNumber() != j->run)
         CloseJournal(address, channel);
 }
 
 void Station::JournalTick(DevicePage& page, bool present) {
     // The tick that ends a program still writes its second: the run is over only after it.
-    if (journalFolder_.empty() || !(page.recording || page.programLoaded))
+    if (journalFolder_.empty() || !(page.recording() || page.programLoaded()))
         return;
     const int address = page.state.address;
     const int channel = page.state.channel;
     PageJournal* j = FindJournal(address, channel);
-    if (j != nullptr && j->run != page.runNumber) {
+    if (j != nullptr && j->run != page.runNumber()) {
         CloseJournal(address, channel);
         j = nullptr;
     }
@@ -74,7 +74,7 @@ void Station::JournalTick(DevicePage& page, bool present) {
         auto made = std::make_unique<PageJournal>();
         made->address = address;
         made->channel = channel;
-        made->run = page.runNumber;
+        made->run = page.runNumber();
         const StampTime start = page.secondsRing.empty() ? now : page.secondsRing.front().stamp.value_or(now);
         const std::string reason = made->file.Open(journalFolder_, JournalFileName(address, channel, start),
                                                    JournalHead(address, channel, start, page.series));
@@ -111,14 +111,14 @@ void Station::JournalTick(DevicePage& page, bool present) {
     if (!present)
         what = JournalSecond::Missed;
     else if (!page.state.online)
-        what = page.programLoaded ? JournalSecond::PlanOnly : JournalSecond::Missed;
+        what = page.programLoaded() ? JournalSecond::PlanOnly : JournalSecond::Missed;
     if (const std::string reason = j->file.Append(JournalLine(*second, scales, now, what)); !reason.empty())
         JournalFailed(page, j->file, reason);
 }
 
 void Station::MarkJournal(DevicePage& page, std::string_view what) {
     PageJournal* j = FindJournal(page.state.address, page.state.channel);
-    if (j == nullptr || j->run != page.runNumber || !j->file.open())
+    if (j == nullptr || j->run != page.runNumber() || !j->file.open())
         return;
     if (const std::string reason = j->file.Append(JournalMark(what, page.stampClock())); !reason.empty())
         JournalFailed(page, j->file, reason);
@@ -141,7 +141,7 @@ void Station::MarkJournals(std::string_view what) {
 
 void Station::SaveRun() {
     const DevicePage* page = SelectedPage();
-    if (page == nullptr || !page->view.menuEnabled(ID_MENU_FILE_SAVE))
+    if (page == nullptr || !page->fileItems().save)
         return;
     const int address = page->state.address;
     const int channel = page->state.channel;

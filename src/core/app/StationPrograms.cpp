@@ -31,7 +31,7 @@ void Station::OpenProgram(int address, int channel) {
     }
     // Found again: replies went on while the dialog was open, and a channel-B page may be gone.
     DevicePage* page = FindPage(address, channel);
-    if (page == nullptr || page->programLoaded)
+    if (page == nullptr || page->programLoaded())
         return;
     const ProgramLoad load = LoadProgramFile(file.bytes, name, ProgramLimitsOf(page->state));
     if (load.loaded) {

@@ -156,8 +156,8 @@ void Station::RenewFileItems() {
     // "Открыть" and "Сохранить" act on the selected tab, so they follow its page, not the page
     // that happened to refresh its controls last.
     const DevicePage* page = SelectedPage();
-    for (int id : {ID_MENU_FILE_OPEN, ID_MENU_FILE_SAVE})
-        menu_.SetEnabled(id, page != nullptr && page->view.menuEnabled(id));
+    menu_.SetEnabled(ID_MENU_FILE_OPEN, page != nullptr && page->fileItems().open);
+    menu_.SetEnabled(ID_MENU_FILE_SAVE, page != nullptr && page->fileItems().save);
     NoteMenu();
 }
 
@@ -181,7 +181,7 @@ bool Station::Ask(const std::string& text) {
 namespace {
 
 bool OutputLive(const DevicePage& page) {
-    return page.state.outputOn || (page.programStarted && !page.programPaused);
+    return page.state.outputOn || page.programRunning();
 }
 
 std::string JoinCaptions(const std::vector<std::string>& captions) {
@@ -209,7 +209,7 @@ bool Station::ConfirmRemoval(int address, int channel) {
     bool running = false;
     for (const DevicePage* page : live) {
         captions.push_back(TabCaption(page->state.address, page->state.channel));
-        running = running || (page->programStarted && !page->programPaused);
+        running = running || page->programRunning();
     }
     if (!Ask(FillIn(running ? ASK_REMOVE_PROGRAM_RUNS : ASK_REMOVE_OUTPUT_ON, {JoinCaptions(captions)})))
         return false;

@@ -19,6 +19,8 @@ constexpr double SCALE_TEXT_RISE = 7.0; // half the font's height: the text cent
 constexpr double WHOLE_AMPERES_FROM = 100.0;
 constexpr int HOLD_RELEASE_NEAR = 59;
 constexpr int HOLD_RELEASE_FAR = 121;
+// From this many minutes on the chart shows the split view with its minutes half.
+constexpr int MINUTES_FOR_SPLIT = 4;
 
 double ScaleFor(double span, int maximum) {
     return maximum != 0 ? span / maximum : 0.0;
@@ -194,25 +196,12 @@ void DrawSecondsPart(ChartCanvas& c, const SecondsPart& p) {
 }
 
 void DrawSecondsCursor(ChartCanvas& c, const SecondsPart& p) {
-    const ChartInput& in = c.in;
-    const ChartState& st = in.state;
-    const int v = static_cast<int>(st.cursor); // a seconds cursor: below 1000000
-    // A held cursor that a recording has left a minute or more behind lets go, so the view
-    // returns to the latest sample.
-    const int behind = std::abs(RingIndex(st.ringIndex) - v);
-    if (c.out.splitView.value_or(false) && in.recording && behind >= HOLD_RELEASE_NEAR &&
-        behind <= HOLD_RELEASE_FAR)
-        c.out.releaseHoverLock = true;
-    const int entry = v % SECONDS_RING_SIZE;
-    const ChartSample* sample = RingEntry(in.ring, entry);
-    if (sample == nullptr)
+    const int entry = static_cast<int>(c.in.state.cursor) % SECONDS_RING_SIZE; // below 1000000
+    const ChartSample* sample = RingEntry(c.in.ring, entry);
+    if (sample == nullptr || p.first == nullptr)
         return; // a cursor left from an earlier history: nothing to show
-    if (p.first != nullptr) {
-        const int x = p.X(sample->time);
-        c.Line(ChartPen::Cursor, {x, c.timeAxis}, {x, ChartCanvas::AXIS_TOP});
-    }
-    c.out.readouts = ComposeReadouts({*sample, CursorKind::Second, entry, in.programLoaded,
-                                      st.programDuration, st.chartClock, st.elapsedSeconds, in.units});
+    const int x = p.X(sample->time);
+    c.Line(ChartPen::Cursor, {x, c.timeAxis}, {x, ChartCanvas::AXIS_TOP});
 }
 
 } // namespace
@@ -251,6 +240,37 @@ void PenRuns::Flush() {
     run_.clear();
 }
 
+ChartDecisions DecideChart(const ChartInput& in) {
+    ChartDecisions d;
+    if (!in.recording && !in.programLoaded)
+        return d;
+    const ChartState& st = in.state;
+    const int n = static_cast<int>(in.minutes.size());
+    const bool split = st.chartClock > SECONDS_RING_SIZE || n >= MINUTES_FOR_SPLIT;
+    d.splitView = split;
+    if (n >= MINUTES_FOR_SPLIT)
+        d.minutesStep = MinutesStepFor(n);
+    if (IsSecondsCursor(st.cursor)) {
+        const int v = static_cast<int>(st.cursor);
+        // A held cursor that a recording has left a minute or more behind lets go, so the view
+        // returns to the latest sample.
+        const int behind = std::abs(RingIndex(st.ringIndex) - v);
+        if (split && in.recording && behind >= HOLD_RELEASE_NEAR && behind <= HOLD_RELEASE_FAR)
+            d.releaseHoverLock = true;
+        const int entry = v % SECONDS_RING_SIZE;
+        if (const ChartSample* sample = RingEntry(in.ring, entry))
+            d.readouts = ComposeReadouts({*sample, CursorKind::Second, entry, in.programLoaded,
+                                          st.programDuration, st.chartClock, st.elapsedSeconds, in.units});
+    } else if (IsMinuteCursor(st.cursor) && n >= MINUTES_FOR_SPLIT) {
+        const int k = MinuteOfCursor(st.cursor);
+        if (k < n)
+            d.readouts = ComposeReadouts({in.minutes[static_cast<std::size_t>(k)], CursorKind::Minute, k,
+                                          in.programLoaded, st.programDuration, st.chartClock,
+                                          st.elapsedSeconds, in.units});
+    }
+    return d;
+}
+
 int ClockMarkStride(double pixelsPerSample) {
     static constexpr int STRIDES[] = {1,   2,   5,    10,   15,   30,    60,    120,  300,
                                       600, 900, 1800, 3600, 7200, 14400, 28800, 86400};
@@ -270,15 +290,14 @@ ChartDrawing DrawChart(const ChartInput& in) {
     if (!in.recording && !in.programLoaded)
         return out;
 
-    const bool split = in.state.chartClock > SECONDS_RING_SIZE || in.minutes.size() >= 4;
-    out.splitView = split;
-    const SecondsPart seconds = PlaceSeconds(c, split);
+    static_cast<ChartDecisions&>(out) = DecideChart(in);
+    const SecondsPart seconds = PlaceSeconds(c, out.splitView.value_or(false));
     DrawScales(c);
     if (seconds.first != nullptr)
         DrawSecondsPart(c, seconds);
     if (IsSecondsCursor(in.state.cursor))
         DrawSecondsCursor(c, seconds);
-    if (in.minutes.size() >= 4)
+    if (in.minutes.size() >= static_cast<std::size_t>(MINUTES_FOR_SPLIT))
         DrawMinutesHalf(c);
     return out;
 }

@@ -1,7 +1,7 @@
 // The chart of a device page drawn as a list of primitives: frame and axes, the vertical
 // scales, the seconds window with limits, output, measured curves and stabilisation band, the
 // minutes half in the split view, and the cursor line. A pure function of the page's chart
-// state and histories; what the drawing decides for the page comes back beside the picture.
+// state and histories, as are the decisions that lay it out.
 #pragma once
 
 #include "chart/ChartReadouts.h"
@@ -27,24 +27,34 @@ struct ChartInput {
     ChartUnits units;
 };
 
+// What a chart that shows data decides for its page besides the picture. None of it depends on
+// the picture's size: the page decides it whenever the histories, the clocks or the cursor move
+// on, so that a drawing only reads the page.
+struct ChartDecisions {
+    // Unset for the idle chart, which leaves them be.
+    std::optional<bool> splitView;
+    std::optional<int> minutesStep; // set when there is a minutes half to draw
+    // The held cursor fell a minute or more behind the latest sample of a recording.
+    bool releaseHoverLock = false;
+    // The texts for the sample under the cursor; unset when the cursor names none that exists.
+    std::optional<ReadoutTexts> readouts;
+};
+
+ChartDecisions DecideChart(const ChartInput& in);
+
 // A clock time on the time axis: the x of a sample that carries its stamp, in chart pixels.
 struct ClockMark {
     int x = 0;
     StampTime at;
 };
 
-struct ChartDrawing {
+// The picture, with the decisions it was laid out by and where its samples' clock times stand.
+struct ChartDrawing : ChartDecisions {
     ChartScene scene;
     // Samples along the time axis whose clock times a saved picture writes under it, left to
-    // right within each half, spaced to leave room for a time between two of them.
+    // right within each half, spaced to leave room for a time between two of them. Found while
+    // drawing and handed back with the scene; the page keeps none of it.
     std::vector<ClockMark> clockMarks;
-    // Decided by a drawing that shows data; unset by the idle picture, which leaves them be.
-    std::optional<bool> splitView;
-    std::optional<int> minutesStep; // set when the minutes half was drawn
-    // The held cursor fell a minute or more behind the latest sample of a recording.
-    bool releaseHoverLock = false;
-    // The texts for the sample under the cursor; unset when the cursor names none that exists.
-    std::optional<ReadoutTexts> readouts;
 };
 
 ChartDrawing DrawChart(const ChartInput& in);

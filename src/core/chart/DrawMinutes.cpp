@@ -128,7 +128,6 @@ void DrawMinutesHalf(ChartCanvas& c) {
     DrawDivider(c, mid);
 
     const MinutesPart m{in.minutes, n, MinutesStepFor(n), static_cast<double>(half) / (n - 1)};
-    c.out.minutesStep = m.step;
 
     Walk(n, m.step, false, [&](int j) {
         const int x = m.XOfIndex(j);
@@ -168,9 +167,6 @@ void DrawMinutesHalf(ChartCanvas& c) {
         if (k < n) {
             const int x = m.XOfIndex(k);
             c.Line(ChartPen::Cursor, {x, b}, {x, ChartCanvas::AXIS_TOP});
-            c.out.readouts =
-                ComposeReadouts({m[k], CursorKind::Minute, k, in.programLoaded, st.programDuration,
-                                 st.chartClock, st.elapsedSeconds, in.units});
         }
     }
 }

@@ -47,9 +47,7 @@ DevicePage::DevicePage() {
 void DevicePage::InitDevice(int address, int channel) {
     state = MakeDeviceState(address, channel);
     voltUnsent_ = currUnsent_ = false;
-    programLoaded = programStarted = programPaused = false;
-    recording = false;
-    tickTimerRunning = false;
+    run_ = PageRun::Idle;
     secondsRing.clear();
     minutesList.clear();
     chart = ChartState{};
@@ -181,7 +179,7 @@ void DevicePage::ApplyStatus(PollState pollState) {
         RefreshView(RefreshCode::Layout, PollState::Unknown);
     }
     state.outputOn = on;
-    if (programLoaded)
+    if (programLoaded())
         view.SetEnabled(IDC_OUTPUT_BUTTON, on);
     if (on) {
         view.SetFont(IDC_OUTPUT_STATE, FontKind::Bold);
@@ -200,7 +198,7 @@ void DevicePage::ApplyStatus(PollState pollState) {
         SetTextIfChanged(IDC_OUTPUT_BUTTON, "Включить");
         SetTextIfChanged(IDC_REGULATION, "-");
         view.SetEnabled(IDC_MODULE_SETUP, state.channel == 0);
-        view.SetEnabled(IDC_CLEAR_CHART, recording && !secondsRing.empty());
+        view.SetEnabled(IDC_CLEAR_CHART, recording() && !secondsRing.empty());
     }
     state.voltRegulation = voltRegulation;
     state.status = -1;
@@ -213,10 +211,10 @@ void DevicePage::UpdateControls() {
             view.SetEnabled(id, false);
         // A supply that does not answer cannot take a program's plan, but the operator can still
         // hold the program or give it up: neither sends anything the supply must be there for.
-        const bool running = programLoaded && programStarted && !programPaused;
-        view.SetEnabled(IDC_PROGRAM_PAUSE, running);
-        view.SetEnabled(IDC_PROGRAM_CANCEL, programLoaded && !running);
-        view.SetMenuEnabled(ID_MENU_FILE_OPEN, false);
+        view.SetEnabled(IDC_PROGRAM_PAUSE, programRunning());
+        view.SetEnabled(IDC_PROGRAM_CANCEL, programLoaded() && !programRunning());
+        fileItems_.open = false;
+        ShowFileItems();
         // The dosing restart belongs to the module lines: it goes with them while the supply is
         // away, and the layout brings it back.
         for (int id : {IDC_MODULE_SETUP, IDC_READOUT_LIMITS, IDC_READOUT_VALUES, IDC_DOSER_RESTART})
@@ -243,7 +241,7 @@ void DevicePage::UpdateControls() {
         return;
     }
 
-    if (programLoaded) {
+    if (programLoaded()) {
         for (int id : {IDC_CLEAR_CHART, IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM})
             view.SetEnabled(id, false);
         view.SetShown(IDC_READOUT_LIMITS, true);
@@ -254,13 +252,12 @@ void DevicePage::UpdateControls() {
         // "Выключить" is always there: during a run it pauses the program, after the end it
         // switches off a supply the last step left on. Switching on is the program's.
         view.SetEnabled(IDC_OUTPUT_BUTTON, state.outputOn);
-        const bool running = programStarted && !programPaused;
-        view.SetEnabled(IDC_PROGRAM_START, !running);
-        view.SetEnabled(IDC_PROGRAM_PAUSE, running);
-        view.SetEnabled(IDC_PROGRAM_CANCEL, !running);
+        view.SetEnabled(IDC_PROGRAM_START, !programRunning());
+        view.SetEnabled(IDC_PROGRAM_PAUSE, programRunning());
+        view.SetEnabled(IDC_PROGRAM_CANCEL, !programRunning());
         // A program loaded but not yet started keeps the start button's caption.
-        if (programStarted)
-            SetTextIfChanged(IDC_PROGRAM_START, programPaused ? "Продолжить" : "Старт");
+        if (programStarted())
+            SetTextIfChanged(IDC_PROGRAM_START, programPaused() ? "Продолжить" : "Старт");
     } else {
         for (int id : {IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM})
             view.SetEnabled(id, true);
@@ -271,25 +268,30 @@ void DevicePage::UpdateControls() {
         for (int id : {IDC_PROGRAM_START, IDC_PROGRAM_PAUSE, IDC_PROGRAM_CANCEL})
             view.SetEnabled(id, false);
         SetTextIfChanged(IDC_PROGRAM_START, "Старт");
-        view.SetShown(IDC_READOUT_LIMITS, recording);
-        view.SetShown(IDC_READOUT_VALUES, recording);
-        if (!recording) {
+        view.SetShown(IDC_READOUT_LIMITS, recording());
+        view.SetShown(IDC_READOUT_VALUES, recording());
+        if (!recording()) {
             series.SetAll(true);
             for (int id : SERIES_BOXES)
                 view.SetChecked(id, true);
-            chartInvalidated_ = true;
+            UpdateChart();
         }
     }
 
     ShowCaption();
-    view.SetMenuEnabled(ID_MENU_FILE_OPEN, !programLoaded);
-    view.SetMenuEnabled(ID_MENU_FILE_SAVE, recording);
+    fileItems_ = {!programLoaded(), recording()};
+    ShowFileItems();
     for (int id : STATE_TEXTS)
         view.SetEnabled(id, true);
     const bool moduleSetup = state.channel == 0 && state.model != MODEL_RS232;
     view.SetShown(IDC_MODULE_SETUP, moduleSetup);
     view.SetEnabled(IDC_MODULE_SETUP, moduleSetup);
     ShowColours();
+}
+
+void DevicePage::ShowFileItems() {
+    view.SetMenuEnabled(ID_MENU_FILE_OPEN, fileItems_.open);
+    view.SetMenuEnabled(ID_MENU_FILE_SAVE, fileItems_.save);
 }
 
 void DevicePage::ShowRunStatus(std::string_view text) {
@@ -303,7 +305,7 @@ void DevicePage::ShowAnswerNotice(std::string_view text) {
 }
 
 void DevicePage::ShowCaption() {
-    std::string caption = programLoaded ? programCaption : std::string("Протокол работы:");
+    std::string caption = programLoaded() ? programCaption_ : std::string("Протокол работы:");
     if (!runStatus_.empty())
         caption += " [" + runStatus_ + "]";
     if (!answerNotice_.empty())
@@ -318,7 +320,7 @@ void DevicePage::ShowColours() {
     if (state.outputOn)
         regulation = state.voltRegulation ? COLOUR_GREEN : COLOUR_RED;
     view.SetColour(IDC_REGULATION, regulation);
-    const bool live = state.online || programLoaded;
+    const bool live = state.online || programLoaded();
     view.SetColour(IDC_VOLT_READING, live ? std::optional<Rgb>(COLOUR_GREEN) : std::nullopt);
     view.SetColour(IDC_CURR_READING, live ? std::optional<Rgb>(COLOUR_RED) : std::nullopt);
 }

@@ -38,6 +38,41 @@ enum class TickOutcome {
     ProgramEnded, // the station shows ProgramEndMessage(); the supply keeps the last step
 };
 
+// Where the page's run stands: one value, changed only by the page's own operations.
+enum class PageRun {
+    Idle,      // neither a recording nor a program: the chart is empty
+    Recording, // the output was switched on by hand: every second is recorded
+    Loaded,    // a program is loaded and waits for "Старт" (also once it has ended)
+    Running,   // a program is carried out second by second
+    Paused,    // a started program is held ("Пауза", a lost link); "Продолжить" resumes it
+};
+
+// A program's plan as its page shows it before and while it runs: the preview rendered from its
+// steps into the two histories, and the time of its last step.
+struct ProgramPlan {
+    std::vector<ChartSample> secondsRing;
+    std::vector<ChartSample> minutesList;
+    int duration = 0;
+};
+
+// What the main menu's "Открыть" and "Сохранить" may do for the page, as its controls last
+// showed them: load a program into a page that answers and holds none; save the journal of a
+// recording. Both start as a menu item starts, enabled, until the page first shows its controls.
+struct FileItems {
+    bool open = true;
+    bool save = true;
+};
+
+// A loaded program as its page takes it.
+struct PageProgram {
+    std::vector<ChartSample> steps; // in file order
+    ProgramPlan plan;
+    std::string caption; // "Файл-задача: prog.csv # Title"
+    SeriesSwitches series;
+    int voltLimitMax = 0; // the largest limits among the steps, for the chart's scales
+    int currLimitMax = 0;
+};
+
 // Timer 1 of a page, its one-second tick: it runs while the page records or runs a program.
 inline constexpr int PAGE_TICK_MS = 1000;
 // Device replies after the start of a recording until the first sample takes the measured
@@ -71,13 +106,22 @@ public:
     // True once after the logic asked for the chart to be drawn again.
     bool takeChartInvalidated();
 
-    // The chart (DevicePageChart.cpp). The Qt page hands in the chart rectangle and the pointer
-    // in page client coordinates; everything else is decided here.
-    // Draws the chart into a picture of the rectangle's size and writes the readouts.
-    ChartScene PaintChart(const ChartArea& area, int pointerX, int pointerY);
-    // The picture "Сохранить график в PNG..." writes: the chart as PaintChart draws it, with the
+    // The chart (DevicePageChart.cpp). The Qt page hands in the pointer in page client
+    // coordinates with the chart rectangle; everything else is decided here, when the histories,
+    // the clocks or the cursor change, and never while the chart is drawn.
+    // The chart as the page's state stands, drawn into a picture of width × height.
+    ChartScene chartScene(int width, int height) const;
+    // The picture "Сохранить график в PNG..." writes: the chart as chartScene draws it, with the
     // supply as its tab names it and the day above, and the clock times along its time axis.
-    ChartScene PaintChartPicture(const ChartArea& area, int pointerX, int pointerY);
+    ChartScene chartPicture(int width, int height) const;
+    // A picture of the chart was painted: while data is live the drawings between two samples
+    // are counted, which limits the pointer's repaints; an idle chart never limits them.
+    void CountChartDrawing();
+    // The histories, the clocks or the cursor moved on (a tick, a load, a start, a clearing): a
+    // cursor held under the pressed button follows the pointer where it last was, the split
+    // view, the minutes step, the release of a held cursor and the readouts are decided anew,
+    // and the chart is to be drawn again.
+    void UpdateChart();
     // The pointer moved over the page (also when it left the chart rectangle).
     void OnChartPointer(int x, int y, const ChartArea& area);
     void OnChartButtonDown();
@@ -114,10 +158,44 @@ public:
     void RestartDoser(PageCommandSink& sink) const;
     void ConfigureModules(PageCommandSink& sink);
 
+    // The run state (DevicePageRun.cpp).
+    PageRun run() const { return run_; }
+    bool recording() const { return run_ == PageRun::Recording; }
+    bool programLoaded() const {
+        return run_ == PageRun::Loaded || run_ == PageRun::Running || run_ == PageRun::Paused;
+    }
+    bool programStarted() const { return run_ == PageRun::Running || run_ == PageRun::Paused; }
+    bool programRunning() const { return run_ == PageRun::Running; }
+    bool programPaused() const { return run_ == PageRun::Paused; }
+    // Timer 1 (PAGE_TICK_MS): the page's one-second tick runs while the page records or runs a
+    // program, on tickSchedule.
+    bool ticking() const { return run_ == PageRun::Recording || run_ == PageRun::Running; }
+    // Counts the runs of the page, recordings and fresh program starts: a new number is a new
+    // run, with a journal of its own.
+    int runNumber() const { return runNumber_; }
+    // What the main menu's file items may do for the page; the menu shows the same.
+    const FileItems& fileItems() const { return fileItems_; }
+    // The loaded program's steps in file order; empty without a program.
+    const std::vector<ChartSample>& programSteps() const { return programSteps_; }
+
     // The output was switched on by hand with no program loaded: the page starts a recording of
     // the supply's limits and measurements (DevicePageRecording.cpp).
     void StartRecording();
-    // Timer 1's tick, once a second while tickTimerRunning: a running program's second sent,
+    // The page takes a loaded program (Loaded): a recording or a run ends, the histories give
+    // way to the program's plan, the series switches and the caption follow the file, and the
+    // readouts describe the plan's first second until the start.
+    void TakeProgram(PageProgram program);
+    // A fresh start of the loaded program (not a paused one) with its plan rendered anew: the
+    // clocks and the cursor back to the first second, a new run.
+    void RestartProgram(ProgramPlan plan);
+    // The loaded program runs (Running) from where its clocks stand: the present second's plan
+    // goes out unless the supply already reports it.
+    void RunProgram(PageCommandSink& sink);
+    // A running program is held (Paused): the seconds stop counting.
+    void HoldProgram();
+    // The page gives up its program (Idle): the histories and the steps are emptied.
+    void DropProgram();
+    // Timer 1's tick, once a second while ticking(): a running program's second sent,
     // one sample into the seconds ring, the minute step every 60 samples, the plan refilled
     // ahead, the cursor and the chart (DevicePageTick.cpp). Tells when the program has ended.
     // `due` is when the second fell due on the wall clock (none: now, by the page's clock).
@@ -144,8 +222,6 @@ public:
     // supply's next reply with data.
     void ShowAnswerNotice(std::string_view text);
     const std::string& answerNotice() const { return answerNotice_; }
-    // The next load or drawing needs the chart drawn again.
-    void InvalidateChart() { chartInvalidated_ = true; }
 
     DeviceState state;
     // An identification that differs from the one the page knows, not yet believed: a stale
@@ -165,23 +241,8 @@ public:
     RepaintCounter* repaints = &SharedRepaintCounter();
     // Stamps new samples.
     StampClock stampClock = SystemStampTime;
-    // Timer 1 (PAGE_TICK_MS): the page's one-second tick runs while this is set, on the
-    // schedule below.
-    bool tickTimerRunning = false;
+    // When timer 1's seconds fall due while ticking().
     TickSchedule tickSchedule{std::chrono::milliseconds(PAGE_TICK_MS)};
-
-    // Program runner and recording, set by the commands that own them. The steps are the loaded
-    // program in file order; the ring holds their plan second by second.
-    std::vector<ChartSample> programSteps;
-    // "Файл-задача: prog.csv # Title", the caption while the program is loaded.
-    std::string programCaption;
-    // Counts the runs of the page, recordings and fresh program starts: a new number is a new
-    // run, with a journal of its own.
-    int runNumber = 0;
-    bool programLoaded = false;
-    bool programStarted = false; // stays set while paused
-    bool programPaused = false;
-    bool recording = false;
 
 private:
     struct EditFocus {
@@ -213,6 +274,26 @@ private:
     void MarkEdited(int editId);
     bool Usable(int id) const;
 
+    // Where the pointer last was over the page, for a cursor held under the pressed button.
+    struct PointerAt {
+        int x = 0;
+        int y = 0;
+        ChartArea area;
+    };
+    ChartInput ChartInputOf(int width, int height) const;
+    // The hit test at the pointer; true when the cursor moved.
+    bool PointChart(int x, int y, const ChartArea& area);
+    // What the chart shows besides its picture, applied to the page.
+    void DecideChart();
+
+    void ShowFileItems();
+
+    PageRun run_ = PageRun::Idle;
+    FileItems fileItems_;
+    int runNumber_ = 0;
+    std::vector<ChartSample> programSteps_;
+    std::string programCaption_; // the caption above the chart while the program is loaded
+    std::optional<PointerAt> pointer_;
     EditFocus voltFocus_;
     EditFocus currFocus_;
     // Typed since the edit's limit last went out (the mark stays until the supply confirms).
@@ -221,8 +302,6 @@ private:
     bool chartInvalidated_ = false;
     std::string runStatus_;
     std::string answerNotice_;
-    // Where the last drawing put the clock times of its samples.
-    std::vector<ClockMark> clockMarks_;
 };
 
 } // namespace rir

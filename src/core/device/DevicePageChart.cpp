@@ -1,5 +1,6 @@
-// The device page's chart: drawing it with the page's state, the pointer and its hold on the
-// cursor, the series check boxes and clearing a recording.
+// The device page's chart: what it shows decided as its histories move on, drawing it as the
+// page's state stands, the pointer and its hold on the cursor, the series check boxes and
+// clearing a recording.
 #include "device/DevicePage.h"
 
 #include "chart/ChartPicture.h"
@@ -9,6 +10,7 @@
 
 #include <climits>
 #include <string_view>
+#include <utility>
 
 namespace rir {
 
@@ -34,21 +36,44 @@ bool* SwitchNamed(SeriesSwitches& s, std::string_view caption) {
 
 } // namespace
 
-ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int pointerY) {
+ChartInput DevicePage::ChartInputOf(int width, int height) const {
+    return {width,           height,      recording(),
+            programLoaded(), secondsRing, minutesList,
+            chart,           series,      {state.voltScale, state.currScale}};
+}
+
+ChartScene DevicePage::chartScene(int width, int height) const {
+    return DrawChart(ChartInputOf(width, height)).scene;
+}
+
+ChartScene DevicePage::chartPicture(int width, int height) const {
+    ChartDrawing d = DrawChart(ChartInputOf(width, height));
+    return ChartPictureScene(d.scene, SupplyCaption(state.address, state.channel), LocalDate(stampClock()),
+                             std::move(d.clockMarks));
+}
+
+void DevicePage::CountChartDrawing() {
+    // Live data counts the drawings until the next sample; an idle chart never limits the
+    // pointer.
+    if (recording() || (programLoaded() && state.outputOn)) {
+        if (repaints->count < INT_MAX)
+            ++repaints->count;
+    } else {
+        repaints->count = 0;
+    }
+}
+
+void DevicePage::UpdateChart() {
     // While the button is held on a sample, the cursor follows the pointer as the window
     // scrolls under it.
-    if (chart.dragFlag)
-        OnChartPointer(pointerX, pointerY, area);
+    if (chart.dragFlag && pointer_)
+        PointChart(pointer_->x, pointer_->y, pointer_->area);
+    DecideChart();
+    chartInvalidated_ = true;
+}
 
-    ChartDrawing d = DrawChart({area.width,
-                                area.height,
-                                recording,
-                                programLoaded,
-                                secondsRing,
-                                minutesList,
-                                chart,
-                                series,
-                                {state.voltScale, state.currScale}});
+void DevicePage::DecideChart() {
+    const ChartDecisions d = rir::DecideChart(ChartInputOf(0, 0));
     if (d.splitView)
         chart.splitView = *d.splitView;
     if (d.minutesStep)
@@ -59,34 +84,27 @@ ChartScene DevicePage::PaintChart(const ChartArea& area, int pointerX, int point
         SetTextIfChanged(IDC_READOUT_LIMITS, d.readouts->limits);
         SetTextIfChanged(IDC_READOUT_VALUES, d.readouts->values);
     }
-    clockMarks_ = std::move(d.clockMarks);
-    // Live data counts the drawings until the next sample; an idle chart never limits the
-    // pointer.
-    if (recording || (programLoaded && state.outputOn)) {
-        if (repaints->count < INT_MAX)
-            ++repaints->count;
-    } else {
-        repaints->count = 0;
-    }
-    return std::move(d.scene);
 }
 
-ChartScene DevicePage::PaintChartPicture(const ChartArea& area, int pointerX, int pointerY) {
-    const ChartScene chart = PaintChart(area, pointerX, pointerY);
-    return ChartPictureScene(chart, SupplyCaption(state.address, state.channel), LocalDate(stampClock()),
-                             clockMarks_);
-}
-
-void DevicePage::OnChartPointer(int x, int y, const ChartArea& area) {
+bool DevicePage::PointChart(int x, int y, const ChartArea& area) {
+    pointer_ = PointerAt{x, y, area};
     const ChartCursor previous = chart.cursor;
     const HitResult r = HitTestChart(
-        {x, y, area, recording, programLoaded, secondsRing, static_cast<int>(minutesList.size()), chart});
+        {x, y, area, recording(), programLoaded(), secondsRing, static_cast<int>(minutesList.size()), chart});
     chart.cursor = r.cursor;
     chart.hoverLock = r.hoverLock;
     if (r.windowStart)
         SetTextIfChanged(IDC_DIAGNOSTIC, "wf_start=" + std::to_string(*r.windowStart));
-    if (chart.cursor != previous && repaints->HoverMayRepaint())
+    return chart.cursor != previous;
+}
+
+void DevicePage::OnChartPointer(int x, int y, const ChartArea& area) {
+    // Between two samples of live data the pointer's repaints are limited; what it pointed at
+    // is shown with the next drawing.
+    if (PointChart(x, y, area) && repaints->HoverMayRepaint()) {
+        DecideChart();
         chartInvalidated_ = true;
+    }
 }
 
 void DevicePage::OnChartButtonDown() {
@@ -104,7 +122,7 @@ void DevicePage::OnSeriesBox(int id, bool checked) {
     // By caption, not by id: the box that reads "Uл" switches the voltage limit wherever it sits.
     if (bool* on = SwitchNamed(series, view.text(id)))
         *on = checked;
-    chartInvalidated_ = true;
+    UpdateChart();
 }
 
 void DevicePage::ShowSeriesSwitches() {
@@ -125,10 +143,9 @@ bool DevicePage::OnChartCommand(int id) {
 void DevicePage::ClearChart() {
     // Only a recording whose output is off can be cleared: an output that is on is still being
     // recorded, and a program's chart is its plan.
-    if (state.outputOn || !recording)
+    if (state.outputOn || !recording())
         return;
-    recording = false;
-    tickTimerRunning = false;
+    run_ = PageRun::Idle;
     secondsRing.clear();
     minutesList.clear();
     view.SetEnabled(IDC_CLEAR_CHART, false);
@@ -139,7 +156,7 @@ void DevicePage::ClearChart() {
     chart.chartClock = 0;
     chart.secondsStep = 1;
     chart.splitView = false;
-    chartInvalidated_ = true;
+    UpdateChart();
 }
 
 } // namespace rir

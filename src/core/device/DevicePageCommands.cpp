@@ -27,7 +27,7 @@ PageCommandResult DevicePage::OnCommand(int id, PageCommandSink& sink) {
         return PageCommandResult::Done;
     case IDC_OUTPUT_BUTTON:
         // With a program loaded the switch-off is the runner's: a running program pauses.
-        if (programLoaded)
+        if (programLoaded())
             return PageCommandResult::RunProgram;
         // A supply that does not answer reads "Выключить": its output is not known.
         if (!state.online)
@@ -48,7 +48,7 @@ PageCommandResult DevicePage::OnCommand(int id, PageCommandSink& sink) {
     case IDC_PROGRAM_START:
     case IDC_PROGRAM_PAUSE:
     case IDC_PROGRAM_CANCEL:
-        return programLoaded ? PageCommandResult::RunProgram : PageCommandResult::Ignored;
+        return programLoaded() ? PageCommandResult::RunProgram : PageCommandResult::Ignored;
     default:
         return PageCommandResult::Ignored;
     }
@@ -135,7 +135,7 @@ void DevicePage::ToggleOutput(PageCommandSink& sink) {
             SendLimits(LimitChoice::Current, sink);
     }
     // A switch-on by hand records the run; one already recording goes on with the same chart.
-    if (!state.outputOn && !programLoaded && !recording)
+    if (!state.outputOn && run_ == PageRun::Idle)
         StartRecording();
     for (const Request& r : ToggleOutputRequests(state))
         sink.Enqueue(r);

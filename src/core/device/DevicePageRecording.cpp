@@ -9,8 +9,8 @@ void DevicePage::StartRecording() {
     // The clock is 0 whenever a recording can start (a fresh page, a cleared chart, a cancelled
     // program); setting it keeps the ring index and the clock in step should that ever change.
     chart.chartClock = 0;
-    recording = true;
-    ++runNumber;
+    run_ = PageRun::Recording;
+    ++runNumber_;
     runStatus_.clear();
     UpdateControls();
     // The ring is laid out for the three minutes ahead: the first second carries the limits in
@@ -25,9 +25,8 @@ void DevicePage::StartRecording() {
     secondsRing.emplace_back(0, state.currLimit, state.voltLimit, 1, stampClock());
     for (int t = 1; t < SECONDS_RING_SIZE; ++t)
         secondsRing.emplace_back(t, 0, 0, 0, std::nullopt);
-    tickTimerRunning = true;
     state.firstSampleCountdown = FIRST_SAMPLE_REFRESHES;
-    chartInvalidated_ = true;
+    UpdateChart();
 }
 
 } // namespace rir

@@ -51,20 +51,20 @@ ChartSample MinuteOf(const RingSums& s, int minute, int divisor, std::optional<S
 
 TickOutcome DevicePage::OnTick(PageCommandSink& sink, std::optional<StampTime> due, bool present) {
     ++chart.elapsedSeconds;
-    const bool ends =
-        programLoaded && programStarted && chart.elapsedSeconds == ProgramEndSecond(chart.programDuration);
-    if (programLoaded || recording) {
+    const bool ends = programStarted() && chart.elapsedSeconds == ProgramEndSecond(chart.programDuration);
+    const bool charted = programLoaded() || recording();
+    if (charted) {
         ++chart.chartClock;
         chart.ringIndex =
             chart.chartClock < SECONDS_RING_SIZE ? chart.chartClock : chart.chartClock % SECONDS_RING_SIZE;
         // A program shorter than the ring has a ring only as long as the program; a page that
         // never laid its ring out has none. What is not there is not written.
         if (ChartSample* entry = RingEntry(secondsRing, chart.ringIndex)) {
-            if (!programLoaded) {
+            if (!programLoaded()) {
                 entry->currLimit = state.currLimit;
                 entry->voltLimit = state.voltLimit;
                 entry->output = state.outputOn ? 1 : 0;
-            } else if (programStarted && (present || ends)) {
+            } else if (programStarted() && (present || ends)) {
                 SendPlannedValues(sink);
             }
             entry->stamp = due ? *due : stampClock();
@@ -80,14 +80,14 @@ TickOutcome DevicePage::OnTick(PageCommandSink& sink, std::optional<StampTime> d
         if (!chart.hoverLock)
             chart.cursor = chart.elapsedSeconds;
         repaints->count = 0;
-        chartInvalidated_ = true;
     }
     chart.voltMax = std::max(chart.voltMax, state.voltMeas);
     chart.currMax = std::max(chart.currMax, state.currMeas);
+    if (charted)
+        UpdateChart();
     if (ends) {
         // The supply is not switched off: the last step stays in force.
-        tickTimerRunning = false;
-        programStarted = false;
+        run_ = PageRun::Loaded;
         UpdateControls();
         return TickOutcome::ProgramEnded;
     }
@@ -126,7 +126,7 @@ void DevicePage::MinuteStep() {
     minute->currMeas = state.currMeas;
     minute->voltRegulation = state.voltRegulation;
     minute->output = state.outputOn ? 1 : 0;
-    if (programLoaded && m > 1 && chart.programDuration >= SECONDS_RING_SIZE)
+    if (programLoaded() && m > 1 && chart.programDuration >= SECONDS_RING_SIZE)
         RefillAhead();
 }
 

@@ -10,11 +10,10 @@ namespace rir {
 
 namespace {
 
-void ShowPreview(DevicePage& page) {
-    ProgramPreview preview = BuildProgramPreview(page.programSteps, page.stampClock());
-    page.secondsRing = std::move(preview.secondsRing);
-    page.minutesList = std::move(preview.minutesList);
-    page.chart.programDuration = preview.duration;
+// The preview rendered afresh from the page's steps, with the first second stamped now.
+ProgramPlan PlanOf(const std::vector<ChartSample>& steps, std::optional<StampTime> start) {
+    ProgramPreview preview = BuildProgramPreview(steps, start);
+    return {std::move(preview.secondsRing), std::move(preview.minutesList), preview.duration};
 }
 
 // The output off when the supply reports it on, and also when the present second plans it on:
@@ -27,8 +26,7 @@ void SwitchOffForStop(DevicePage& page, PageCommandSink& sink) {
         return;
     }
     const ChartSample* plan = RingEntry(page.secondsRing, page.chart.ringIndex);
-    const bool running = page.programStarted && !page.programPaused;
-    if (running && plan != nullptr && plan->output > 0)
+    if (page.programRunning() && plan != nullptr && plan->output > 0)
         sink.Enqueue(WriteOutputRequest(page.state, TAKE_OUTPUT));
 }
 
@@ -36,66 +34,30 @@ void SwitchOffForStop(DevicePage& page, PageCommandSink& sink) {
 
 void TakeProgram(DevicePage& page, const ProgramLoad& load, std::string_view fileName,
                  PageCommandSink& sink) {
-    page.tickTimerRunning = false;
-    page.recording = false;
-    page.chart.voltLimitMax = load.voltLimitMax;
-    page.chart.currLimitMax = load.currLimitMax;
-    page.chart.voltMax = 0;
-    page.chart.currMax = 0;
-    page.programSteps = load.steps;
-    load.switches.ApplyTo(page.series);
-    page.ShowSeriesSwitches();
-    ShowPreview(page);
-    page.programCaption = ProgramCaption(fileName, load.title);
-    page.ShowRunStatus("");
+    SeriesSwitches series = page.series;
+    load.switches.ApplyTo(series);
+    page.TakeProgram({load.steps, PlanOf(load.steps, page.stampClock()), ProgramCaption(fileName, load.title),
+                      series, load.voltLimitMax, load.currLimitMax});
     page.SendOutputOff(sink);
-    page.chart.elapsedSeconds = 0;
-    page.chart.ringIndex = 0;
-    page.chart.chartClock = 0;
-    // The readouts beside the chart describe the plan's first second until the start.
-    page.chart.cursor = 0;
-    page.programLoaded = true;
-    page.programStarted = false;
-    page.programPaused = false;
-    page.UpdateControls();
-    page.InvalidateChart();
 }
 
 void StartProgram(DevicePage& page, PageCommandSink& sink) {
-    if (!page.programLoaded)
+    if (!page.programLoaded())
         return;
-    if (!page.programPaused) {
-        ShowPreview(page);
-        const bool ranBefore = page.chart.elapsedSeconds != 0;
-        page.chart.elapsedSeconds = 0;
-        page.chart.ringIndex = 0;
-        page.chart.chartClock = 0;
-        page.chart.cursor = 0;
-        ++page.runNumber;
-        page.ShowRunStatus("");
-        if (ranBefore)
-            page.InvalidateChart();
-    }
-    page.ShowRunStatus("");
-    page.SendPlannedValues(sink);
-    page.tickTimerRunning = true;
-    page.programPaused = false;
-    page.programStarted = true;
-    page.UpdateControls();
-    page.state.firstSampleCountdown = FIRST_SAMPLE_REFRESHES;
+    if (!page.programPaused())
+        page.RestartProgram(PlanOf(page.programSteps(), page.stampClock()));
+    page.RunProgram(sink);
 }
 
 void PauseProgram(DevicePage& page, PageCommandSink& sink) {
-    if (!page.programLoaded || page.programPaused || !page.programStarted)
+    if (!page.programRunning())
         return;
     SwitchOffForStop(page, sink);
-    page.tickTimerRunning = false;
-    page.programPaused = true;
-    page.UpdateControls();
+    page.HoldProgram();
 }
 
 bool PauseProgramForLink(DevicePage& page, std::string_view why, PageCommandSink& sink) {
-    if (!page.programLoaded || page.programPaused || !page.programStarted)
+    if (!page.programRunning())
         return false;
     // The switch-off is queued as on "Пауза"; a lost port's queue is emptied when the port opens
     // again, so nothing of the program reaches the supply before it is identified again.
@@ -105,24 +67,10 @@ bool PauseProgramForLink(DevicePage& page, std::string_view why, PageCommandSink
 }
 
 void CancelProgram(DevicePage& page, PageCommandSink& sink) {
-    if (!page.programLoaded)
+    if (!page.programLoaded())
         return;
     SwitchOffForStop(page, sink);
-    page.tickTimerRunning = false;
-    // The memory goes with the program: a month of one-second steps is hundreds of megabytes,
-    // and a station that runs for weeks must not keep every cancelled program's share of it.
-    std::vector<ChartSample>().swap(page.secondsRing);
-    std::vector<ChartSample>().swap(page.minutesList);
-    std::vector<ChartSample>().swap(page.programSteps);
-    page.chart.cursor = CURSOR_NONE;
-    page.chart.elapsedSeconds = 0;
-    page.chart.chartClock = 0;
-    page.programLoaded = false;
-    page.programPaused = false;
-    page.programStarted = false;
-    page.chart.secondsStep = 1;
-    page.chart.splitView = false;
-    page.UpdateControls();
+    page.DropProgram();
 }
 
 bool RunProgramButton(DevicePage& page, int id, PageCommandSink& sink) {
@@ -137,7 +85,7 @@ bool RunProgramButton(DevicePage& page, int id, PageCommandSink& sink) {
         CancelProgram(page, sink);
         return true;
     case IDC_OUTPUT_BUTTON:
-        if (page.programStarted && !page.programPaused)
+        if (page.programRunning())
             PauseProgram(page, sink);
         else
             page.SwitchOutputOff(sink);

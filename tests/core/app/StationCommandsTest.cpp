@@ -30,7 +30,7 @@ TEST(StationCommands, ButtonsAndEnterPutWholeRequestsOnTheQueue) {
     rig.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
     EXPECT_EQ(rig.Queue(), (test::Commands{{15, 0x43, 0x02, 0x04, 0xE2, 0x03, 0xE8},
                                            {15, 0x43, 0x09, 0x04, 0xE2, 0x03, 0xE8}}));
-    EXPECT_TRUE(page.recording);
+    EXPECT_TRUE(page.recording());
     EXPECT_TRUE(rig.station.menu().Enabled(ID_MENU_SAVE)) << "a recording can be saved";
 }
 

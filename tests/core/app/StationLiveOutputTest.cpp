@@ -5,6 +5,8 @@
 #include "PageOnline.h"
 #include "device/PageControls.h"
 
+#include "PageRuns.h"
+
 #include <gtest/gtest.h>
 
 namespace rir {
@@ -84,7 +86,7 @@ TEST(StationLiveOutput, RemovingASupplyWhoseOutputIsLiveAsksFirst) {
         test::BringPageOnline(*rig.station.FindPage(5, 1), CONFIG_NONE,
                               c.live == Live::ChannelBOn ? STATUS_ON : 0);
         if (c.live == Live::ProgramRuns)
-            main.programLoaded = main.programStarted = true;
+            test::EnterRun(main, PageRun::Running);
         rig.prompts.answers.assign(c.answers.begin(), c.answers.end());
         const int address = c.live == Live::ChannelBOn ? 5 : 15;
         if (c.via == Via::Button) {
@@ -214,7 +216,7 @@ TEST(StationLiveOutput, FileItemsFollowTheSelectedTab) {
     test::BringPageOnline(recording, CONFIG_NONE);
     rig.station.SelectTab(1);
     rig.station.OnPageCommand(20, 0, IDC_OUTPUT_BUTTON); // switched on: a recording starts
-    ASSERT_TRUE(recording.recording);
+    ASSERT_TRUE(recording.recording());
     EXPECT_TRUE(rig.station.menu().Enabled(ID_MENU_SAVE));
     EXPECT_TRUE(rig.station.menu().Enabled(ID_MENU_OPEN));
 

@@ -69,7 +69,7 @@ TEST(StationPrograms, TheChosenFileIsLoadedAndItsReportShownOnce) {
     s.Open(15, Write(s.dir, "shift.csv", "10;1;12;1\r\n70;1;12;0\r\n"));
     EXPECT_EQ(s.prompts.programFileDialogs, 1);
     const DevicePage& page = s.Page(15);
-    EXPECT_TRUE(page.programLoaded);
+    EXPECT_TRUE(page.programLoaded());
     EXPECT_EQ(page.view.text(IDC_PROGRAM_CAPTION), "Файл-задача: shift.csv");
     EXPECT_EQ(s.prompts.messages,
               Strings{"Ошибки при чтении файла shift.csv:\nСтарт времени не с нуля, сдвиг на 10 секунд!"});
@@ -80,9 +80,9 @@ TEST(StationPrograms, TheChosenFileIsLoadedAndItsReportShownOnce) {
 TEST(StationPrograms, ACleanFileShowsNoBoxAndCancelChangesNothing) {
     ProgramStation s;
     s.Open(15, std::nullopt);
-    EXPECT_FALSE(s.Page(15).programLoaded);
+    EXPECT_FALSE(s.Page(15).programLoaded());
     s.Open(15, Write(s.dir, "clean.csv", "0;1;12;1\r\n"));
-    EXPECT_TRUE(s.Page(15).programLoaded);
+    EXPECT_TRUE(s.Page(15).programLoaded());
     EXPECT_TRUE(s.prompts.messages.empty());
 }
 
@@ -104,15 +104,15 @@ TEST(StationPrograms, AFileThatCannotBeReadOrHoldsNoStepLeavesTheRecordingAlone)
         s.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON); // a recording by hand
         DevicePage& page = s.Page(15);
         page.state.outputOn = true;
-        ASSERT_TRUE(page.recording);
+        ASSERT_TRUE(page.recording());
         const std::size_t ringBefore = page.secondsRing.size();
         const test::Commands queueBefore = s.Queue();
         s.prompts.answers = {true}; // load over the live output
         s.Open(15, c.make(s.dir));
         EXPECT_EQ(s.prompts.messages, Strings{c.message});
-        EXPECT_FALSE(page.programLoaded);
-        EXPECT_TRUE(page.recording);
-        EXPECT_TRUE(page.tickTimerRunning);
+        EXPECT_FALSE(page.programLoaded());
+        EXPECT_TRUE(page.recording());
+        EXPECT_TRUE(page.ticking());
         EXPECT_EQ(page.secondsRing.size(), ringBefore);
         EXPECT_EQ(s.Queue(), queueBefore) << "the output stays on";
     }
@@ -123,8 +123,8 @@ TEST(StationPrograms, TheMenuItemOpensForTheSelectedTabWhileItIsEnabled) {
     s.station.SelectTab(1);
     s.prompts.programFiles.push_back(Write(s.dir, "p.csv", "0;1;12;1\r\n"));
     s.station.OnCommand(ID_MENU_OPEN);
-    EXPECT_TRUE(s.Page(9).programLoaded);
-    EXPECT_FALSE(s.Page(5).programLoaded);
+    EXPECT_TRUE(s.Page(9).programLoaded());
+    EXPECT_FALSE(s.Page(5).programLoaded());
     s.station.OnCommand(ID_MENU_OPEN); // disabled now: no dialog
     EXPECT_EQ(s.prompts.programFileDialogs, 1);
 
@@ -158,7 +158,7 @@ TEST(StationPrograms, EndMessagesComeAfterEveryPagesTickAndNeverHoldTheOthersUp)
     EXPECT_EQ(s.prompts.messages, (Strings{"#5 - Работа по файлу закончена!",
                                            "#9 - Работа по файлу закончена!\nБлок остается включенным!"}))
         << "#9's box follows #5's, not inside it";
-    EXPECT_FALSE(s.Page(9).tickTimerRunning);
+    EXPECT_FALSE(s.Page(9).ticking());
 }
 
 std::size_t Requests(const test::Commands& queue) {
@@ -201,7 +201,7 @@ TEST(StationPrograms, AProgramPausesItselfWhenTheLinkGoesAndGoesOnOnlyAtContinue
         s.station.OnPageTicks(t0 + 5s);
         c.lose(s);
         DevicePage& page = s.Page(15);
-        EXPECT_TRUE(page.programPaused);
+        EXPECT_TRUE(page.programPaused());
         EXPECT_EQ(page.view.text(IDC_PROGRAM_CAPTION),
                   std::string("Файл-задача: p.csv [Пауза: ") + c.why + "]");
         EXPECT_NE(s.log.screenText().find(std::string("Работа по файлу #15 приостановлена: ") + c.why +
@@ -219,7 +219,7 @@ TEST(StationPrograms, AProgramPausesItselfWhenTheLinkGoesAndGoesOnOnlyAtContinue
         s.station.OnPageTicks(t0 + 50s);
         EXPECT_EQ(Requests(s.Queue()), queued);
         s.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
-        EXPECT_FALSE(page.programPaused) << "Продолжить";
+        EXPECT_FALSE(page.programPaused()) << "Продолжить";
         EXPECT_EQ(page.view.text(IDC_PROGRAM_CAPTION), "Файл-задача: p.csv");
         EXPECT_EQ(Requests(s.Queue()), queued + 1) << "the paused second's plan again";
     }
@@ -236,7 +236,7 @@ TEST(StationPrograms, SwitchingOffDuringARunPausesIt) {
     ASSERT_TRUE(page.view.enabled(IDC_OUTPUT_BUTTON));
     const std::size_t queued = Requests(s.Queue());
     s.station.OnPageCommand(15, 0, IDC_OUTPUT_BUTTON);
-    EXPECT_TRUE(page.programPaused);
+    EXPECT_TRUE(page.programPaused());
     ASSERT_EQ(Requests(s.Queue()), queued + 1);
     const test::Commands q = s.Queue();
     // The write-output request's flags: limits and output taken, the output off.

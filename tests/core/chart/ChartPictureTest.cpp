@@ -93,9 +93,8 @@ TEST(ChartPictureTest, APictureNamesTheSupplyAndTheDayAndGivesTheClockTimes) {
         now += seconds(1);
         chartrig::Tick(page);
     }
-    const ChartArea area{0, 0, W, H};
-    const ChartScene chart = page.PaintChart(area, 0, 0);
-    const ChartScene picture = page.PaintChartPicture(area, 0, 0);
+    const ChartScene chart = page.chartScene(W, H);
+    const ChartScene picture = page.chartPicture(W, H);
     ASSERT_EQ(picture.width, W);
     ASSERT_EQ(picture.height, PICTURE_HEADING_HEIGHT + H + PICTURE_CLOCK_HEIGHT);
     const ChartText* heading = scene::Text(picture, "#20_2, 09.12.2026");

@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 
 #include "device/PageControls.h"
@@ -10,7 +11,7 @@ namespace {
 using namespace chartrig;
 
 // The template's chart rectangle in page coordinates; the hit test's axis is W - 26 = 462 long.
-constexpr ChartArea AREA{285, 19, 488, 214};
+using test::templatechart::AREA;
 constexpr int Y_INSIDE = AREA.top + 100;
 
 struct ChartPointerTest : ::testing::Test {
@@ -24,8 +25,7 @@ struct ChartPointerTest : ::testing::Test {
     void Record(int seconds) {
         StartRecording(page);
         for (int i = 0; i < seconds; ++i)
-            Tick(page);
-        page.PaintChart(AREA, 0, 0); // the drawing decides the split view and the minutes step
+            Tick(page); // the tick decides the split view and the minutes step
         page.takeChartInvalidated();
     }
     void PointAt(int dx) { page.OnChartPointer(AREA.left + dx, Y_INSIDE, AREA); }
@@ -120,35 +120,39 @@ TEST_F(ChartPointerTest, RepaintCounterLimitsHoverRepaints) {
     }
     // Live drawings count up, the tick sets the count back.
     repaints.count = 0;
-    page.PaintChart(AREA, 0, 0);
-    page.PaintChart(AREA, 0, 0);
+    page.CountChartDrawing();
+    page.CountChartDrawing();
     EXPECT_EQ(repaints.count, 2);
     Tick(page);
     EXPECT_EQ(repaints.count, 0);
     // An idle chart never limits the pointer.
-    page.recording = false;
+    page.state.outputOn = false;
+    page.ClearChart();
+    ASSERT_EQ(page.run(), PageRun::Idle);
     repaints.count = 45;
-    page.PaintChart(AREA, 0, 0);
+    page.CountChartDrawing();
     EXPECT_EQ(repaints.count, 0);
 }
 
 TEST_F(ChartPointerTest, DragFollowsThePointerWhileTheWindowMoves) {
-    Record(20);
+    Record(200); // split view: the last 60 seconds move on under the pointer with every tick
     page.OnChartButtonDown();
     EXPECT_FALSE(page.chart.dragFlag); // nothing held
-    PointAt(25);
+    PointAt(400);
+    ASSERT_EQ(page.chart.cursor, 4);
     page.OnChartButtonDown();
     EXPECT_TRUE(page.chart.dragFlag);
-    // The drawing repeats the hit test where the pointer now is.
-    page.PaintChart(AREA, AREA.left + 478, Y_INSIDE);
-    EXPECT_EQ(page.chart.cursor, 179);
+    // The tick repeats the hit test where the pointer is.
+    Tick(page);
+    EXPECT_EQ(page.chart.cursor, 5);
+    EXPECT_TRUE(page.chart.hoverLock);
     page.OnChartButtonUp();
     EXPECT_FALSE(page.chart.dragFlag);
-    page.PaintChart(AREA, AREA.left + 25, Y_INSIDE);
-    EXPECT_EQ(page.chart.cursor, 179);
+    Tick(page);
+    EXPECT_EQ(page.chart.cursor, 5);
 }
 
-// The drawing lets go of a held second that a recording has left 59 to 121 ring places behind.
+// The chart lets go of a held second that a recording has left 59 to 121 ring places behind.
 TEST_F(ChartPointerTest, HoldReleasedWhenTheRecordingMovesOn) {
     Record(200); // ring index 20, split view
     const struct {
@@ -158,7 +162,7 @@ TEST_F(ChartPointerTest, HoldReleasedWhenTheRecordingMovesOn) {
     for (const auto& row : table) {
         page.chart.hoverLock = true;
         page.chart.cursor = row.held;
-        page.PaintChart(AREA, 0, 0);
+        page.UpdateChart();
         EXPECT_EQ(page.chart.hoverLock, !row.released) << row.held;
         EXPECT_EQ(page.chart.cursor, row.held);
     }

@@ -7,6 +7,7 @@
 #include "device/DevicePage.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace rir::chartrig {
@@ -19,20 +20,19 @@ inline void Identify(DevicePage& page, int voltScale = 100, int currScale = 100)
     page.state.currScale = currScale;
 }
 
+// The page in its recording state by its own operation, with the supply's record as the test
+// set it (an offline page's controls would otherwise clear the limits and readings).
+inline void BeginRecording(DevicePage& page) {
+    const DeviceState kept = page.state;
+    page.StartRecording();
+    page.state = kept;
+}
+
 // Switching the output on from the page starts a recording: the ring prefilled with 180
 // seconds, entry 0 carrying the present limits and the output on.
 inline void StartRecording(DevicePage& page) {
-    page.chart.elapsedSeconds = 0;
-    page.chart.ringIndex = 0;
-    page.recording = true;
-    page.secondsRing.clear();
-    page.minutesList.clear();
-    page.chart.voltLimitMax = page.chart.currLimitMax = page.chart.voltMax = page.chart.currMax = 0;
-    page.secondsRing.emplace_back(0, page.state.currLimit, page.state.voltLimit, 1, page.stampClock());
-    for (int i = 1; i < RING; ++i)
-        page.secondsRing.emplace_back(i, 0, 0, 0, std::nullopt);
+    BeginRecording(page);
     page.state.outputOn = true;
-    page.tickTimerRunning = true;
 }
 
 struct Sums {
@@ -72,16 +72,17 @@ inline const ChartSample* PlanAt(const std::vector<ChartSample>& program, int r,
     return held;
 }
 
-// One tick of the page timer, with the supply reporting what page.state holds.
+// One tick of the page timer, with the supply reporting what page.state holds. As the page's own
+// tick, it ends with the chart brought up to date.
 inline void Tick(DevicePage& page, const std::vector<ChartSample>& program = {}) {
     ChartState& c = page.chart;
     const DeviceState& s = page.state;
     ++c.elapsedSeconds;
-    if (page.programLoaded || page.recording) {
+    if (page.programLoaded() || page.recording()) {
         ++c.chartClock;
         c.ringIndex = c.chartClock % RING;
         ChartSample& e = page.secondsRing.at(static_cast<std::size_t>(c.ringIndex));
-        if (!page.programLoaded) {
+        if (!page.programLoaded()) {
             e.currLimit = s.currLimit;
             e.voltLimit = s.voltLimit;
             e.output = s.outputOn ? 1 : 0;
@@ -110,7 +111,7 @@ inline void Tick(DevicePage& page, const std::vector<ChartSample>& program = {})
             last.currMeas = s.currMeas;
             last.voltRegulation = s.voltRegulation;
             last.output = s.outputOn ? 1 : 0;
-            if (page.programLoaded && c.chartClock / 60 > 1 && c.programDuration >= RING) {
+            if (page.programLoaded() && c.chartClock / 60 > 1 && c.programDuration >= RING) {
                 const ChartSample* held = nullptr;
                 for (int j = 0; j < 60; ++j) {
                     const int r = c.chartClock + 60 + j;
@@ -132,28 +133,26 @@ inline void Tick(DevicePage& page, const std::vector<ChartSample>& program = {})
     }
     c.voltMax = std::max(c.voltMax, s.voltMeas);
     c.currMax = std::max(c.currMax, s.currMeas);
+    if (page.programLoaded() || page.recording())
+        page.UpdateChart();
 }
 
 // The program preview: the plan of the first 180 seconds in the ring, minute means in the
-// minutes list, the duration the time of the last step.
+// minutes list, the duration the time of the last step. The page takes it as a loaded program;
+// its record and its cursor stay as the test set them.
 inline void LoadProgram(DevicePage& page, const std::vector<ChartSample>& program) {
-    page.recording = false;
-    page.programLoaded = true;
-    page.secondsRing.clear();
-    page.minutesList.clear();
-    ChartState& c = page.chart;
-    c.elapsedSeconds = c.ringIndex = c.chartClock = 0;
-    c.voltLimitMax = c.currLimitMax = c.voltMax = c.currMax = 0;
+    PageProgram taken{program, {}, "", page.series, 0, 0};
     for (const ChartSample& step : program) {
-        c.voltLimitMax = std::max(c.voltLimitMax, step.voltLimit);
-        c.currLimitMax = std::max(c.currLimitMax, step.currLimit);
+        taken.voltLimitMax = std::max(taken.voltLimitMax, step.voltLimit);
+        taken.currLimitMax = std::max(taken.currLimitMax, step.currLimit);
     }
-    if (program.empty())
-        return;
-    c.programDuration = program.back().time;
+    taken.plan.duration = program.empty() ? page.chart.programDuration : program.back().time;
+    std::vector<ChartSample>& ring = taken.plan.secondsRing;
+    std::vector<ChartSample>& minutes = taken.plan.minutesList;
     int curr = 0, volt = 0, out = 0;
     long long currSum = 0, voltSum = 0, outSum = 0;
-    for (int t = program.front().time; t <= program.back().time; ++t) {
+    for (int t = program.empty() ? 0 : program.front().time; !program.empty() && t <= program.back().time;
+         ++t) {
         for (const ChartSample& step : program)
             if (step.time == t) {
                 curr = step.currLimit;
@@ -164,18 +163,22 @@ inline void LoadProgram(DevicePage& page, const std::vector<ChartSample>& progra
         voltSum += volt;
         outSum += out;
         if (t < RING)
-            page.secondsRing.emplace_back(t, curr, volt, out,
-                                          t == 0 ? page.stampClock() : std::optional<StampTime>());
+            ring.emplace_back(t, curr, volt, out, t == 0 ? page.stampClock() : std::optional<StampTime>());
         if (t % 60 == 59) {
             const ChartSample minute(0, static_cast<int>(currSum / 60), static_cast<int>(voltSum / 60),
                                      outSum > 30 ? 1 : 0, std::nullopt);
-            if (page.minutesList.empty())
-                page.minutesList.push_back(minute);
-            page.minutesList.push_back(minute);
-            page.minutesList.back().time = (t + 1) / 60;
+            if (minutes.empty())
+                minutes.push_back(minute);
+            minutes.push_back(minute);
+            minutes.back().time = (t + 1) / 60;
             currSum = voltSum = outSum = 0;
         }
     }
+    const DeviceState kept = page.state;
+    const ChartCursor cursor = page.chart.cursor;
+    page.TakeProgram(std::move(taken));
+    page.state = kept;
+    page.chart.cursor = cursor;
 }
 
 // A fresh start of a loaded program: the clocks and the cursor back to 0.
@@ -188,8 +191,8 @@ inline void StartProgram(DevicePage& page, const std::vector<ChartSample>& progr
 inline ChartInput InputOf(const DevicePage& page, int width, int height) {
     return {width,
             height,
-            page.recording,
-            page.programLoaded,
+            page.recording(),
+            page.programLoaded(),
             page.secondsRing,
             page.minutesList,
             page.chart,

@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 #include "SceneQuery.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 using namespace chartrig;
 
-constexpr ChartArea AREA{285, 19, 488, 214};
+using test::templatechart::AREA;
 
 struct DevicePageChartTest : ::testing::Test {
     DevicePageChartTest() {
@@ -45,42 +46,47 @@ TEST_F(DevicePageChartTest, InitDeviceStartsAnEmptyChart) {
               std::vector({0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(std::vector({c.secondsStep, c.minutesStep}), std::vector({1, 1}));
     EXPECT_FALSE(c.hoverLock || c.dragFlag || c.splitView);
-    EXPECT_FALSE(page.recording || page.programLoaded || page.tickTimerRunning);
+    EXPECT_FALSE(page.recording() || page.programLoaded() || page.ticking());
     EXPECT_TRUE(page.secondsRing.empty());
     EXPECT_TRUE(page.minutesList.empty());
 }
 
-// The drawing hands the readouts of the sample under the cursor to 1036 and 1040.
-TEST_F(DevicePageChartTest, PaintingWritesTheReadouts) {
+// The tick hands the readouts of the sample under the cursor to 1036 and 1040.
+TEST_F(DevicePageChartTest, TheTickWritesTheReadouts) {
     page.state.outputOn = true;
     Record(10);
-    page.PaintChart(AREA, 0, 0);
     EXPECT_EQ(page.view.text(IDC_READOUT_VALUES),
               "Время: 10 / 10 с;\nТок: 8.00 ампер;\nНапряжение: 12.00 вольт;\nРежим стаб: напряжения;");
     EXPECT_EQ(page.view.text(IDC_READOUT_LIMITS),
               "\nЛимит тока: 10.00 ампер;\nЛимит напряжения: 15.00 вольт;\nВключен блок: да;");
     page.view.takeChanged();
-    page.PaintChart(AREA, 0, 0); // the same texts again: nothing to rewrite
+    page.UpdateChart(); // the same texts again: nothing to rewrite
     EXPECT_TRUE(page.view.takeChanged().empty());
+    // Drawing changes nothing.
+    page.chartScene(AREA.width, AREA.height);
+    EXPECT_TRUE(page.view.takeChanged().empty());
+    EXPECT_TRUE(page.takeChartInvalidated());
+    page.chartScene(AREA.width, AREA.height);
+    EXPECT_FALSE(page.takeChartInvalidated());
 
     // No cursor: nothing composed, the texts stay.
     page.chart.cursor = CURSOR_NONE;
-    page.PaintChart(AREA, 0, 0);
+    page.UpdateChart();
     EXPECT_EQ(page.view.text(IDC_READOUT_VALUES).rfind("Время: 10 / 10 с;", 0), 0u);
 }
 
 TEST_F(DevicePageChartTest, ClearingARecording) {
     page.state.outputOn = true;
     Record(200);
-    page.PaintChart(AREA, 0, 0);
+    page.takeChartInvalidated();
     const ChartScene idle = [] {
         DevicePage fresh;
-        return fresh.PaintChart(AREA, 0, 0);
+        return fresh.chartScene(AREA.width, AREA.height);
     }();
 
     // With the output on the recording goes on.
     ASSERT_TRUE(page.OnChartCommand(IDC_CLEAR_CHART));
-    EXPECT_TRUE(page.recording);
+    EXPECT_TRUE(page.recording());
     EXPECT_EQ(page.secondsRing.size(), 180u);
     EXPECT_FALSE(page.takeChartInvalidated());
 
@@ -88,8 +94,8 @@ TEST_F(DevicePageChartTest, ClearingARecording) {
     page.view.SetEnabled(IDC_CLEAR_CHART, true);
     page.chart.hoverLock = true;
     ASSERT_TRUE(page.OnChartCommand(IDC_CLEAR_CHART));
-    EXPECT_FALSE(page.recording);
-    EXPECT_FALSE(page.tickTimerRunning);
+    EXPECT_FALSE(page.recording());
+    EXPECT_FALSE(page.ticking());
     EXPECT_TRUE(page.secondsRing.empty());
     EXPECT_TRUE(page.minutesList.empty());
     EXPECT_FALSE(page.view.enabled(IDC_CLEAR_CHART));
@@ -105,7 +111,7 @@ TEST_F(DevicePageChartTest, ClearingARecording) {
     EXPECT_EQ(page.chart.voltMax, 1200);
 
     // What is left is the idle picture.
-    const ChartScene after = page.PaintChart(AREA, 0, 0);
+    const ChartScene after = page.chartScene(AREA.width, AREA.height);
     EXPECT_EQ(after.items.size(), idle.items.size());
     EXPECT_EQ(scene::All<ChartText>(after).size(), 4u);
 
@@ -121,7 +127,7 @@ TEST_F(DevicePageChartTest, ClearingLeavesAProgramAlone) {
     LoadProgram(page,
                 {ChartSample(0, 100, 1200, 1, std::nullopt), ChartSample(90, 100, 1200, 0, std::nullopt)});
     page.OnChartCommand(IDC_CLEAR_CHART);
-    EXPECT_TRUE(page.programLoaded);
+    EXPECT_TRUE(page.programLoaded());
     EXPECT_EQ(page.secondsRing.size(), 91u);
 }
 
@@ -179,7 +185,7 @@ TEST_F(DevicePageChartTest, SwitchedOffSeriesAreNotDrawn) {
     Record(30);
     page.OnSeriesBox(IDC_SERIES_VOLT, false);
     page.OnSeriesBox(IDC_SERIES_CURR, false);
-    ChartScene s = page.PaintChart(AREA, 0, 0);
+    ChartScene s = page.chartScene(AREA.width, AREA.height);
     EXPECT_TRUE(scene::PolylineSegments(
                     s, {ChartPen::Volt, ChartPen::VoltEmphasised, ChartPen::Curr, ChartPen::CurrEmphasised})
                     .empty());
@@ -188,7 +194,7 @@ TEST_F(DevicePageChartTest, SwitchedOffSeriesAreNotDrawn) {
     page.OnSeriesBox(IDC_SERIES_VOLT_LIMIT, false);
     page.OnSeriesBox(IDC_SERIES_CURR_LIMIT, false);
     page.OnSeriesBox(IDC_SERIES_OUTPUT, false);
-    s = page.PaintChart(AREA, 0, 0);
+    s = page.chartScene(AREA.width, AREA.height);
     EXPECT_EQ(scene::Text(s, "15.0"), nullptr);
     EXPECT_EQ(scene::Text(s, "10.0"), nullptr);
     EXPECT_TRUE(scene::All<ChartStepLine>(s).empty());

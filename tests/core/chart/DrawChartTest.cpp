@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 #include "SceneQuery.h"
 
@@ -8,11 +9,7 @@ namespace {
 
 using namespace chartrig;
 
-constexpr int W = 488; // the template's chart area
-constexpr int H = 214;
-constexpr int B = H - 26;
-constexpr int R = W - 30;
-constexpr int MID = (R - 25) / 2 + 25; // 241
+using namespace test::templatechart;
 
 struct DrawChartTest : ::testing::Test {
     DrawChartTest() {
@@ -141,7 +138,7 @@ TEST_F(DrawChartTest, ScalesAndMaximumTexts) {
     for (const auto& row : table) {
         SCOPED_TRACE(testing::Message() << row.currLimitMax << " " << row.voltSwitches << row.currSwitches);
         Identify(page, 100, row.currScale);
-        page.recording = true;
+        BeginRecording(page);
         page.secondsRing.assign(RING, ChartSample());
         page.chart.voltLimitMax = row.voltLimitMax;
         page.chart.voltMax = row.voltMax;
@@ -173,7 +170,7 @@ TEST_F(DrawChartTest, ScalesAndMaximumTexts) {
 // Full scale lies at y = 125 for the voltage and y = 35 for the current; the maximum texts sit
 // 7 pixels above. (Maxima chosen so the scales are exact binary fractions.)
 TEST_F(DrawChartTest, FullScaleHeights) {
-    page.recording = true;
+    BeginRecording(page);
     page.secondsRing.assign(RING, ChartSample());
     page.chart.voltLimitMax = (B - 125) * 16; // 1008
     page.chart.currLimitMax = (B - 35) * 8;   // 1224

@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 #include "SceneQuery.h"
 
@@ -10,16 +11,16 @@ using namespace chartrig;
 
 constexpr int W = 1000;
 constexpr int H = 300;
-constexpr int B = H - 26;
-constexpr int R = W - 30;
-constexpr int MID = (R - 25) / 2 + 25;
+constexpr int B = test::TimeAxisY(H);
+constexpr int R = test::CurrAxisX(W);
+constexpr int MID = test::SplitMiddleX(W);
 
 // A recording that has run for as many minutes as the list holds, output on throughout.
 struct DrawMinutesTest : ::testing::Test {
     DrawMinutesTest() {
         page.repaints = &repaints;
         Identify(page);
-        page.recording = true;
+        BeginRecording(page);
         page.secondsRing.assign(RING, ChartSample(0, 1000, 1500, 1, std::nullopt));
         for (int i = 0; i < RING; ++i)
             page.secondsRing[static_cast<std::size_t>(i)].time = i;

@@ -1,3 +1,4 @@
+#include "ChartGeometry.h"
 #include "ChartRig.h"
 #include "SceneQuery.h"
 
@@ -10,11 +11,7 @@ namespace {
 
 using namespace chartrig;
 
-constexpr int W = 488;
-constexpr int H = 214;
-constexpr int B = H - 26;
-constexpr int R = W - 30;
-constexpr int MID = (R - 25) / 2 + 25;
+using namespace test::templatechart;
 
 // 300 seconds: 1 A and 12 V with the output on, off again at the end.
 std::vector<ChartSample> Program300() {
@@ -36,7 +33,7 @@ struct ProgramChartTest : ::testing::Test {
             Tick(page, program);
     }
     SecondsWindow Window() const {
-        return PlaceSecondsWindow({page.chart.splitView, page.recording, page.programLoaded,
+        return PlaceSecondsWindow({page.chart.splitView, page.recording(), page.programLoaded(),
                                    page.chart.ringIndex, page.chart.elapsedSeconds,
                                    page.chart.programDuration, static_cast<int>(page.secondsRing.size())});
     }

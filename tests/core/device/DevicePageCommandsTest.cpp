@@ -392,7 +392,7 @@ TEST(DevicePageCommands, WhatThePageDoesNotTake) {
     EXPECT_EQ(offline.OnCommand(IDC_REMOVE_DEVICE, sink), PageCommandResult::RemoveDevice)
         << "a silent supply can still be removed";
     EXPECT_TRUE(sink.queued.empty());
-    EXPECT_FALSE(offline.recording);
+    EXPECT_FALSE(offline.recording());
 }
 } // namespace
 } // namespace rir

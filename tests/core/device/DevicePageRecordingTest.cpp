@@ -8,6 +8,8 @@
 #include "device/PageTemplate.h"
 #include "device/Ratings.h"
 
+#include "PageRuns.h"
+
 #include <gtest/gtest.h>
 
 namespace rir {
@@ -28,8 +30,8 @@ TEST(DevicePageRecording, SwitchingOnStartsARecording) {
     EXPECT_EQ(page.OnCommand(IDC_OUTPUT_BUTTON, sink), PageCommandResult::Done);
     EXPECT_EQ(sink.queued, (Requests{{15, 0x43, 0x09, 0x05, 0xDC, 0x03, 0xE8}}));
 
-    EXPECT_TRUE(page.recording);
-    EXPECT_TRUE(page.tickTimerRunning);
+    EXPECT_TRUE(page.recording());
+    EXPECT_TRUE(page.ticking());
     EXPECT_EQ(page.state.firstSampleCountdown, 3);
     EXPECT_TRUE(page.takeChartInvalidated());
     EXPECT_TRUE(page.view.shown(IDC_READOUT_VALUES));
@@ -72,7 +74,7 @@ TEST(DevicePageRecording, ARecordingGoesOnAcrossSwitchingOffAndOn) {
     page.RefreshView(RefreshCode::Values, PollState::Complete);
     page.OnCommand(IDC_OUTPUT_BUTTON, sink);
     EXPECT_EQ(sink.queued.back(), (Request{15, 0x43, 0x08, 0x05, 0xDC, 0x03, 0xE8}));
-    EXPECT_TRUE(page.recording) << "switching off leaves the recording on";
+    EXPECT_TRUE(page.recording()) << "switching off leaves the recording on";
 
     page.state.status = 0x00;
     page.RefreshView(RefreshCode::Values, PollState::Complete);
@@ -88,13 +90,17 @@ TEST(DevicePageRecording, ARecordingGoesOnAcrossSwitchingOffAndOn) {
 TEST(DevicePageRecording, SwitchingOnWithAProgramLoadedRecordsNothing) {
     DevicePage page;
     Online(page, 15, 0, MODEL_TIMER_AMPERE, CONFIG_TIMER_COUNTER);
-    page.programLoaded = true;
+    test::EnterRun(page, PageRun::Loaded);
+    const std::size_t planned = page.secondsRing.size();
+    const int firstMeasured = page.secondsRing.at(0).voltMeas;
     RecordingSink sink;
     page.ToggleOutput(sink);
     EXPECT_EQ(sink.queued, (Requests{{15, 0x43, 0x09, 0x05, 0xDC, 0x03, 0xE8}}));
-    EXPECT_FALSE(page.recording);
-    EXPECT_FALSE(page.tickTimerRunning);
-    EXPECT_TRUE(page.secondsRing.empty());
+    EXPECT_FALSE(page.recording());
+    EXPECT_FALSE(page.ticking());
+    EXPECT_EQ(page.secondsRing.size(), planned);
+    EXPECT_EQ(page.secondsRing.at(0).voltMeas, firstMeasured);
+    EXPECT_EQ(page.chart.chartClock, 0);
 }
 
 TEST(DevicePageRecording, SwitchingOffWithTheReverseLineRestoresTheFirstPhaseTimes) {

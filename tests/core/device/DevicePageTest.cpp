@@ -4,6 +4,8 @@
 
 #include "PageOnline.h"
 
+#include "PageRuns.h"
+
 #include <gtest/gtest.h>
 
 namespace rir {
@@ -175,9 +177,9 @@ TEST_F(DevicePageTest, ClearChartEnabledOnlyWhileRecordingWithSamples) {
         DevicePage p;
         p.InitDevice(15, 0);
         BringOnline(p, 0, STATUS_ON_VOLT);
-        p.recording = c.recording;
-        if (c.samples)
-            p.secondsRing.assign(180, ChartSample());
+        if (c.recording)
+            p.StartRecording();
+        p.secondsRing.assign(c.samples ? 180 : 0, ChartSample());
         p.state.status = STATUS_OFF;
         p.RefreshView(RefreshCode::Values, PollState::Complete);
         EXPECT_EQ(p.view.enabled(IDC_CLEAR_CHART), c.enabled) << c.recording << c.samples;
@@ -271,7 +273,8 @@ TEST_F(DevicePageTest, OnlineWithoutProgram) {
     EXPECT_FALSE(page.takeChartInvalidated());
 
     // While recording the readouts show, the series stay as chosen and "Сохранить" is enabled.
-    page.recording = true;
+    page.StartRecording();
+    page.takeChartInvalidated();
     page.series.SetAll(false);
     page.UpdateControls();
     EXPECT_TRUE(page.view.shown(IDC_READOUT_VALUES));
@@ -284,18 +287,24 @@ TEST_F(DevicePageTest, OnlineWithoutProgram) {
 TEST_F(DevicePageTest, ProgramStatesDriveTheProgramButtons) {
     BringOnline(page, 0);
     struct Case {
-        bool started, paused;
+        PageRun run;
         bool start, pause, cancel;
         const char* caption;
     } cases[] = {
-        {true, true, true, false, true, "Продолжить"},
-        {true, false, false, true, false, "Старт"},
-        {false, false, true, false, true, "Старт"}, // loaded again after the end: caption kept
+        {PageRun::Paused, true, false, true, "Продолжить"},
+        {PageRun::Running, false, true, false, "Старт"},
+        {PageRun::Loaded, true, false, true, "Старт"}, // loaded again after the end: caption kept
     };
-    page.programLoaded = true;
+    test::DiscardSink sink;
+    test::EnterRun(page, PageRun::Paused);
     for (const auto& c : cases) {
-        page.programStarted = c.started;
-        page.programPaused = c.paused;
+        if (c.run == PageRun::Running)
+            page.RunProgram(sink);
+        if (c.run == PageRun::Loaded) {
+            while (page.OnTick(sink) != TickOutcome::ProgramEnded)
+                ;
+        }
+        ASSERT_EQ(page.run(), c.run);
         page.UpdateControls();
         EXPECT_EQ(page.view.enabled(IDC_PROGRAM_START), c.start) << c.caption;
         EXPECT_EQ(page.view.enabled(IDC_PROGRAM_PAUSE), c.pause) << c.caption;
@@ -309,9 +318,10 @@ TEST_F(DevicePageTest, ProgramStatesDriveTheProgramButtons) {
         EXPECT_FALSE(page.view.menuEnabled(ID_MENU_FILE_OPEN));
     }
     // A paused program's caption stays until a fresh start while loaded and not started.
-    page.programStarted = page.programPaused = true;
-    page.UpdateControls();
-    page.programStarted = page.programPaused = false;
+    page.RunProgram(sink);
+    page.HoldProgram();
+    test::TakeSteps(page, test::ShortProgram());
+    ASSERT_EQ(page.run(), PageRun::Loaded);
     page.UpdateControls();
     EXPECT_EQ(page.view.text(IDC_PROGRAM_START), "Продолжить");
 

@@ -55,7 +55,7 @@ TEST(RecordingTick, StartLaysOutTheRingAndZeroesTheMaxima) {
     EXPECT_TRUE(p.minutesList.empty());
     EXPECT_EQ(p.chart.voltLimitMax, 0);
     EXPECT_EQ(p.chart.currMax, 0);
-    EXPECT_TRUE(p.tickTimerRunning);
+    EXPECT_TRUE(p.ticking());
     EXPECT_EQ(p.state.firstSampleCountdown, FIRST_SAMPLE_REFRESHES);
     EXPECT_TRUE(r.page.takeChartInvalidated());
 }

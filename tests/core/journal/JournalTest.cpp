@@ -209,7 +209,7 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
     std::ofstream(s.dir / "p.csv", std::ios::binary) << plan;
     s.rig.prompts.programFiles.push_back((s.dir / "p.csv").string());
     s.rig.station.OnPageCommand(15, 0, IDC_OPEN_PROGRAM);
-    ASSERT_TRUE(s.Page().programLoaded);
+    ASSERT_TRUE(s.Page().programLoaded());
     s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
     s.rig.station.OnPageTicks(s.mono);
     s.Seconds(40);
@@ -220,7 +220,7 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
     s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
     s.rig.station.OnPageTicks(s.mono);
     s.Seconds(30);
-    EXPECT_FALSE(s.Page().programStarted) << "ended";
+    EXPECT_FALSE(s.Page().programStarted()) << "ended";
     EXPECT_EQ(s.rig.station.JournalOf(15, 0), nullptr) << "closed with the program's end";
 
     const std::string journal = ReadBytes(path);

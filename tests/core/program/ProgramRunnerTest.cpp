@@ -65,7 +65,7 @@ struct RunRig {
             sink.queued.clear();
         };
         take(page.chart.elapsedSeconds);
-        for (int i = 0; i < limit && page.tickTimerRunning; ++i) {
+        for (int i = 0; i < limit && page.ticking(); ++i) {
             const TickOutcome outcome = Tick();
             take(page.chart.elapsedSeconds);
             if (outcome == TickOutcome::ProgramEnded)
@@ -87,7 +87,7 @@ TEST(ProgramRun, StartSendsTheFirstStepThenOnlyWhatTheSupplyHasNotTaken) {
     RunRig r("0;1;12;1\r\n60;1;12;0\r\n");
     r.Press(IDC_PROGRAM_START);
     EXPECT_EQ(r.sink.queued, Requests{Write(PLAN_ON, 1200, 100)});
-    EXPECT_TRUE(r.page.tickTimerRunning);
+    EXPECT_TRUE(r.page.ticking());
     EXPECT_EQ(r.page.state.firstSampleCountdown, FIRST_SAMPLE_REFRESHES);
 
     // Not yet confirmed: the second goes again on the next tick.
@@ -103,9 +103,9 @@ TEST(ProgramRun, StartSendsTheFirstStepThenOnlyWhatTheSupplyHasNotTaken) {
     EXPECT_EQ(r.Tick(), TickOutcome::ProgramEnded);
     EXPECT_EQ(r.sink.queued, Requests{Write(PLAN_OFF, 1200, 100)});
     EXPECT_EQ(r.page.ProgramEndMessage(), "#15 - Работа по файлу закончена!");
-    EXPECT_FALSE(r.page.tickTimerRunning);
-    EXPECT_FALSE(r.page.programStarted);
-    EXPECT_TRUE(r.page.programLoaded) << "an ended program can be started again";
+    EXPECT_FALSE(r.page.ticking());
+    EXPECT_FALSE(r.page.programStarted());
+    EXPECT_TRUE(r.page.programLoaded()) << "an ended program can be started again";
 }
 
 TEST(ProgramRun, EndWithTheOutputOnSaysTheSupplyStaysOn) {
@@ -128,7 +128,7 @@ TEST(ProgramRun, PauseSwitchesOffAndContinueResumesAtTheSameSecond) {
         r.Tick();
     r.Press(IDC_PROGRAM_PAUSE);
     EXPECT_EQ(r.sink.queued, Requests{Write(OFF, 1200, 100)});
-    EXPECT_FALSE(r.page.tickTimerRunning);
+    EXPECT_FALSE(r.page.ticking());
     EXPECT_EQ(r.page.view.text(IDC_PROGRAM_START), "Продолжить");
     r.Confirm();
     r.sink.queued.clear();
@@ -195,14 +195,14 @@ TEST(ProgramRun, EverySecondOfALongProgramIsSentWhenItsPlanChanges) {
                                      {299, {Write(PLAN_OFF, 1200, 300)}}};
     EXPECT_EQ(sent, expected);
     EXPECT_EQ(r.page.chart.elapsedSeconds, 299);
-    EXPECT_FALSE(r.page.tickTimerRunning);
+    EXPECT_FALSE(r.page.ticking());
 }
 
 TEST(ProgramRun, StartAfterTheEndRunsThePlanAgainFromTheFirstSecond) {
     RunRig r("0;1;12;1\r\n60;1;12;0\r\n");
     r.Press(IDC_PROGRAM_START);
     r.Run();
-    ASSERT_FALSE(r.page.programStarted);
+    ASSERT_FALSE(r.page.programStarted());
     r.page.secondsRing[0].currLimit = 999; // what the run wrote over stands until the rebuild
     r.Press(IDC_PROGRAM_START);
     EXPECT_EQ(r.page.chart.elapsedSeconds, 0);
@@ -236,9 +236,9 @@ TEST(ProgramRun, CancelSwitchesOffAndLeavesThePageWithoutAProgram) {
     r.page.chart.secondsStep = 2;
     r.Press(IDC_PROGRAM_CANCEL);
     EXPECT_TRUE(r.sink.queued.empty()) << "already off";
-    EXPECT_FALSE(r.page.programLoaded);
-    EXPECT_FALSE(r.page.programStarted);
-    EXPECT_FALSE(r.page.programPaused);
+    EXPECT_FALSE(r.page.programLoaded());
+    EXPECT_FALSE(r.page.programStarted());
+    EXPECT_FALSE(r.page.programPaused());
     EXPECT_TRUE(r.page.secondsRing.empty());
     EXPECT_TRUE(r.page.minutesList.empty());
     EXPECT_EQ(r.page.chart.cursor, CURSOR_NONE);
@@ -360,9 +360,9 @@ TEST(ProgramRun, SwitchingOffWhileTheSupplyDoesNotAnswer) {
         if (result == PageCommandResult::RunProgram)
             r.Press(IDC_OUTPUT_BUTTON);
         EXPECT_EQ(r.sink.queued, Requests{Write(OFF, 0, 0)}) << "one switch-off, the limits not taken";
-        EXPECT_EQ(r.page.programPaused, c.pausedAfter);
-        EXPECT_EQ(r.page.tickTimerRunning, false);
-        EXPECT_FALSE(r.page.recording) << "switching off starts no recording";
+        EXPECT_EQ(r.page.programPaused(), c.pausedAfter);
+        EXPECT_EQ(r.page.ticking(), false);
+        EXPECT_FALSE(r.page.recording()) << "switching off starts no recording";
     }
     // A supply never identified has no model to be addressed by.
     DevicePage unknown;
@@ -380,7 +380,7 @@ TEST(ProgramRun, NothingHappensWithoutAProgram) {
     }
     EXPECT_FALSE(RunProgramButton(page, IDC_SET_LIMITS, sink));
     EXPECT_TRUE(sink.queued.empty());
-    EXPECT_FALSE(page.tickTimerRunning);
+    EXPECT_FALSE(page.ticking());
     EXPECT_EQ(page.OnCommand(IDC_OPEN_PROGRAM, sink), PageCommandResult::OpenProgram);
 }
 
@@ -390,16 +390,16 @@ TEST(ProgramLoad, TakingAProgramStopsARecordingAndShowsTheFile) {
     test::RecordingSink sink;
     page.ToggleOutput(sink); // on by hand: a recording
     page.state.outputOn = true;
-    ASSERT_TRUE(page.recording);
+    ASSERT_TRUE(page.recording());
     sink.queued.clear();
     const ProgramLoad load = programrig::Load("#Анодирование;;;\r\nВремя;Ток;Напряжение;Вкл\r\n"
                                               "Ur=0,Ul=1,Ir=0,Il=1,Po=1;;;\r\n0;1,5;12;1\r\n90;2;20;1\r\n",
                                               ProgramLimitsOf(page.state));
     TakeProgram(page, load, "anod.csv", sink);
     EXPECT_EQ(sink.queued, Requests{Write(OFF, 1500, 1000)}) << "the output goes off until the start";
-    EXPECT_FALSE(page.recording);
-    EXPECT_FALSE(page.tickTimerRunning);
-    EXPECT_TRUE(page.programLoaded);
+    EXPECT_FALSE(page.recording());
+    EXPECT_FALSE(page.ticking());
+    EXPECT_TRUE(page.programLoaded());
     EXPECT_EQ(page.view.text(IDC_PROGRAM_CAPTION), "Файл-задача: anod.csv # Анодирование");
     EXPECT_FALSE(page.series.voltMeas);
     EXPECT_FALSE(page.view.checked(IDC_SERIES_VOLT));
@@ -421,9 +421,9 @@ TEST(ProgramRun, CancelGivesBackTheProgramsMemory) {
     for (int t = 0; t < 20000; ++t)
         csv += std::to_string(t) + ";1;12;1\r\n";
     RunRig rig(csv);
-    ASSERT_EQ(rig.page.programSteps.size(), 20000u);
+    ASSERT_EQ(rig.page.programSteps().size(), 20000u);
     rig.Press(IDC_PROGRAM_CANCEL);
-    EXPECT_EQ(rig.page.programSteps.capacity(), 0u);
+    EXPECT_EQ(rig.page.programSteps().capacity(), 0u);
     EXPECT_EQ(rig.page.secondsRing.capacity(), 0u);
     EXPECT_EQ(rig.page.minutesList.capacity(), 0u);
 }
