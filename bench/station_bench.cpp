@@ -38,6 +38,7 @@ public:
     }
     std::optional<std::string> ChooseProgramFile() override { return std::nullopt; }
     std::optional<std::string> ChooseSaveFile(const std::string&) override { return std::nullopt; }
+    std::optional<NetworkPortFields> AskNetworkPort(const NetworkPortFields&) override { return std::nullopt; }
 };
 
 // Takes the page's changes as the Qt page does before it copies them onto its widgets, and

@@ -8,7 +8,7 @@
 
 #include "CMainDlg.h"
 #include "PortDiscovery.h"
-#include "QtSerialPort.h"
+#include "StationPort.h"
 #include "Resources.h"
 #include "StopSignals.h"
 #include "journal/RunJournal.h"
@@ -29,7 +29,7 @@ CControlApp::CControlApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 int CControlApp::Run() {
     CMainDlg window(DiscoverPorts(), DefaultProfilePath(applicationName().toStdString()),
-                    [] { return std::make_unique<QtSerialPort>(); });
+                    MakeStationPort);
     window.setPortDiscovery(DiscoverPorts);
     window.setJournalFolder(DefaultJournalFolder());
     if (!window.Initialise())

@@ -20,6 +20,7 @@
 #include "CAddDeviceDlg.h"
 #include "CDevicePage.h"
 #include "CModuleSetupDlg.h"
+#include "CNetworkPortDlg.h"
 #include "FileDialogs.h"
 #include "LogLineCounter.h"
 #include "MessageBox.h"
@@ -439,6 +440,13 @@ std::optional<std::string> CMainDlg::ChooseProgramFile() {
 std::optional<std::string> CMainDlg::ChooseSaveFile(const std::string& proposedName) {
     return AskFileName(this, FileDialogKind::Save, PROGRAM_FILTERS, saveFolder_,
                        QString::fromStdString(proposedName));
+}
+
+std::optional<NetworkPortFields> CMainDlg::AskNetworkPort(const NetworkPortFields& proposed) {
+    CNetworkPortDlg dialog(proposed, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.fields();
 }
 
 void CMainDlg::setJournalFolder(const std::filesystem::path& folder) {

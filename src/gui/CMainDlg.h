@@ -91,6 +91,7 @@ public:
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
     std::optional<std::string> ChooseProgramFile() override;
     std::optional<std::string> ChooseSaveFile(const std::string& proposedName) override;
+    std::optional<NetworkPortFields> AskNetworkPort(const NetworkPortFields& proposed) override;
     // Where the runs' journals go (the station keeps none until it is told).
     void setJournalFolder(const std::filesystem::path& folder);
 

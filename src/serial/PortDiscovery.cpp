@@ -5,19 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace rir {
+#include "bus/NetworkPort.h"
 
-std::vector<std::string> SplitExtraPorts(const std::string& value) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start <= value.size()) {
-        const std::size_t end = std::min(value.find(':', start), value.size());
-        if (end > start)
-            out.push_back(value.substr(start, end - start));
-        start = end + 1;
-    }
-    return out;
-}
+namespace rir {
 
 std::vector<std::string> DiscoverPorts() {
     std::vector<std::string> ports;
@@ -26,7 +16,7 @@ std::vector<std::string> DiscoverPorts() {
             ports.push_back(name);
     };
     if (const char* extra = std::getenv("RIR_EXTRA_PORTS"))
-        for (const auto& p : SplitExtraPorts(extra))
+        for (const auto& p : SplitPortNames(extra))
             add(p);
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         add(info.systemLocation().toStdString());

@@ -37,6 +37,7 @@ public:
     }
     std::optional<std::string> ChooseProgramFile() override { return std::nullopt; }
     std::optional<std::string> ChooseSaveFile(const std::string&) override { return std::nullopt; }
+    std::optional<NetworkPortFields> AskNetworkPort(const NetworkPortFields&) override { return std::nullopt; }
     void PageAdded(DevicePage&) override {}
     void PageRemoved(DevicePage&) override {}
     void PageChanged(DevicePage&) override {}

@@ -2,6 +2,7 @@
 // line each, and a station killed in the middle of a run leaves a journal that loads.
 #include <gtest/gtest.h>
 
+#include "StationPort.h"
 #include "TempDir.h"
 
 #include <QTimer>
@@ -73,7 +74,7 @@ TEST_F(StationJournalE2E, DISABLED_RecordsUntilKilled) {
     std::ofstream(settingsFile, std::ios::binary)
         << "[RIR Control RS485]\r\nPort=" << port << "\r\nTabs=1\r\n[Tab_01]\r\nName=#15\r\nId=15\r\n";
     window = std::make_unique<CMainDlg>(std::vector<std::string>{port}, settingsFile,
-                                        [] { return std::make_unique<QtSerialPort>(); });
+                                        MakeStationPort);
     ASSERT_TRUE(window->Initialise());
     window->setJournalFolder(folder);
     window->show();

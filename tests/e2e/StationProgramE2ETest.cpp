@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "StationPort.h"
 #include "FileDialogStep.h"
 #include "ModalWatcher.h"
 #include "StationWindowTest.h"
@@ -199,7 +200,7 @@ TEST_F(StationProgramE2E, ALostPortPausesTheProgramUntilTheOperatorContinues) {
         << "[RIR Control RS485]\r\nPort=" << link
         << "\r\nTabs=1\r\nActiveTab=1\r\n[Tab_01]\r\nName=#15\r\nId=15\r\n";
     window = std::make_unique<CMainDlg>(std::vector<std::string>{link}, settingsFile,
-                                        [] { return std::make_unique<QtSerialPort>(); });
+                                        MakeStationPort);
     ASSERT_TRUE(window->Initialise());
     window->show();
     Station& station = window->station();

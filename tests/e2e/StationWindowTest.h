@@ -16,7 +16,7 @@
 
 #include "CDevicePage.h"
 #include "CMainDlg.h"
-#include "QtSerialPort.h"
+#include "StationPort.h"
 #include "ScratchDir.h"
 #include "SimProcess.h"
 
@@ -35,7 +35,7 @@ protected:
             std::ofstream(settingsFile, std::ios::binary) << settings;
         ASSERT_TRUE(sim && sim->running()) << (sim ? sim->error() : std::string("no simulator"));
         window = std::make_unique<CMainDlg>(std::vector<std::string>{sim->path()}, settingsFile,
-                                            [] { return std::make_unique<QtSerialPort>(); });
+                                            MakeStationPort);
         ASSERT_TRUE(window->Initialise());
         window->show();
         window->activateWindow();

@@ -26,6 +26,8 @@ MainMenu::MainMenu() {
     for (const SpeedEntry& s : SpeedTable)
         port.items.push_back({s.menuId, std::string(s.menuText)});
     port.items.push_back({});
+    port.items.push_back({ID_MENU_NETWORK_PORT, "Сетевой порт..."});
+    port.items.push_back({});
     popups_.push_back(std::move(port));
     popups_.push_back(
         {"Настройки",

@@ -2,6 +2,7 @@
 // from a script, so no test ever blocks on a window.
 #pragma once
 
+#include "bus/NetworkPort.h"
 #include "device/ModuleSetupValues.h"
 
 #include <optional>
@@ -41,6 +42,9 @@ public:
     // The save-file dialog for a run (CSV files) proposing `proposedName`; the chosen path in
     // UTF-8, nothing on Cancel.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& proposedName) = 0;
+    // "Сетевой порт...": the gateway's host and port as typed, starting from `proposed`;
+    // nothing on Cancel. The station checks them.
+    virtual std::optional<NetworkPortFields> AskNetworkPort(const NetworkPortFields& proposed) = 0;
 };
 
 } // namespace rir

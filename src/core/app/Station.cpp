@@ -121,6 +121,9 @@ void Station::LogLine(int index, const std::string& text) {
 
 bool Station::Start(const StoredSettings* stored) {
     const NotifyBatch batch(*this);
+    // A gateway is never discovered: the one the station last used is listed from the settings.
+    if (stored != nullptr && ParseNetworkPortName(stored->port))
+        ListPort(stored->port);
     const bool havePorts = !portList_.empty();
     if (!havePorts) {
         prompts_.Message(MSG_NO_PORTS);
@@ -174,6 +177,9 @@ bool Station::OnCommand(int id) {
         return true;
     case ID_MENU_FAST_POLL:
         ToggleFastPolling();
+        return true;
+    case ID_MENU_NETWORK_PORT:
+        AskNetworkPort();
         return true;
     case ID_MENU_RTU:
     case ID_MENU_ASCII:

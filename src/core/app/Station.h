@@ -191,6 +191,12 @@ private:
 
     void RestoreSettings(const StoredSettings& s);
     void SelectPort(int index);
+    // "Сетевой порт...": asks for a gateway until what was typed holds or the operator cancels,
+    // then adds it to the port menu (once) and switches the bus to it.
+    void AskNetworkPort();
+    // A port the menu does not list yet goes at its end; its index either way, nothing when the
+    // menu is full.
+    std::optional<int> ListPort(const std::string& name);
     void SelectSpeed(int menuId);
     void SelectFraming(Framing framing);
     void RequestReopen();

@@ -281,13 +281,49 @@ void Station::PortsFound(const std::vector<std::string>& found) {
     for (const std::string& name : found) {
         if (name.empty() || std::find(portList_.begin(), portList_.end(), name) != portList_.end())
             continue;
-        if (portList_.size() >= static_cast<std::size_t>(MAX_PORT_ITEMS))
+        if (!ListPort(name))
             break; // the port ids must stay below the device ids
-        portList_.push_back(name);
-        busLink_.AddPort(name);
-        menu_.AppendPortItem(static_cast<int>(portList_.size()) - 1, name);
         LogLine(0, FillIn(LOG_PORT_FOUND, {name}));
-        NoteMenu();
+    }
+}
+
+std::optional<int> Station::ListPort(const std::string& name) {
+    if (const auto at = std::find(portList_.begin(), portList_.end(), name); at != portList_.end())
+        return static_cast<int>(at - portList_.begin());
+    if (portList_.size() >= static_cast<std::size_t>(MAX_PORT_ITEMS))
+        return std::nullopt;
+    portList_.push_back(name);
+    busLink_.AddPort(name);
+    const int index = static_cast<int>(portList_.size()) - 1;
+    menu_.AppendPortItem(index, name);
+    NoteMenu();
+    return index;
+}
+
+void Station::AskNetworkPort() {
+    // Proposed: the gateway in use, or what the operator typed last time it was refused.
+    NetworkPortFields fields;
+    const std::size_t current = bus_.portIndex.load();
+    if (current < portList_.size()) {
+        if (const std::optional<NetworkPort> inUse = ParseNetworkPortName(portList_[current]))
+            fields = {inUse->host, std::to_string(inUse->port)};
+    }
+    for (;;) {
+        const std::optional<NetworkPortFields> typed = prompts_.AskNetworkPort(fields);
+        if (!typed)
+            return;
+        const NetworkPortChoice choice = CheckNetworkPortFields(*typed);
+        if (choice.port) {
+            const std::string name = NetworkPortName(*choice.port);
+            if (const std::optional<int> index = ListPort(name)) {
+                SelectPort(*index);
+            } else {
+                prompts_.Message("Список портов полон: " + name + " не добавлен");
+            }
+            return;
+        }
+        prompts_.Message(choice.error);
+        fields = *typed;
     }
 }
 

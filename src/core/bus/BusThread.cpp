@@ -6,11 +6,14 @@
 
 #include "bus/FrameCodec.h"
 #include "bus/FrameFormat.h"
+#include "bus/NetworkPort.h"
 #include "bus/ReplyIntake.h"
 
 namespace rir {
 
 std::string PortPath(const std::string& name) {
+    if (IsNetworkPortName(name))
+        return name; // a gateway's address is its own path
     std::string rest;
     for (std::size_t i = 0; i < name.size();) {
         if (name.compare(i, 3, "COM") == 0) {

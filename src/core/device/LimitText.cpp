@@ -16,20 +16,6 @@ int SaturateToInt(long long v) {
         std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-// Decimal places a raw value has at a scale: a supply counts in hundredths of a volt at scale 100.
-int DecimalPlaces(int scale) {
-    switch (scale) {
-    case 10:
-        return 1;
-    case 100:
-        return 2;
-    case 1000:
-        return 3;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 int ParseLimitText(std::string_view text, int scale) {
@@ -39,7 +25,7 @@ int ParseLimitText(std::string_view text, int scale) {
     const std::size_t point = text.find('.');
     if (point == std::string_view::npos)
         return SaturateToInt(whole.value * s);
-    const int places = DecimalPlaces(static_cast<int>(s));
+    const int places = ScaleDecimals(static_cast<int>(s));
     long long fraction = 0;
     std::size_t i = point + 1;
     for (int k = 0; k < places; ++k) {

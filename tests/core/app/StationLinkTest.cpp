@@ -279,3 +279,42 @@ TEST(HasQueuedCommand, FindsCommandsByTheirOwnStart) {
 
 } // namespace
 } // namespace rir
+
+namespace rir {
+namespace {
+
+// "Сетевой порт...": a refused entry is said and asked again with what was typed; a good one is
+// listed once and switched to; the settings bring the gateway back although nothing discovers it.
+TEST(StationLink, AGatewayTypedInIsListedOnceSwitchedToAndRestoredFromTheSettings) {
+    StationRig rig({"COM1"});
+    rig.station.Start(nullptr);
+    rig.prompts.networkPorts = {NetworkPortFields{"127.0.0.1", "99999"},
+                                NetworkPortFields{"127.0.0.1", "4001"}};
+    rig.station.OnCommand(ID_MENU_NETWORK_PORT);
+    EXPECT_EQ(rig.prompts.messages, (Strings{"Номер порта должен быть целым числом от 1 до 65535"}));
+    ASSERT_EQ(rig.prompts.networkPortsProposed.size(), 2u);
+    EXPECT_EQ(rig.prompts.networkPortsProposed[1].port, "99999") << "asked again with what was typed";
+    EXPECT_EQ(rig.station.portList(), (Strings{"COM1", "tcp://127.0.0.1:4001"}));
+    EXPECT_EQ(rig.station.busLink().state().portIndex.load(), 1);
+    EXPECT_TRUE(rig.station.menu().Checked(ID_PORT_FIRST + 1));
+    EXPECT_EQ(rig.LastLine(), "Смена активного порта на: tcp://127.0.0.1:4001");
+
+    rig.prompts.networkPorts = {NetworkPortFields{"127.0.0.1", "4001"}};
+    rig.station.OnCommand(ID_MENU_NETWORK_PORT);
+    EXPECT_EQ(rig.prompts.networkPortsProposed.back().host, "127.0.0.1") << "the gateway in use is proposed";
+    EXPECT_EQ(rig.station.portList().size(), 2u) << "listed once";
+
+    StationRig restarted({"COM1"});
+    StoredSettings s;
+    s.port = "tcp://127.0.0.1:4001";
+    restarted.station.Start(&s);
+    EXPECT_EQ(restarted.station.portList(), (Strings{"COM1", "tcp://127.0.0.1:4001"}));
+    EXPECT_EQ(restarted.station.busLink().state().portIndex.load(), 1);
+
+    StationRig noSerial(Strings{});
+    EXPECT_TRUE(noSerial.station.Start(&s)) << "a gateway alone is a bus to poll";
+    EXPECT_TRUE(noSerial.prompts.messages.empty());
+}
+
+} // namespace
+} // namespace rir

@@ -28,6 +28,8 @@ public:
     int programFileDialogs = 0;
     std::deque<std::optional<std::string>> saveFiles; // answers to ChooseSaveFile, in order
     std::vector<std::string> proposedSaveNames;
+    std::deque<std::optional<NetworkPortFields>> networkPorts; // answers to AskNetworkPort, in order
+    std::vector<NetworkPortFields> networkPortsProposed;
 
     // Runs while a message box is "open", as events would come in under it.
     std::function<void()> whileMessage;
@@ -75,6 +77,14 @@ public:
             return std::nullopt;
         auto answer = saveFiles.front();
         saveFiles.pop_front();
+        return answer;
+    }
+    std::optional<NetworkPortFields> AskNetworkPort(const NetworkPortFields& proposed) override {
+        networkPortsProposed.push_back(proposed);
+        if (networkPorts.empty())
+            return std::nullopt;
+        auto answer = networkPorts.front();
+        networkPorts.pop_front();
         return answer;
     }
 };
