@@ -18,6 +18,7 @@
 #include "app/Prompts.h"
 #include "app/Settings.h"
 #include "app/StationListener.h"
+#include "app/StationOperations.h"
 #include "app/StationTexts.h"
 #include "bus/AutoResetEvent.h"
 #include "bus/BusLink.h"
@@ -82,6 +83,20 @@ public:
     // its limit edits (editId). Nothing for a page that is no longer there.
     void OnPageCommand(int address, int channel, int id);
     void OnPageEnter(int address, int channel, int editId);
+    // Operations with values (StationOperations.cpp): the window calls them with what the
+    // operator typed, the plant's bridge with what a command asks. Each refuses what the click on
+    // its control could not do (the control disabled) and otherwise goes the click's way, with
+    // the same requests, clamps and log lines.
+    // The limits given (one may be left out: it goes as its edit holds it, not taken).
+    OperationResult SetLimits(int address, int channel, std::optional<LimitAmount> volts,
+                              std::optional<LimitAmount> amps);
+    // The same with the plant's numbers: a value that is no limit at all (below zero, far above
+    // any rating, not a number) is refused as out of range, and nothing is sent.
+    OperationResult SetLimitValues(int address, int channel, std::optional<double> volts,
+                                   std::optional<double> amps);
+    // The output on or off; nothing to do when the supply reports it so already.
+    OperationResult SwitchOutput(int address, int channel, bool on);
+    OperationResult RunProgram(int address, int channel, ProgramStep step);
     // The ports the system lists now (the port menu is about to open): names not yet in the
     // menu are appended to it, so the ports already there keep their places and ids.
     void PortsFound(const std::vector<std::string>& found);
@@ -194,6 +209,8 @@ private:
 
     // Page commands.
     void FinishPageCommand(int address, int channel, int id, PageCommandResult result);
+    // A program's button (or "Выключить" with a program loaded) on the page, as clicked.
+    void RunProgramCommand(DevicePage& page, int id);
     // Program files and runs (StationPrograms.cpp): the file dialog, the read, the load and its
     // report for one page; the end messages of the runs, shown after the ticks.
     void OpenProgram(int address, int channel);
