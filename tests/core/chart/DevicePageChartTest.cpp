@@ -155,6 +155,7 @@ TEST_F(DevicePageChartTest, SeriesBoxesById) {
     page.OnSeriesBox(IDC_SERIES_VOLT, false);
     EXPECT_FALSE(page.series.voltMeas);
     EXPECT_TRUE(page.series.currLimit);
+    EXPECT_TRUE(page.takeChartInvalidated());
     // Other controls are not series boxes.
     page.OnSeriesBox(IDC_CLEAR_CHART, false);
     EXPECT_FALSE(page.takeChartInvalidated());
