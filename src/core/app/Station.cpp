@@ -117,10 +117,10 @@ bool Station::OnCommand(int id) {
         NoteMenu();
         return true;
     case ID_MENU_OPEN:
-        // For the selected tab's page, while its item is enabled: the page answers and holds no
-        // program.
+        // For the selected tab's page while it answers and holds no program (what enables the
+        // item), asked of the page itself, not of the item.
         if (const DevicePage* page = SelectedPage();
-            page != nullptr && page->state.online && page->fileItems().open &&
+            page != nullptr && page->state.online && !page->programLoaded() &&
             ConfirmProgramLoad(page->state.address, page->state.channel))
             OpenProgram(page->state.address, page->state.channel);
         return true;
