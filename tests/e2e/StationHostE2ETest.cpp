@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 
 #include <algorithm>
+#include <fstream>
 
 #include "QtSerialPort.h"
 #include "ScratchDir.h"
@@ -15,6 +17,7 @@
 #include "app/StationHost.h"
 #include "bus/FrameCodec.h"
 #include "device/Requests.h"
+#include "text/Cp1251.h"
 
 namespace rir {
 namespace {
@@ -85,6 +88,46 @@ TEST(StationHostE2E, PollReplyAndALimitGivenAsAValueReachTheSupply) {
         << "saved at the close";
     EXPECT_TRUE(face.messages.empty());
 }
+
+#ifdef RIR_STATION_PATH
+// rir-station as a process: it refuses settings without a supply, and otherwise polls until
+// SIGTERM closes it the way the window's close does.
+TEST(StationHostE2E, HeadlessStationRefusesEmptySettingsAndClosesOnSigterm) {
+    test::ScratchDir scratch;
+    const std::filesystem::path settings = scratch.dir / "rir-station.INI";
+    const auto run = [&](QProcess& station) {
+        station.setWorkingDirectory(QString::fromStdString(scratch.dir.string()));
+        station.start(QStringLiteral(RIR_STATION_PATH),
+                      {QStringLiteral("--config"), QString::fromStdString(settings.string())});
+        return station.waitForStarted(30000);
+    };
+    std::ofstream(settings, std::ios::binary) << "[RIR Control RS485]\r\nPort=/dev/null\r\nTabs=0\r\n";
+    QProcess refused;
+    ASSERT_TRUE(run(refused));
+    ASSERT_TRUE(refused.waitForFinished(30000));
+    EXPECT_EQ(refused.exitCode(), 1);
+    EXPECT_EQ(refused.readAllStandardError().toStdString(),
+              FillIn(HEADLESS_NO_SUPPLY, {settings.string()}) + "\n");
+
+    test::SimProcess sim({"--device", "15:2:1"}, test::SimProcess::Requests::Seen);
+    ASSERT_TRUE(sim.running()) << sim.error();
+    std::ofstream(settings, std::ios::binary)
+        << "[RIR Control RS485]\r\nPort=" << sim.path()
+        << "\r\nLogToFile=1\r\nMyKey=kept\r\nTabs=1\r\n[Tab_01]\r\nName=#15\r\nId=15\r\n";
+    QProcess station;
+    ASSERT_TRUE(run(station));
+    EXPECT_TRUE(RunUntil([&] { return !sim.requests().empty(); })) << "it polls the supply";
+    station.terminate(); // SIGTERM
+    ASSERT_TRUE(station.waitForFinished(30000));
+    EXPECT_EQ(station.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(station.exitCode(), 0);
+    const std::string ini = test::ReadBytes(settings);
+    EXPECT_NE(ini.find("MyKey=kept"), std::string::npos) << "saved, unknown keys kept";
+    EXPECT_NE(ini.find("FastPoll=0"), std::string::npos) << "written at the close";
+    const std::string log = test::ReadBytes(scratch.dir / std::string(LOG_FILE_NAME));
+    EXPECT_NE(log.find(Utf8ToCp1251("Выход из программы\r\n")), std::string::npos) << "the log closed";
+}
+#endif
 
 } // namespace
 } // namespace rir
