@@ -57,11 +57,11 @@ struct Window {
 
     void Note(BusNote note, bool painted) {
         if (painted) {
-            QCoreApplication::postEvent(&dlg, new BusReplyEvent(note));
+            QCoreApplication::postEvent(&dlg.runner(), new BusReplyEvent(note));
             QApplication::processEvents();
         } else {
             BusReplyEvent event(note);
-            QCoreApplication::sendEvent(&dlg, &event);
+            QCoreApplication::sendEvent(&dlg.runner(), &event);
         }
     }
 

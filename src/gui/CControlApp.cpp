@@ -11,6 +11,7 @@
 #include "StationPort.h"
 #include "Resources.h"
 #include "StopSignals.h"
+#include "app/ProfileStore.h"
 #include "journal/RunJournal.h"
 
 namespace rir {

@@ -223,6 +223,11 @@ void CDevicePage::forwardEdit(QLineEdit* edit, bool hasFocus) {
     page_.SetEditState(id, edit->text().toStdString(), hasFocus, EditSelection(*edit));
 }
 
+LimitAmount CDevicePage::typedLimit(int editId) const {
+    const auto* edit = qobject_cast<const QLineEdit*>(controlById(editId));
+    return ReadLimitAmount(edit != nullptr ? edit->text().toStdString() : std::string());
+}
+
 int CDevicePage::limitEditId(QObject* watched) const {
     if (watched == nullptr)
         return 0;

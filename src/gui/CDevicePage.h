@@ -4,6 +4,7 @@
 // limit edits ask the core about every character before they take it, pasted text included.
 #pragma once
 
+#include "device/LimitText.h"
 #include "view/ViewState.h"
 
 #include <QFont>
@@ -42,6 +43,9 @@ public:
     // controls under it for a client area dx × dy larger than the smallest one, with rowOffset
     // pixels of extra tab rows. The main window places the page's top-left corner itself.
     void applyLayout(int dx, int dy, int rowOffset);
+
+    // What the operator typed into limit edit `editId`, read by the core's rule.
+    LimitAmount typedLimit(int editId) const;
 
     // The context menu of a limit edit: the edit's standard menu, whose paste goes through the
     // core's key filter. The caller owns it.

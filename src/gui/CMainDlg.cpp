@@ -26,6 +26,7 @@
 #include "MessageBox.h"
 #include "TabControl.h"
 #include "app/Settings.h"
+#include "device/PageControls.h"
 #include "device/PageLayout.h"
 
 namespace rir {
@@ -45,8 +46,10 @@ void ShowCheck(QAction* a, bool checked) {
 
 CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path settingsFile,
                    QtBusThread::PortFactory portFactory, QWidget* parent)
-    : QMainWindow(parent), settingsFile_(std::move(settingsFile)), portFactory_(std::move(portFactory)),
-      notifier_(this), statsTimer_(new QTimer(this)), logTimer_(new QTimer(this)), client_(new QWidget(this)),
+    : QMainWindow(parent),
+      host_(std::make_unique<StationHost>(std::move(portList), std::move(settingsFile), *this, *this)),
+      runner_(std::make_unique<StationRunner>(*host_, std::move(portFactory))), eventLog_(host_->log()),
+      station_(&host_->station()), logTimer_(new QTimer(this)), client_(new QWidget(this)),
       tabs_(new TabControl(client_)), pageView_(new QScrollArea(client_)), pageBox_(new QWidget),
       log_(new QPlainTextEdit(client_)), status_(new QLabel(this)), notice_(new QLabel(this)) {
     setWindowTitle(QString::fromUtf8(WINDOW_TITLE));
@@ -80,7 +83,6 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
             return logMeasure_.Count(line, log_->font(), log_->viewport()->width());
         },
         [this] { return logMeasure_.Revision(log_->font(), log_->viewport()->width()); });
-    station_ = std::make_unique<Station>(std::move(portList), *this, *this, eventLog_);
 
     for (const MenuPopup& popup : station_->menu().popups()) {
         QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.title));
@@ -117,28 +119,13 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     tabKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
             -1);
-    connect(statsTimer_, &QTimer::timeout, this, [this] {
-        station_->OnTimer();
-        station_->OnPageTicks(std::chrono::steady_clock::now());
-    });
     resize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
 }
 
-CMainDlg::~CMainDlg() {
-    // The bus thread posts to this window: stop it before anything it uses goes away.
-    busThread_.Stop();
-}
+CMainDlg::~CMainDlg() = default;
 
 bool CMainDlg::Initialise() {
-    ProfileStore store(settingsFile_);
-    const SettingsRead read = ReadSettingsFile(store);
-    restored_ = read.settings;
-    const bool ok = station_->Start(read);
-    if (ok) {
-        busThread_.Start(station_->busLink(), notifier_, portFactory_);
-    }
-    statsTimer_->start(STATS_TIMER_MS);
-    return ok;
+    return runner_->Start();
 }
 
 void CMainDlg::ShowRestored() {
@@ -150,10 +137,10 @@ void CMainDlg::ShowRestored() {
         metrics.screenWidth = screen->geometry().width();
         metrics.screenHeight = screen->geometry().height();
     }
-    if (const auto rect = PlaceWindow(restored_.window, metrics))
+    if (const auto rect = PlaceWindow(host_->restored().window, metrics))
         setGeometry(rect->left, rect->top, std::max(rect->width, minimumWidth()),
                     std::max(rect->height, minimumHeight()));
-    switch (StartShowState(restored_.window.status)) {
+    switch (StartShowState(host_->restored().window.status)) {
     case SHOW_MINIMIZED:
         showMinimized();
         break;
@@ -244,10 +231,22 @@ void CMainDlg::PageAdded(DevicePage& page) {
     // way when the page goes finds nothing.
     const int address = page.state.address;
     const int channel = page.state.channel;
-    connect(view, &CDevicePage::controlClicked, this,
-            [this, address, channel](int id) { station_->OnPageCommand(address, channel, id); });
-    connect(view, &CDevicePage::enterPressed, this,
-            [this, address, channel](int id) { station_->OnPageEnter(address, channel, id); });
+    // The limits go as values, read from the edits as the operator typed them; Enter sends its
+    // own edit's limit.
+    connect(view, &CDevicePage::controlClicked, this, [this, view, address, channel](int id) {
+        if (id == IDC_SET_LIMITS)
+            station_->SetLimits(address, channel, view->typedLimit(IDC_VOLT_EDIT),
+                                view->typedLimit(IDC_CURR_EDIT));
+        else
+            station_->OnPageCommand(address, channel, id);
+    });
+    connect(view, &CDevicePage::enterPressed, this, [this, view, address, channel](int editId) {
+        const LimitAmount typed = view->typedLimit(editId);
+        if (editId == IDC_VOLT_EDIT)
+            station_->SetLimits(address, channel, typed, std::nullopt);
+        else if (editId == IDC_CURR_EDIT)
+            station_->SetLimits(address, channel, std::nullopt, typed);
+    });
     view->hide();
     PageChanged(page);
 }
@@ -354,15 +353,6 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
     station_->OnResize(client_->width(), client_->height());
 }
 
-bool CMainDlg::event(QEvent* event) {
-    if (event->type() == BusReplyEvent::TYPE) {
-        const auto* reply = static_cast<BusReplyEvent*>(event);
-        station_->OnBusReply(reply->note);
-        return true;
-    }
-    return QMainWindow::event(event);
-}
-
 WindowPlacement CMainDlg::CurrentPlacement() const {
     WindowPlacement p;
     p.status = isMaximized() ? SHOW_MAXIMIZED : isMinimized() ? SHOW_MINIMIZED : SHOW_NORMAL;
@@ -378,16 +368,9 @@ WindowPlacement CMainDlg::CurrentPlacement() const {
 }
 
 void CMainDlg::SaveAndLeave() {
-    if (closed_)
+    if (host_->closed())
         return;
-    closed_ = true;
-    if (station_->saveSettingsAtClose()) {
-        ProfileStore store(settingsFile_);
-        if (const auto problem = SaveSettingsFile(store, station_->SettingsToSave(CurrentPlacement())))
-            station_->SettingsNotSaved(*problem, closeReason_);
-    }
-    station_->Shutdown();
-    busThread_.Stop();
+    runner_->Close(CurrentPlacement(), closeReason_);
 }
 
 void CMainDlg::CloseOnSignal() {

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "LogLineCounter.h"
-#include "QtBusNotifier.h"
 #include "QtBusThread.h"
+#include "StationRunner.h"
 #include "app/EventLog.h"
-#include "app/ProfileStore.h"
 #include "app/Station.h"
+#include "app/StationHost.h"
 
 class QAction;
 class QLabel;
@@ -47,9 +47,9 @@ public:
              QtBusThread::PortFactory portFactory, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
-    // Start-up: restores the settings, starts the bus thread and the statistics timer.
-    // False when there is no serial port (the operator has been told); the window is then not
-    // to be shown.
+    // Start-up: the runner restores the settings, starts the bus thread and the statistics
+    // timer. False when there is no serial port (the operator has been told); the window is then
+    // not to be shown.
     bool Initialise();
     // Shows the window at its restored place and in its restored state.
     void ShowRestored();
@@ -61,7 +61,10 @@ public:
     using PortDiscovery = std::function<std::vector<std::string>()>;
     void setPortDiscovery(PortDiscovery discover) { discoverPorts_ = std::move(discover); }
 
-    Station& station() { return *station_; }
+    Station& station() { return host_->station(); }
+    StationHost& host() { return *host_; }
+    // Takes the bus thread's notes for the station.
+    StationRunner& runner() { return *runner_; }
     CDevicePage* viewOf(const DevicePage* page) const;
     TabControl* tabControl() const { return tabs_; }
     QScrollArea* pageView() const { return pageView_; }
@@ -96,7 +99,6 @@ public:
     void setJournalFolder(const std::filesystem::path& folder);
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -106,16 +108,14 @@ private:
     void SaveAndLeave();
     WindowPlacement CurrentPlacement() const;
 
-    std::filesystem::path settingsFile_;
     // The open-file dialog starts where the operator last took a program from.
     QString programFolder_;
     QString saveFolder_;
-    QtBusThread::PortFactory portFactory_;
-    EventLog eventLog_;
-    std::unique_ptr<Station> station_;
-    QtBusNotifier notifier_;
-    QtBusThread busThread_;
-    QTimer* statsTimer_;
+    std::unique_ptr<StationHost> host_;
+    // After the host: it stops the bus thread before the host goes.
+    std::unique_ptr<StationRunner> runner_;
+    EventLog& eventLog_;
+    Station* station_;
     QTimer* logTimer_;
     QWidget* client_;
     TabControl* tabs_;
@@ -129,13 +129,11 @@ private:
     std::vector<QMenu*> popups_;
     std::map<int, QAction*> actions_;
     std::map<const DevicePage*, CDevicePage*> pageViews_;
-    StoredSettings restored_;
     // The menu's revision the menu bar shows (the initial value differs from any the menu has),
     // and each popup's structure revision.
     unsigned shownMenuRevision_ = ~0u;
     std::vector<unsigned> shownPopupStructure_;
     LineMeasure logMeasure_;
-    bool closed_ = false;
     Station::CloseReason closeReason_ = Station::CloseReason::Operator;
 };
 

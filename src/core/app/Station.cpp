@@ -24,95 +24,6 @@ Station::Station(std::vector<std::string> portList, Prompts& prompts, StationLis
 
 Station::~Station() = default;
 
-Station::NotifyBatch::~NotifyBatch() {
-    if (station_.batchDepth_ == 1)
-        station_.SayLogProblems(); // its notices go out with the event's own
-    if (--station_.batchDepth_ != 0)
-        return;
-    station_.Flush();
-    // Last: the event's own work is done (a reply's go-ahead given) before a box can wait.
-    station_.ShowLogProblemBox();
-}
-
-void Station::SayLogProblems() {
-    while (!logProblems_.empty()) {
-        const std::string text = std::move(logProblems_.front());
-        logProblems_.erase(logProblems_.begin());
-        // The file is closed by now: the line reaches the screen only.
-        LogLine(0, text);
-        noticeText_ = text;
-        NoteStatus();
-        if (!logProblemBoxShown_)
-            logProblemBox_ = text;
-    }
-}
-
-void Station::ShowLogProblemBox() {
-    if (logProblemBox_.empty() || logProblemBoxShown_)
-        return;
-    logProblemBoxShown_ = true;
-    // A notice: replies and ticks run as usual while it is open.
-    const std::string text = std::exchange(logProblemBox_, std::string());
-    Modal([&] {
-        prompts_.Notice(text);
-        return true;
-    });
-}
-
-void Station::NotePageChanged(DevicePage& page) {
-    if (std::find(pending_.pages.begin(), pending_.pages.end(), &page) == pending_.pages.end())
-        pending_.pages.push_back(&page);
-    if (batchDepth_ == 0)
-        Flush();
-}
-
-void Station::NoteTabs() {
-    pending_.tabs = true;
-    if (batchDepth_ == 0)
-        Flush();
-}
-
-void Station::NoteMenu() {
-    pending_.menu = true;
-    if (batchDepth_ == 0)
-        Flush();
-}
-
-void Station::NoteLog() {
-    pending_.log = true;
-    if (batchDepth_ == 0)
-        Flush();
-}
-
-void Station::NoteLayout() {
-    pending_.layout = true;
-    if (batchDepth_ == 0)
-        Flush();
-}
-
-void Station::NoteStatus() {
-    pending_.status = true;
-    if (batchDepth_ == 0)
-        Flush();
-}
-
-void Station::Flush() {
-    // Taken first: a listener may call back into the station.
-    const PendingChanges changes = std::exchange(pending_, PendingChanges{});
-    for (DevicePage* page : changes.pages)
-        listener_.PageChanged(*page);
-    if (changes.tabs)
-        listener_.TabsChanged();
-    if (changes.layout)
-        listener_.LayoutChanged();
-    if (changes.menu)
-        listener_.MenuChanged();
-    if (changes.log)
-        listener_.LogChanged();
-    if (changes.status)
-        listener_.StatusChanged();
-}
-
 void Station::LogLine(int index, const std::string& text) {
     log_.LogLine(index, text);
     if (log_.takeScreenChanged())
@@ -212,10 +123,10 @@ bool Station::OnCommand(int id) {
         NoteMenu();
         return true;
     case ID_MENU_OPEN:
-        // For the selected tab's page, while its item is enabled: the page answers and holds no
-        // program.
+        // For the selected tab's page while it answers and holds no program (what enables the
+        // item), asked of the page itself, not of the item.
         if (const DevicePage* page = SelectedPage();
-            page != nullptr && page->state.online && page->fileItems().open &&
+            page != nullptr && page->state.online && !page->programLoaded() &&
             ConfirmProgramLoad(page->state.address, page->state.channel))
             OpenProgram(page->state.address, page->state.channel);
         return true;

@@ -17,6 +17,9 @@
 #include "app/MainMenu.h"
 #include "app/Prompts.h"
 #include "app/Settings.h"
+#include "app/StationListener.h"
+#include "app/StationOperations.h"
+#include "app/StationTexts.h"
 #include "bus/AutoResetEvent.h"
 #include "bus/BusLink.h"
 #include "bus/BusState.h"
@@ -30,48 +33,6 @@
 
 namespace rir {
 
-// What the window must redraw. The station collects what changed while it handles one event
-// (a reply, a command, a resize) and calls each of these at most once at its end; only
-// PageAdded and PageRemoved come at once, in the order the pages come and go.
-class StationListener {
-public:
-    virtual ~StationListener() = default;
-    virtual void PageAdded(DevicePage& page) = 0;   // a new tab at the end of the tab row
-    virtual void PageRemoved(DevicePage& page) = 0; // called before the page is destroyed
-    virtual void PageChanged(DevicePage& page) = 0; // its view state has changes to apply
-    virtual void TabsChanged() = 0;                 // selection, shown page or page positions
-    virtual void MenuChanged() = 0;
-    virtual void LogChanged() = 0;
-    virtual void LayoutChanged() = 0;
-    // The status line's text changed (at most a few times a second). Views without a status
-    // line need not listen.
-    virtual void StatusChanged() {}
-};
-
-inline constexpr const char* MSG_NO_PORTS = "В компьютере отсутствуют COM-порты! Программа будет закрыта.";
-inline constexpr const char* MSG_DUPLICATE_DEVICE = "Уже есть такое устройство!";
-// Tabs the settings file lists twice are restored once; the log names the repeats, in one line.
-inline constexpr std::string_view LOG_DUPLICATE_TABS =
-    "В файле настроек повторяются вкладки, повторы пропущены: %s";
-// Questions before a live output is cut or left without control; %s are tab captions
-// ("#20, #20_2"). "Нет" changes nothing.
-inline constexpr std::string_view ASK_REMOVE_OUTPUT_ON =
-    "%s - Выход включен. Выключить его и удалить устройство?";
-inline constexpr std::string_view ASK_REMOVE_PROGRAM_RUNS =
-    "%s - Идет работа по файлу. Остановить ее, выключить выход и удалить устройство?";
-inline constexpr std::string_view ASK_LOAD_OVER_OUTPUT =
-    "%s - Выход включен. При загрузке программы он будет выключен. Загрузить программу?";
-inline constexpr std::string_view ASK_RS232_KEEPS =
-    "В режиме RS-232 останется только %s, вкладки %s будут удалены.";
-inline constexpr std::string_view ASK_RS232_LEAVES_ON = " Выходы %s останутся включенными без управления.";
-inline constexpr std::string_view ASK_RS232_END = " Перейти в режим RS-232?";
-// Said on a page greyed by answers that carry no data, after the caption above the chart, until
-// the supply answers with data again: exception replies to its polls (%s: the code), or replies
-// from another address (%s: that address).
-inline constexpr std::string_view PAGE_ANSWERS_REFUSAL = "Отвечает отказом, код %s";
-inline constexpr std::string_view PAGE_ANSWERS_FOREIGN = "Отвечает устройство #%s";
-// The tool tip of a page's "X" while it cannot remove its supply.
-inline constexpr std::string_view TIP_LAST_DEVICE = "Единственное устройство удалить нельзя";
 // The page a first run shows.
 inline constexpr int FIRST_RUN_ADDRESS = 15;
 // The statistics timer counts tenths of a second (the request rate's divisor).
@@ -122,6 +83,20 @@ public:
     // its limit edits (editId). Nothing for a page that is no longer there.
     void OnPageCommand(int address, int channel, int id);
     void OnPageEnter(int address, int channel, int editId);
+    // Operations with values (StationOperations.cpp): the window calls them with what the
+    // operator typed, the plant's bridge with what a command asks. Each refuses what the click on
+    // its control could not do (the control disabled) and otherwise goes the click's way, with
+    // the same requests, clamps and log lines.
+    // The limits given (one may be left out: it goes as its edit holds it, not taken).
+    OperationResult SetLimits(int address, int channel, std::optional<LimitAmount> volts,
+                              std::optional<LimitAmount> amps);
+    // The same with the plant's numbers: a value that is no limit at all (below zero, far above
+    // any rating, not a number) is refused as out of range, and nothing is sent.
+    OperationResult SetLimitValues(int address, int channel, std::optional<double> volts,
+                                   std::optional<double> amps);
+    // The output on or off; nothing to do when the supply reports it so already.
+    OperationResult SwitchOutput(int address, int channel, bool on);
+    OperationResult RunProgram(int address, int channel, ProgramStep step);
     // The ports the system lists now (the port menu is about to open): names not yet in the
     // menu are appended to it, so the ports already there keep their places and ids.
     void PortsFound(const std::vector<std::string>& found);
@@ -240,6 +215,8 @@ private:
 
     // Page commands.
     void FinishPageCommand(int address, int channel, int id, PageCommandResult result);
+    // A program's button (or "Выключить" with a program loaded) on the page, as clicked.
+    void RunProgramCommand(DevicePage& page, int id);
     // Program files and runs (StationPrograms.cpp): the file dialog, the read, the load and its
     // report for one page; the end messages of the runs, shown after the ticks.
     void OpenProgram(int address, int channel);

@@ -73,15 +73,18 @@ void Station::FinishPageCommand(int address, int channel, int id, PageCommandRes
             OpenProgram(address, channel);
         break;
     case PageCommandResult::RunProgram:
-        if (DevicePage* page = FindPage(address, channel)) {
-            const bool wasPaused = page->programPaused();
-            RunProgramButton(*page, id, *this);
-            if (page->programStarted() && page->programPaused() != wasPaused)
-                MarkJournal(*page, page->programPaused() ? JOURNAL_MARK_PAUSE : JOURNAL_MARK_RESUME);
-            PageUpdated(*page);
-        }
+        if (DevicePage* page = FindPage(address, channel))
+            RunProgramCommand(*page, id);
         break;
     }
+}
+
+void Station::RunProgramCommand(DevicePage& page, int id) {
+    const bool wasPaused = page.programPaused();
+    RunProgramButton(page, id, *this);
+    if (page.programStarted() && page.programPaused() != wasPaused)
+        MarkJournal(page, page.programPaused() ? JOURNAL_MARK_PAUSE : JOURNAL_MARK_RESUME);
+    PageUpdated(page);
 }
 
 void Station::RemoveSupply(int address, int channel) {

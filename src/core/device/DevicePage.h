@@ -11,6 +11,7 @@
 #include "chart/SeriesSwitches.h"
 #include "device/DeviceState.h"
 #include "device/EditKeys.h"
+#include "device/LimitText.h"
 #include "device/PageCommands.h"
 #include "device/Payloads.h"
 #include "device/Requests.h"
@@ -126,7 +127,7 @@ public:
     void OnChartPointer(int x, int y, const ChartArea& area);
     void OnChartButtonDown();
     void OnChartButtonUp();
-    // A series check box was clicked; the switch is found by the box's caption.
+    // A series check box was clicked; the switch is the box's own, by its id.
     void OnSeriesBox(int id, bool checked);
     // Puts the five series switches onto their check boxes.
     void ShowSeriesSwitches();
@@ -149,6 +150,10 @@ public:
     std::string FilterEditPaste(int editId, std::u32string_view pasted);
 
     void SendLimits(LimitChoice which, PageCommandSink& sink);
+    // Limits given as values (by the window from what the operator typed, or by the plant), sent
+    // as the edits' limits are: clamped to the supply's range, both in the request, the one left
+    // out as its edit holds it and not taken. At least one must be given.
+    void SendLimits(std::optional<LimitAmount> volts, std::optional<LimitAmount> amps, PageCommandSink& sink);
     void ToggleOutput(PageCommandSink& sink);
     // The output off when the supply reports it on.
     void SendOutputOff(PageCommandSink& sink) const;
@@ -258,6 +263,7 @@ private:
     void ShowLimitEdits(RefreshCode code);
     void RewriteEdit(int id, int edited, const EditFocus& focus, const std::string& text, RefreshCode code);
     void ShowSentLimit(int id, const EditFocus& focus, const std::string& text);
+    void SendLimitPair(LimitChoice which, const LimitPair& limits, PageCommandSink& sink);
     void ShowReadings();
     void CountDownFirstSample();
     void ShowModuleValues();

@@ -16,22 +16,22 @@ namespace rir {
 
 namespace {
 
-constexpr int SERIES_BOX_FIRST = IDC_SERIES_VOLT;
-constexpr int SERIES_BOX_LAST = IDC_SERIES_OUTPUT;
-
-// The switch a series box's caption names, or nullptr.
-bool* SwitchNamed(SeriesSwitches& s, std::string_view caption) {
-    if (caption == "U")
+// The switch of a series box, by its id; nullptr for any other control.
+bool* SwitchOf(SeriesSwitches& s, int id) {
+    switch (id) {
+    case IDC_SERIES_VOLT:
         return &s.voltMeas;
-    if (caption == "Uл")
+    case IDC_SERIES_VOLT_LIMIT:
         return &s.voltLimit;
-    if (caption == "I")
+    case IDC_SERIES_CURR:
         return &s.currMeas;
-    if (caption == "Iл")
+    case IDC_SERIES_CURR_LIMIT:
         return &s.currLimit;
-    if (caption == "Вкл")
+    case IDC_SERIES_OUTPUT:
         return &s.output;
-    return nullptr;
+    default:
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -117,11 +117,11 @@ void DevicePage::OnChartButtonUp() {
 }
 
 void DevicePage::OnSeriesBox(int id, bool checked) {
-    if (id < SERIES_BOX_FIRST || id > SERIES_BOX_LAST)
+    // By id: the caption is the view's text, not the page's state.
+    bool* on = SwitchOf(series, id);
+    if (on == nullptr)
         return;
-    // By caption, not by id: the box that reads "Uл" switches the voltage limit wherever it sits.
-    if (bool* on = SwitchNamed(series, view.text(id)))
-        *on = checked;
+    *on = checked;
     UpdateChart();
 }
 

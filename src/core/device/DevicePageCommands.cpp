@@ -100,7 +100,25 @@ std::string DevicePage::FilterEditPaste(int editId, std::u32string_view pasted) 
 void DevicePage::SendLimits(LimitChoice which, PageCommandSink& sink) {
     // Both edits are read and both limits overwritten whichever is sent: the request always
     // carries both values, and the supply takes the one its flags name.
-    const LimitPair limits = LimitsFromTexts(state, view.text(IDC_VOLT_EDIT), view.text(IDC_CURR_EDIT));
+    SendLimitPair(which, LimitsFromTexts(state, view.text(IDC_VOLT_EDIT), view.text(IDC_CURR_EDIT)), sink);
+}
+
+void DevicePage::SendLimits(std::optional<LimitAmount> volts, std::optional<LimitAmount> amps,
+                            PageCommandSink& sink) {
+    if (!volts && !amps)
+        return;
+    LimitPair limits = LimitsFromTexts(state, view.text(IDC_VOLT_EDIT), view.text(IDC_CURR_EDIT));
+    if (volts)
+        limits.voltLimit = ClampLimit(RawLimit(*volts, state.voltScale), state.voltMin, state.voltMax);
+    if (amps)
+        limits.currLimit = ClampLimit(RawLimit(*amps, state.currScale), state.currMin, state.currMax);
+    SendLimitPair(!amps    ? LimitChoice::Voltage
+                  : !volts ? LimitChoice::Current
+                           : LimitChoice::Both,
+                  limits, sink);
+}
+
+void DevicePage::SendLimitPair(LimitChoice which, const LimitPair& limits, PageCommandSink& sink) {
     state.voltLimit = limits.voltLimit;
     state.currLimit = limits.currLimit;
     sink.Enqueue(LimitsRequest(state, which));

@@ -3,6 +3,7 @@
 #include "text/NumberText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace rir {
@@ -10,6 +11,8 @@ namespace rir {
 namespace {
 
 constexpr std::size_t LIMIT_EDIT_CHARS = 5;
+// The decimal places of a LimitAmount: the finest scale, 1000, has three.
+constexpr int THOUSANDTHS_PLACES = 3;
 
 int SaturateToInt(long long v) {
     return static_cast<int>(
@@ -18,17 +21,13 @@ int SaturateToInt(long long v) {
 
 } // namespace
 
-int ParseLimitText(std::string_view text, int scale) {
-    // A scale comes from the identification reply; anything below one would mean no raw units.
-    const long long s = std::max(scale, 1);
-    const LeadingNumber whole = ReadLeadingNumber(text);
+LimitAmount ReadLimitAmount(std::string_view text) {
+    LimitAmount amount{ReadLeadingNumber(text).value, 0};
     const std::size_t point = text.find('.');
     if (point == std::string_view::npos)
-        return SaturateToInt(whole.value * s);
-    const int places = ScaleDecimals(static_cast<int>(s));
-    long long fraction = 0;
+        return amount;
     std::size_t i = point + 1;
-    for (int k = 0; k < places; ++k) {
+    for (int k = 0; k < THOUSANDTHS_PLACES; ++k) {
         int digit = 0;
         if (i < text.size() && text[i] >= '0' && text[i] <= '9') {
             digit = text[i] - '0';
@@ -36,9 +35,29 @@ int ParseLimitText(std::string_view text, int scale) {
         } else {
             i = text.size(); // missing places are zeros, and so is everything after a non-digit
         }
-        fraction = fraction * 10 + digit;
+        amount.thousandths = amount.thousandths * 10 + digit;
     }
-    return SaturateToInt(whole.value * s + fraction);
+    return amount;
+}
+
+std::optional<LimitAmount> LimitAmountOf(double value) {
+    if (!(value >= 0.0 && value <= MAX_LIMIT_AMOUNT)) // also false for NaN
+        return std::nullopt;
+    const long long thousandths = std::llround(value * 1000.0);
+    return LimitAmount{thousandths / 1000, static_cast<int>(thousandths % 1000)};
+}
+
+int RawLimit(LimitAmount amount, int scale) {
+    // A scale comes from the identification reply; anything below one would mean no raw units.
+    const long long s = std::max(scale, 1);
+    int dropped = 1;
+    for (int k = ScaleDecimals(static_cast<int>(s)); k < THOUSANDTHS_PLACES; ++k)
+        dropped *= 10;
+    return SaturateToInt(amount.whole * s + amount.thousandths / dropped);
+}
+
+int ParseLimitText(std::string_view text, int scale) {
+    return RawLimit(ReadLimitAmount(text), scale);
 }
 
 int ParseLimitText(std::string_view text, LimitQuantity quantity, const DeviceState& state) {

@@ -6,12 +6,34 @@
 #include "device/EditKeys.h"
 #include "view/ViewState.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace rir {
 
 enum class LimitQuantity { Voltage, Current };
+
+// A limit in volts or amperes as the operator types it or the plant sends it: whole units and
+// thousandths, the finest any supply's scale reads (1000 raw units a unit).
+struct LimitAmount {
+    long long whole = 0;
+    int thousandths = 0; // 0..999
+    friend constexpr bool operator==(const LimitAmount&, const LimitAmount&) = default;
+};
+// The largest amount the plant may ask for: far above any supply's rating, which the clamp then
+// gives, and small enough that no raw value overflows.
+inline constexpr double MAX_LIMIT_AMOUNT = 100000.0;
+
+// The text of a limit edit as an amount: the number it starts with, and up to three digits after
+// a point (missing ones are zeros, and so is everything from a non-digit on). An empty text is 0.
+LimitAmount ReadLimitAmount(std::string_view text);
+// A value the plant sent, to the nearest thousandth; nothing for one that is not a limit at all
+// (below zero, above MAX_LIMIT_AMOUNT, not a number).
+std::optional<LimitAmount> LimitAmountOf(double value);
+// The amount as a raw value at `scale`: the thousandths read to the scale's decimal places and
+// the rest dropped, as the edit's text always was.
+int RawLimit(LimitAmount amount, int scale);
 
 // The text of a limit edit as a raw value at `scale` (raw units per volt or ampere). What the
 // operator types is volts or amperes, with or without a point: "50" is 50 V, however far above
