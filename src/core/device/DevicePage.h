@@ -73,6 +73,10 @@ struct PageProgram {
     int currLimitMax = 0;
     // One per step: the charge that ends it, thousandths of an A·h, or none (ends by time).
     std::vector<std::optional<int>> charges{};
+    // The file as a run's journal names it.
+    std::string fileName{};
+    std::string sha256{};
+    std::optional<int> area{}; // thousandths of a dm², for a file in current density
 };
 
 // A step that ends by charge counts it in raw current units times seconds; its target is given
@@ -195,6 +199,13 @@ public:
     // of an A·h, or none), and the steps as the present run moves them.
     const std::vector<std::optional<int>>& stepCharges() const { return programCharges_; }
     const std::vector<ChartSample>& runSteps() const { return runSteps_; }
+    // The charge the supply delivered over the present run as its measurements tell,
+    // thousandths of an A·h (seconds without an answer are not counted).
+    long long runChargeMilliAh() const;
+    // The loaded program's file name, SHA-256 and area, as it was taken.
+    const std::string& programFileName() const { return programFileName_; }
+    const std::string& programSha256() const { return programSha256_; }
+    std::optional<int> programArea() const { return programArea_; }
     // The charge counted since the present charge step began, thousandths of an A·h.
     long long stepChargeMilliAh() const;
 
@@ -324,7 +335,11 @@ private:
     std::vector<std::optional<int>> programCharges_;
     std::vector<ChartSample> runSteps_; // programSteps_ with the times the present run moved
     long long stepCharge_ = 0;          // raw current units × seconds since the charge step began
-    std::string programCaption_;        // the caption above the chart while the program is loaded
+    long long runCharge_ = 0;           // the same since the run began
+    std::string programFileName_;
+    std::string programSha256_;
+    std::optional<int> programArea_;
+    std::string programCaption_; // the caption above the chart while the program is loaded
     std::optional<PointerAt> pointer_;
     EditFocus voltFocus_;
     EditFocus currFocus_;

@@ -19,6 +19,7 @@ void DevicePage::BeginChargeRun() {
     programCharges_.resize(programSteps_.size());
     runSteps_ = programSteps_;
     stepCharge_ = 0;
+    runCharge_ = 0;
     if (std::any_of(programCharges_.begin(), programCharges_.end(),
                     [](const auto& c) { return c.has_value(); }))
         RenderPlanFrom(0);
@@ -89,6 +90,8 @@ void DevicePage::RenderPlanFrom(int second) {
 
 void DevicePage::CountCharge() {
     const int now = chart.elapsedSeconds;
+    if (state.online)
+        runCharge_ += std::max(state.currMeas, 0);
     const std::optional<std::size_t> k = StepAt(now - 1);
     if (!k || *k >= programCharges_.size() || !programCharges_[*k])
         return;
@@ -120,6 +123,11 @@ void DevicePage::CountCharge() {
         runSteps_[i].time += delta;
     chart.programDuration += delta;
     RenderPlanFrom(now);
+}
+
+long long DevicePage::runChargeMilliAh() const {
+    const long long scale = std::max(state.currScale, 1);
+    return runCharge_ * CHARGE_MILLI / (SECONDS_PER_HOUR_OF_CHARGE * scale);
 }
 
 long long DevicePage::stepChargeMilliAh() const {

@@ -16,6 +16,9 @@ void DevicePage::TakeProgram(PageProgram program) {
     chart.currMax = 0;
     programSteps_ = std::move(program.steps);
     programCharges_ = std::move(program.charges);
+    programFileName_ = std::move(program.fileName);
+    programSha256_ = std::move(program.sha256);
+    programArea_ = program.area;
     series = program.series;
     ShowSeriesSwitches();
     secondsRing = std::move(program.plan.secondsRing);

@@ -1,6 +1,7 @@
 #include "program/ProgramLoader.h"
 
 #include "program/PartArea.h"
+#include "program/Sha256.h"
 #include "text/Cp1251.h"
 
 #include <algorithm>
@@ -426,6 +427,7 @@ std::optional<std::size_t> FindControlByte(std::string_view text) {
 ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits,
                             std::optional<int> area) {
     ProgramLoad out;
+    out.sha256 = Sha256Hex(bytes);
     std::string converted;
     if (bytes.rfind(UTF8_MARK, 0) == 0) {
         converted = Utf8ToCp1251(bytes.substr(UTF8_MARK.size()));
@@ -481,6 +483,8 @@ ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, c
         out.report = FormatText(DENSITY_NEEDS_AREA_FORMAT, {fileName});
         return out;
     }
+    if (out.density)
+        out.area = area;
     MakeSteps(reader.rows(), limits, out);
     std::vector<Row>().swap(reader.rows());
     if (!out.errors.beyondEnd.empty()) {

@@ -55,6 +55,10 @@ struct ProgramLoad {
     // or none for a step that ends at the next step's time. A charge step's next step stands at
     // the charge step's expected end at its set current; the rows after it keep their spacing.
     std::vector<std::optional<int>> stepCharges;
+    // The file as the run record names it: the SHA-256 of its bytes, and the area its densities
+    // were multiplied by (none for a file in amperes).
+    std::string sha256;
+    std::optional<int> area;
 };
 
 // Reads a program file, Windows-1251 or UTF-8 (a byte-order mark, or a file that is valid UTF-8
