@@ -26,6 +26,7 @@
 #include "device/PageControls.h"
 #include "device/Requests.h"
 #include "journal/RunJournal.h"
+#include "journal/RunRecord.h"
 #include "text/Cp1251.h"
 
 namespace rir {
@@ -362,11 +363,15 @@ TEST_F(StationProgramE2E, AHeldUpWindowSendsOnlyThePresentSecondAndJournalsEvery
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(test::ReadBytes(journalPath));
     std::string line;
-    for (int head = 0; head < 3 && std::getline(lines, line);)
+    // The head and the run's notes: work order, part, operator, file.
+    for (int head = 0; head < 3 + 4 && std::getline(lines, line);)
         ++head;
+    const std::string endLine = Utf8ToCp1251("#" + std::string(RUN_ENDED));
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        if (line.rfind(endLine, 0) == 0)
+            continue; // how the run ended, its last line
         std::vector<std::string> fields;
         std::istringstream cells(line);
         for (std::string cell; std::getline(cells, cell, ';');)

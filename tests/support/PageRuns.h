@@ -24,14 +24,17 @@ inline std::vector<ChartSample> ShortProgram() {
 }
 
 // The page takes `steps` as a loaded file would give them, previewed as the runner previews them.
-inline void TakeSteps(DevicePage& page, const std::vector<ChartSample>& steps) {
+// `charges` gives the steps that end by charge (thousandths of an A·h), one entry per step.
+inline void TakeSteps(DevicePage& page, const std::vector<ChartSample>& steps,
+                      std::vector<std::optional<int>> charges = {}) {
     ProgramPreview preview = BuildProgramPreview(steps, page.stampClock());
     PageProgram program{steps,
                         {std::move(preview.secondsRing), std::move(preview.minutesList), preview.duration},
                         "Файл-задача: test.csv",
                         page.series,
                         0,
-                        0};
+                        0,
+                        std::move(charges)};
     for (const ChartSample& s : steps) {
         program.voltLimitMax = std::max(program.voltLimitMax, s.voltLimit);
         program.currLimitMax = std::max(program.currLimitMax, s.currLimit);

@@ -52,7 +52,8 @@ StoredSettings ReadSettings(const ProfileStore& store) {
             continue;
         std::string name = LimitedName(store.GetString(section, "Name", ""), MAX_TAB_NAME);
         const int channel = ChannelFromTabName(name);
-        s.tabSections.push_back({std::move(name), id, channel});
+        s.tabSections.push_back(
+            {std::move(name), id, channel, LimitedName(store.GetString(section, "Area", ""), MAX_TAB_AREA)});
     }
 
     const WindowPlacement none;
@@ -114,6 +115,8 @@ bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
         const std::string section = TabSectionName(k);
         ok &= store.WriteString(section, "Name", LimitedName(tab.name, MAX_TAB_NAME));
         ok &= store.WriteInt(section, "Id", tab.id);
+        if (!tab.area.empty())
+            ok &= store.WriteString(section, "Area", LimitedName(tab.area, MAX_TAB_AREA));
     }
     return ok;
 }

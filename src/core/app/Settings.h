@@ -19,12 +19,15 @@ inline constexpr std::string_view WINDOW_SECTION = "Window";
 inline constexpr int MAX_TAB_SECTIONS = 254;
 // A tab's name is kept to this many bytes.
 inline constexpr std::size_t MAX_TAB_NAME = 255;
+// The area field holds a short number; anything longer in the file is cut to this.
+inline constexpr std::size_t MAX_TAB_AREA = 32;
 
 struct StoredSettings {
     struct Tab {
-        std::string name; // "#5", "#5_2"
-        int id = 0;       // the device address, 1..127
-        int channel = 0;  // derived from the name when read; not written
+        std::string name;   // "#5", "#5_2"
+        int id = 0;         // the device address, 1..127
+        int channel = 0;    // derived from the name when read; not written
+        std::string area{}; // "Area": the load's area as typed into the page, dm²; not written when ""
         bool operator==(const Tab&) const = default;
     };
 

@@ -30,6 +30,7 @@
 #include "device/PageLayout.h"
 #include "device/ReplyDecoder.h"
 #include "journal/RunJournal.h"
+#include "journal/RunRecord.h"
 
 namespace rir {
 
@@ -239,6 +240,8 @@ private:
     // A journal that could not take a line: said in the log and on the page.
     void JournalFailed(DevicePage& page, const RunJournal& file, const std::string& reason);
     void MarkJournals(std::string_view what);
+    // The run's last line: how it ended and the charge delivered.
+    void EndJournal(DevicePage& page, RunEnd how);
     void FollowRun(int address, int channel);
     void CloseJournal(int address, int channel);
     void SaveRun();

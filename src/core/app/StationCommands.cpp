@@ -3,6 +3,7 @@
 #include "app/Station.h"
 
 #include "journal/JournalFormat.h"
+#include "journal/RunRecord.h"
 #include "program/ProgramRunner.h"
 
 #include <utility>
@@ -35,6 +36,7 @@ void Station::OnPageTicks(MonoTime now) {
                 const TickOutcome outcome = page->OnTick(*this, page->tickSchedule.dueStamp(i), present);
                 JournalTick(*page, present);
                 if (outcome == TickOutcome::ProgramEnded) {
+                    EndJournal(*page, RunEnd::Ended);
                     CloseJournal(page->state.address, page->state.channel);
                     deferredMessages_.push_back(page->ProgramEndMessage());
                 }
@@ -81,7 +83,10 @@ void Station::FinishPageCommand(int address, int channel, int id, PageCommandRes
 
 void Station::RunProgramCommand(DevicePage& page, int id) {
     const bool wasPaused = page.programPaused();
+    const bool wasStarted = page.programStarted();
     RunProgramButton(page, id, *this);
+    if (wasStarted && !page.programLoaded())
+        EndJournal(page, RunEnd::Cancelled);
     if (page.programStarted() && page.programPaused() != wasPaused)
         MarkJournal(page, page.programPaused() ? JOURNAL_MARK_PAUSE : JOURNAL_MARK_RESUME);
     PageUpdated(page);

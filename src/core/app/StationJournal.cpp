@@ -5,10 +5,12 @@
 
 #include "device/PageControls.h"
 #include "journal/JournalFormat.h"
+#include "journal/RunRecord.h"
 #include "program/FileRead.h"
 #include "program/ProgramReport.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace rir {
 
@@ -76,8 +78,15 @@ void Station::JournalTick(DevicePage& page, bool present) {
         made->channel = channel;
         made->run = page.runNumber();
         const StampTime start = page.secondsRing.empty() ? now : page.secondsRing.front().stamp.value_or(now);
-        const std::string reason = made->file.Open(journalFolder_, JournalFileName(address, channel, start),
-                                                   JournalHead(address, channel, start, page.series));
+        std::string head = JournalHead(address, channel, start, page.series);
+        if (page.programLoaded()) {
+            // The operator is the one logged in to the station's session.
+            const char* user = std::getenv("USER");
+            head += RunRecordLines({"", "", user != nullptr ? user : ""},
+                                   {page.programFileName(), page.programSha256(), page.programArea()});
+        }
+        const std::string reason =
+            made->file.Open(journalFolder_, JournalFileName(address, channel, start), head);
         if (!reason.empty()) {
             page.ShowRunStatus(FormatText(PAGE_JOURNAL_NOT_KEPT, {reason}));
             PageUpdated(page);
@@ -121,6 +130,16 @@ void Station::MarkJournal(DevicePage& page, std::string_view what) {
     if (j == nullptr || j->run != page.runNumber() || !j->file.open())
         return;
     if (const std::string reason = j->file.Append(JournalMark(what, page.stampClock())); !reason.empty())
+        JournalFailed(page, j->file, reason);
+}
+
+void Station::EndJournal(DevicePage& page, RunEnd how) {
+    PageJournal* j = FindJournal(page.state.address, page.state.channel);
+    if (j == nullptr || !j->file.open())
+        return;
+    if (const std::string reason =
+            j->file.Append(RunEndLine(how, page.runChargeMilliAh(), page.stampClock()));
+        !reason.empty())
         JournalFailed(page, j->file, reason);
 }
 

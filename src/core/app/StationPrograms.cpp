@@ -4,6 +4,7 @@
 #include "app/Station.h"
 
 #include "program/FileRead.h"
+#include "program/PartArea.h"
 #include "program/ProgramLoader.h"
 #include "program/ProgramRunner.h"
 
@@ -33,7 +34,14 @@ void Station::OpenProgram(int address, int channel) {
     DevicePage* page = FindPage(address, channel);
     if (page == nullptr || page->programLoaded())
         return;
-    const ProgramLoad load = LoadProgramFile(file.bytes, name, ProgramLimitsOf(page->state));
+    const std::string& areaText = page->partAreaText();
+    const std::optional<int> area = ReadPartArea(areaText);
+    const ProgramLoad load = LoadProgramFile(file.bytes, name, ProgramLimitsOf(page->state), area);
+    if (load.needsArea) {
+        // A density file: without an area no current is known, and nothing is loaded.
+        ModalMessage(areaText.empty() ? load.report : FormatText(AREA_BAD_FORMAT, {areaText}));
+        return;
+    }
     if (load.loaded) {
         TakeProgram(*page, load, name, *this);
         PageUpdated(*page);

@@ -54,6 +54,8 @@ void Station::RestoreSettings(const StoredSettings& s) {
             continue;
         }
         AddDevice(tab.id, tab.channel);
+        if (DevicePage* page = FindPage(tab.id, tab.channel))
+            page->SetPartAreaText(tab.area);
     }
     if (!repeats.empty())
         LogLine(0, FillIn(LOG_DUPLICATE_TABS, {repeats}));
@@ -81,8 +83,8 @@ StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
     s.fastPoll = bus_.fastPolling ? 1 : 0;
     s.window = placement;
     for (const auto& page : pages_)
-        s.tabSections.push_back(
-            {TabCaption(page->state.address, page->state.channel), page->state.address, page->state.channel});
+        s.tabSections.push_back({TabCaption(page->state.address, page->state.channel), page->state.address,
+                                 page->state.channel, page->partAreaText()});
     return s;
 }
 

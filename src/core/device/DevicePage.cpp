@@ -61,12 +61,25 @@ void DevicePage::AssumeNoModules() {
 }
 
 void DevicePage::SetEditState(int id, std::string_view text, bool hasFocus, TextSelection selection) {
+    if (id == IDC_AREA_EDIT) {
+        // What the operator typed is read when a file is opened; nothing else follows from it.
+        view.NoteWidgetText(id, text);
+        return;
+    }
     EditFocus* focus = id == IDC_VOLT_EDIT ? &voltFocus_ : id == IDC_CURR_EDIT ? &currFocus_ : nullptr;
     if (focus == nullptr)
         return;
     view.NoteWidgetText(id, text);
     focus->hasFocus = hasFocus;
     focus->selection = selection;
+}
+
+const std::string& DevicePage::partAreaText() const {
+    return view.text(IDC_AREA_EDIT);
+}
+
+void DevicePage::SetPartAreaText(std::string_view text) {
+    view.SetTextIfChanged(IDC_AREA_EDIT, text);
 }
 
 bool DevicePage::takeChartInvalidated() {
@@ -207,7 +220,7 @@ void DevicePage::ApplyStatus(PollState pollState) {
 void DevicePage::UpdateControls() {
     if (!state.online) {
         for (int id : {IDC_OUTPUT_STATE, IDC_REGULATION, IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM,
-                       IDC_PROGRAM_START})
+                       IDC_AREA_EDIT, IDC_PROGRAM_START})
             view.SetEnabled(id, false);
         // A supply that does not answer cannot take a program's plan, but the operator can still
         // hold the program or give it up: neither sends anything the supply must be there for.
@@ -242,7 +255,7 @@ void DevicePage::UpdateControls() {
     }
 
     if (programLoaded()) {
-        for (int id : {IDC_CLEAR_CHART, IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM})
+        for (int id : {IDC_CLEAR_CHART, IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM, IDC_AREA_EDIT})
             view.SetEnabled(id, false);
         view.SetShown(IDC_READOUT_LIMITS, true);
         view.SetShown(IDC_READOUT_VALUES, true);
@@ -259,7 +272,7 @@ void DevicePage::UpdateControls() {
         if (programStarted())
             SetTextIfChanged(IDC_PROGRAM_START, programPaused() ? "Продолжить" : "Старт");
     } else {
-        for (int id : {IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM})
+        for (int id : {IDC_VOLT_EDIT, IDC_CURR_EDIT, IDC_OPEN_PROGRAM, IDC_AREA_EDIT})
             view.SetEnabled(id, true);
         for (int id : {IDC_SET_LIMITS, IDC_OUTPUT_BUTTON}) {
             view.SetShown(id, true);

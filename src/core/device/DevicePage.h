@@ -72,7 +72,20 @@ struct PageProgram {
     SeriesSwitches series;
     int voltLimitMax = 0; // the largest limits among the steps, for the chart's scales
     int currLimitMax = 0;
+    // One per step: the charge that ends it, thousandths of an A·h, or none (ends by time).
+    std::vector<std::optional<int>> charges{};
+    // The file as a run's journal names it.
+    std::string fileName{};
+    std::string sha256{};
+    std::optional<int> area{}; // thousandths of a dm², for a file in current density
 };
+
+// A step that ends by charge counts it in raw current units times seconds; its target is given
+// in thousandths of an ampere-hour.
+inline constexpr long long CHARGE_MILLI = 1000;
+inline constexpr long long SECONDS_PER_HOUR_OF_CHARGE = 3600;
+// A charge step whose supply reports no current cannot count it and stands still.
+inline constexpr std::string_view CHARGE_NO_CURRENT_TEXT = "Шаг по заряду стоит: блок не сообщает ток";
 
 // Timer 1 of a page, its one-second tick: it runs while the page records or runs a program.
 inline constexpr int PAGE_TICK_MS = 1000;
@@ -93,6 +106,10 @@ public:
     // Shows and enables controls for the page's online, program and recording state.
     void UpdateControls();
     bool SetTextIfChanged(int id, std::string_view text) { return view.SetTextIfChanged(id, text); }
+
+    // The load's area as the operator typed it into IDC_AREA_EDIT (or the tab's settings gave it).
+    const std::string& partAreaText() const;
+    void SetPartAreaText(std::string_view text);
 
     // For a page that never learns a module configuration of its own (a channel-B page; a
     // supply that has no modules): take configuration 0, so that the page comes online at its
@@ -183,6 +200,20 @@ public:
     // The loaded program's steps in file order; empty without a program.
     const std::vector<ChartSample>& programSteps() const { return programSteps_; }
 
+    // Steps that end by charge (DevicePageCharge.cpp): the targets, one per step (thousandths
+    // of an A·h, or none), and the steps as the present run moves them.
+    const std::vector<std::optional<int>>& stepCharges() const { return programCharges_; }
+    const std::vector<ChartSample>& runSteps() const { return runSteps_; }
+    // The charge the supply delivered over the present run as its measurements tell,
+    // thousandths of an A·h (seconds without an answer are not counted).
+    long long runChargeMilliAh() const;
+    // The loaded program's file name, SHA-256 and area, as it was taken.
+    const std::string& programFileName() const { return programFileName_; }
+    const std::string& programSha256() const { return programSha256_; }
+    std::optional<int> programArea() const { return programArea_; }
+    // The charge counted since the present charge step began, thousandths of an A·h.
+    long long stepChargeMilliAh() const;
+
     // The output was switched on by hand with no program loaded: the page starts a recording of
     // the supply's limits and measurements (DevicePageRecording.cpp).
     void StartRecording();
@@ -256,6 +287,15 @@ private:
     };
 
     void MinuteStep();
+    std::optional<std::size_t> StepAt(int second) const;
+    ChartSample PlanAt(int second) const;
+    void RenderPlanFrom(int second);
+    // The run's own copy of the steps, the count set back; a program with charge steps lays its
+    // ring out in full, since a step that ends late makes the run longer than its plan.
+    void BeginChargeRun();
+    // At each tick of a running program: the second that passed counted into its charge step,
+    // and the steps after it moved when it ended before or after its expected end.
+    void CountCharge();
     void RefillAhead();
     void ShowIdentification();
     void ShowEditMarks();
@@ -298,6 +338,13 @@ private:
     FileItems fileItems_;
     int runNumber_ = 0;
     std::vector<ChartSample> programSteps_;
+    std::vector<std::optional<int>> programCharges_;
+    std::vector<ChartSample> runSteps_; // programSteps_ with the times the present run moved
+    long long stepCharge_ = 0;          // raw current units × seconds since the charge step began
+    long long runCharge_ = 0;           // the same since the run began
+    std::string programFileName_;
+    std::string programSha256_;
+    std::optional<int> programArea_;
     std::string programCaption_; // the caption above the chart while the program is loaded
     std::optional<PointerAt> pointer_;
     EditFocus voltFocus_;

@@ -27,7 +27,7 @@ void DevicePage::RefillAhead() {
     for (int j = 0; j < SECONDS_PER_MINUTE; ++j) {
         const int r = chart.chartClock + SECONDS_PER_MINUTE + j;
         // The last step in file order whose time has come holds, as the preview reads them.
-        for (const ChartSample& step : programSteps_) {
+        for (const ChartSample& step : runSteps_) {
             if (step.time <= r) {
                 currLimit = step.currLimit;
                 voltLimit = step.voltLimit;

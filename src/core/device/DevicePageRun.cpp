@@ -15,6 +15,10 @@ void DevicePage::TakeProgram(PageProgram program) {
     chart.voltMax = 0;
     chart.currMax = 0;
     programSteps_ = std::move(program.steps);
+    programCharges_ = std::move(program.charges);
+    programFileName_ = std::move(program.fileName);
+    programSha256_ = std::move(program.sha256);
+    programArea_ = program.area;
     series = program.series;
     ShowSeriesSwitches();
     secondsRing = std::move(program.plan.secondsRing);
@@ -27,6 +31,7 @@ void DevicePage::TakeProgram(PageProgram program) {
     chart.chartClock = 0;
     // The readouts beside the chart describe the plan's first second until the start.
     chart.cursor = 0;
+    BeginChargeRun();
     run_ = PageRun::Loaded;
     UpdateControls();
     UpdateChart();
@@ -43,6 +48,7 @@ void DevicePage::RestartProgram(ProgramPlan plan) {
     chart.ringIndex = 0;
     chart.chartClock = 0;
     chart.cursor = 0;
+    BeginChargeRun();
     ++runNumber_;
     ShowRunStatus("");
     if (ranBefore)
@@ -74,6 +80,8 @@ void DevicePage::DropProgram() {
     std::vector<ChartSample>().swap(secondsRing);
     std::vector<ChartSample>().swap(minutesList);
     std::vector<ChartSample>().swap(programSteps_);
+    std::vector<std::optional<int>>().swap(programCharges_);
+    std::vector<ChartSample>().swap(runSteps_);
     chart.cursor = CURSOR_NONE;
     chart.elapsedSeconds = 0;
     chart.chartClock = 0;

@@ -51,6 +51,8 @@ ChartSample MinuteOf(const RingSums& s, int minute, int divisor, std::optional<S
 
 TickOutcome DevicePage::OnTick(PageCommandSink& sink, std::optional<StampTime> due, bool present) {
     ++chart.elapsedSeconds;
+    if (programRunning())
+        CountCharge();
     const bool ends = programStarted() && chart.elapsedSeconds == ProgramEndSecond(chart.programDuration);
     const bool charted = programLoaded() || recording();
     if (charted) {

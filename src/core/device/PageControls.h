@@ -40,6 +40,8 @@ inline constexpr int IDC_PROGRAM_START = 1048;
 inline constexpr int IDC_PROGRAM_PAUSE = 1049;
 inline constexpr int IDC_PROGRAM_CANCEL = 1050;
 inline constexpr int IDC_PROGRAM_CAPTION = 1042; // "Протокол работы:" or the loaded file's name
+// The load's area in dm², for programs whose currents are densities; kept per tab.
+inline constexpr int IDC_AREA_EDIT = 1076;
 
 // Chart and its companions.
 inline constexpr int IDC_CHART = 1035;

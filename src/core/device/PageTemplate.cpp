@@ -51,6 +51,9 @@ constexpr std::array TEMPLATE{
 
     TemplateControl{IDC_STATIC, K::GroupBox, {0, 246, 280, 77}, "Работа по файлу"},
     TemplateControl{IDC_OPEN_PROGRAM, K::Button, {8, 266, 110, 24}, "Открыть файл"},
+    TemplateControl{IDC_STATIC, K::Label, {124, 270, 56, ROW_H}, "Площадь:"},
+    TemplateControl{IDC_AREA_EDIT, K::Edit, {182, 266, 58, 22}, ""},
+    TemplateControl{IDC_STATIC, K::Label, {244, 270, 30, ROW_H}, "дм2"},
     TemplateControl{IDC_PROGRAM_START, K::Button, {8, 294, 84, 24}, "Старт"},
     TemplateControl{IDC_PROGRAM_PAUSE, K::Button, {98, 294, 84, 24}, "Пауза"},
     TemplateControl{IDC_PROGRAM_CANCEL, K::Button, {188, 294, 84, 24}, "Отменить"},

@@ -1,5 +1,7 @@
 #include "program/ProgramLoader.h"
 
+#include "program/PartArea.h"
+#include "program/Sha256.h"
 #include "text/Cp1251.h"
 
 #include <algorithm>
@@ -146,6 +148,23 @@ bool IsMultibyteUtf8(std::string_view bytes) {
     return multibyte;
 }
 
+// A field in lower case as far as Windows-1251 letters go, to match the heading markers.
+std::string Lowered(std::string_view text) {
+    std::string lowered(Trimmed(text));
+    for (char& c : lowered) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0xC0 && b <= 0xDF)
+            c = static_cast<char>(b + 0x20);
+        else if (b >= 'A' && b <= 'Z')
+            c = static_cast<char>(b + ('a' - 'A'));
+    }
+    return lowered;
+}
+
+// A density is read this much finer than the supply's current scale, so that 0,35 A/dm² on a
+// supply of whole amperes is not truncated to nothing before it is multiplied by the area.
+constexpr long long DENSITY_FINE = 1000;
+
 // One row of the file that is to become a step, before the steps are put in time order.
 struct Row {
     int time = 0;
@@ -153,12 +172,13 @@ struct Row {
     int volt = 0;
     int output = 0;
     int line = 0;
-    bool late = false; // its time is below that of a row above it
+    bool late = false;         // its time is below that of a row above it
+    std::optional<int> charge; // thousandths of an ampere-hour that end the step
 };
 
 class ProgramReader {
 public:
-    explicit ProgramReader(ProgramLoad& out) : out_(out) {}
+    ProgramReader(ProgramLoad& out, std::optional<int> area) : out_(out), area_(area) {}
 
     // One line of the file, its fields without CR and LF. endsLine: the line has its line end.
     void Line(const std::vector<std::string_view>& fields, int line, bool endsLine,
@@ -195,8 +215,20 @@ public:
                 out_.errors.fewFields.push_back(line);
             return;
         }
-        if (!anyNumber)
-            return; // a heading of words
+        if (!anyNumber) {
+            // A heading of words; before the first row it may carry the markers.
+            if (rows_.empty())
+                Heading(fields);
+            return;
+        }
+        std::optional<int> charge;
+        if (chargeColumn_ && *chargeColumn_ < fields.size() && !fields[*chargeColumn_].empty()) {
+            if (!IsAmount(fields[*chargeColumn_])) {
+                out_.errors.notANumber.push_back(line);
+                return;
+            }
+            charge = ReadProgramAmount(fields[*chargeColumn_], CHARGE_SCALE);
+        }
         if (anyWord) {
             out_.errors.notANumber.push_back(line);
             return;
@@ -205,13 +237,15 @@ public:
         if (!fields[COLUMN_TIME].empty())
             time_ = ReadProgramWhole(fields[COLUMN_TIME]);
         if (!fields[COLUMN_CURRENT].empty())
-            curr_ = ReadProgramAmount(fields[COLUMN_CURRENT], limits.currScale);
+            curr_ = ReadProgramAmount(fields[COLUMN_CURRENT],
+                                      out_.density ? static_cast<int>(limits.currScale * DENSITY_FINE)
+                                                   : limits.currScale);
         if (!fields[COLUMN_VOLTAGE].empty())
             volt_ = ReadProgramAmount(fields[COLUMN_VOLTAGE], limits.voltScale);
         if (fields[COLUMN_OUTPUT].empty())
             return; // no output: no step (a journal's second that nobody measured)
         output_ = ReadProgramWhole(fields[COLUMN_OUTPUT]);
-        TakeRow(line);
+        TakeRow(line, charge);
     }
 
     std::vector<Row>& rows() { return rows_; }
@@ -238,7 +272,31 @@ private:
         }
     }
 
-    void TakeRow(int line) {
+    void Heading(const std::vector<std::string_view>& fields) {
+        if (fields.size() > COLUMN_CURRENT &&
+            Lowered(fields[COLUMN_CURRENT]).find(DENSITY_MARK) != std::string::npos)
+            out_.density = true;
+        for (std::size_t c = COLUMN_COUNT; c < fields.size(); ++c) {
+            if (Lowered(fields[c]) == CHARGE_HEADING)
+                chargeColumn_ = c;
+        }
+    }
+
+    // A density times the area, rounded to the supply's unit; without an area the file cannot
+    // be loaded, and the row is kept only to be counted.
+    int CurrentOf(int read) {
+        if (!out_.density)
+            return read;
+        if (!area_) {
+            out_.needsArea = true;
+            return 0;
+        }
+        constexpr long long DIVISOR = DENSITY_FINE * AREA_SCALE;
+        const long long curr = (static_cast<long long>(read) * *area_ + DIVISOR / 2) / DIVISOR;
+        return static_cast<int>(std::min<long long>(curr, PROGRAM_VALUE_LIMIT));
+    }
+
+    void TakeRow(int line, std::optional<int> charge) {
         if (time_ == 0 && curr_ == 0 && volt_ == 0 && output_ == 0)
             return; // a row of zeros
         if (time_ < 0) {
@@ -249,9 +307,15 @@ private:
             out_.errors.badOutput.push_back(line);
             return;
         }
+        const int curr = CurrentOf(curr_);
+        if (charge && (*charge <= 0 || output_ == 0 || (curr == 0 && !out_.needsArea))) {
+            // Such a step would never end; "0" ends it at once and means a typing slip as well.
+            out_.errors.chargeWithoutCurrent.push_back(line);
+            return;
+        }
         const bool late = !rows_.empty() && time_ < latest_;
         latest_ = std::max(latest_, time_);
-        rows_.push_back({time_, curr_, volt_, output_, line, late});
+        rows_.push_back({time_, curr, volt_, output_, line, late, charge});
     }
 
     // Commas become points in every field, the title's included.
@@ -264,6 +328,8 @@ private:
     }
 
     ProgramLoad& out_;
+    std::optional<int> area_;
+    std::optional<std::size_t> chargeColumn_;
     // The four column values carry over from line to line: an empty field keeps the last one.
     int time_ = 0;
     int curr_ = 0;
@@ -273,22 +339,44 @@ private:
     std::vector<Row> rows_;
 };
 
+// Whole seconds, rounded up, that `charge` (thousandths of an A·h) takes at a current of `curr`
+// raw units; at least one, and beyond the longest program when it would be longer.
+long long ExpectedChargeSeconds(int charge, int curr, int currScale) {
+    const long long numerator = static_cast<long long>(charge) * SECONDS_PER_HOUR * std::max(currScale, 1);
+    const long long denominator = static_cast<long long>(curr) * CHARGE_SCALE;
+    const long long seconds = (numerator + denominator - 1) / denominator;
+    return std::clamp<long long>(seconds, 1, MAX_PROGRAM_SECONDS + 1LL);
+}
+
 // The rows in time order, the first of each time kept; the shift, the length and the limits
 // checked; the steps made.
 void MakeSteps(std::vector<Row>& rows, const ProgramLimits& limits, ProgramLoad& out) {
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.time < b.time; });
     ProgramErrors& errors = out.errors;
     out.steps.reserve(rows.size());
+    // A charge step's follower stands at the charge step's expected end; the rows after it keep
+    // their spacing, shifted by as much.
+    long long shift = 0;
+    std::optional<long long> chargeEnd;
+    int lastFileTime = 0;
+    int lastLine = 0;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const Row& r = rows[k];
-        if (!out.steps.empty() && r.time - out.startShift == out.steps.back().time) {
+        if (!out.steps.empty() && r.time == lastFileTime) {
             errors.duplicates.push_back(r.line); // no step, no limit checks
             continue;
         }
         if (out.steps.empty())
             out.startShift = r.time;
-        const int time = r.time - out.startShift;
-        if (time > MAX_PROGRAM_SECONDS) {
+        lastFileTime = r.time;
+        lastLine = r.line;
+        long long shifted = r.time - out.startShift + shift;
+        if (chargeEnd) {
+            shift += *chargeEnd - shifted;
+            shifted = *chargeEnd;
+            chargeEnd.reset();
+        }
+        if (shifted > MAX_PROGRAM_SECONDS) {
             errors.beyondEnd.push_back(r.line);
             continue;
         }
@@ -298,9 +386,24 @@ void MakeSteps(std::vector<Row>& rows, const ProgramLimits& limits, ProgramLoad&
             ClampNoted(r.curr, limits.currMin, limits.currMax, r.line, errors.currBelow, errors.currAbove);
         const int volt =
             ClampNoted(r.volt, limits.voltMin, limits.voltMax, r.line, errors.voltBelow, errors.voltAbove);
+        const int time = static_cast<int>(shifted);
         out.steps.emplace_back(time, curr, volt, r.output, std::nullopt);
+        out.stepCharges.push_back(r.charge);
         out.voltLimitMax = std::max(out.voltLimitMax, volt);
         out.currLimitMax = std::max(out.currLimitMax, curr);
+        if (r.charge && curr > 0)
+            chargeEnd = time + ExpectedChargeSeconds(*r.charge, curr, limits.currScale);
+    }
+    if (chargeEnd) {
+        // A last step that ends by charge: the program ends with it, its values staying in force.
+        if (*chargeEnd > MAX_PROGRAM_SECONDS) {
+            errors.beyondEnd.push_back(lastLine);
+        } else {
+            ChartSample end = out.steps.back();
+            end.time = static_cast<int>(*chargeEnd);
+            out.steps.push_back(end);
+            out.stepCharges.emplace_back();
+        }
     }
     // The report names lines in file order.
     for (std::vector<int>* list :
@@ -321,8 +424,10 @@ std::optional<std::size_t> FindControlByte(std::string_view text) {
 
 } // namespace
 
-ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits) {
+ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits,
+                            std::optional<int> area) {
     ProgramLoad out;
+    out.sha256 = Sha256Hex(bytes);
     std::string converted;
     if (bytes.rfind(UTF8_MARK, 0) == 0) {
         converted = Utf8ToCp1251(bytes.substr(UTF8_MARK.size()));
@@ -340,7 +445,7 @@ ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, c
         return out;
     }
 
-    ProgramReader reader(out);
+    ProgramReader reader(out, area);
     std::vector<std::string_view> fields;
     std::string cleaned;
     long long line = 1;
@@ -374,11 +479,18 @@ ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, c
         i = endsLine ? end + 1 : bytes.size();
     }
 
+    if (out.needsArea) {
+        out.report = FormatText(DENSITY_NEEDS_AREA_FORMAT, {fileName});
+        return out;
+    }
+    if (out.density)
+        out.area = area;
     MakeSteps(reader.rows(), limits, out);
     std::vector<Row>().swap(reader.rows());
     if (!out.errors.beyondEnd.empty()) {
         // The steps after a row beyond the end may be the ones that switch the output off.
         std::vector<ChartSample>().swap(out.steps);
+        out.stepCharges.clear();
         out.title.clear();
         out.switches = {};
         out.report = FormatText(REPORT_HEADER_FORMAT, {fileName}) + ProgramErrorsText(out.errors, limits) +

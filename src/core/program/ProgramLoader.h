@@ -8,6 +8,7 @@
 #include "program/ProgramReport.h"
 #include "program/ProgramValues.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,17 @@ inline constexpr std::string_view TITLE_CUT_MARK = "...";
 
 // The four columns of a program row.
 enum ProgramColumn { COLUMN_TIME = 0, COLUMN_CURRENT = 1, COLUMN_VOLTAGE = 2, COLUMN_OUTPUT = 3 };
+
+// The markers a heading line of words may carry, in Windows-1251 as the file holds them: a
+// current column headed with "А/дм2" gives currents as density (amperes per dm² of the load),
+// and a column past the output headed "Ач" ends a row's step by charge instead of by time.
+// Both are matched in any letter case; these are the lower-case forms.
+inline constexpr std::string_view DENSITY_MARK = "\xE0/\xE4\xEC"
+                                                 "2";          // "а/дм2"
+inline constexpr std::string_view CHARGE_HEADING = "\xE0\xF7"; // "ач"
+// Charge targets are kept in thousandths of an ampere-hour.
+inline constexpr int CHARGE_SCALE = 1000;
+inline constexpr int SECONDS_PER_HOUR = 3600;
 
 struct ProgramLoad {
     // At least one step was read: the page takes the program. Otherwise nothing is loaded, the
@@ -35,6 +47,18 @@ struct ProgramLoad {
     int voltLimitMax = 0; // largest limits among the steps, for the chart's scales
     int currLimitMax = 0;
     std::string report; // the one message about the file; "" when there is nothing to say
+    // The file gives currents as density; the steps carry them times the area given.
+    bool density = false;
+    // A density file read without an area: nothing is loaded, the station asks for the area.
+    bool needsArea = false;
+    // One entry per step: the charge in thousandths of an ampere-hour at which the step ends,
+    // or none for a step that ends at the next step's time. A charge step's next step stands at
+    // the charge step's expected end at its set current; the rows after it keep their spacing.
+    std::vector<std::optional<int>> stepCharges;
+    // The file as the run record names it: the SHA-256 of its bytes, and the area its densities
+    // were multiplied by (none for a file in amperes).
+    std::string sha256;
+    std::optional<int> area;
 };
 
 // Reads a program file, Windows-1251 or UTF-8 (a byte-order mark, or a file that is valid UTF-8
@@ -48,6 +72,9 @@ struct ProgramLoad {
 // step, or with a step beyond MAX_PROGRAM_SECONDS loads nothing. fileName (UTF-8, without
 // folders) is for the report. Any bytes are read to a clean result: fields and lines of any
 // length, numbers saturated, nothing read past the end.
-ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits);
+// area (thousandths of a dm², see PartArea.h) scales the currents of a density file; a file
+// without the density mark ignores it and loads exactly as without.
+ProgramLoad LoadProgramFile(std::string_view bytes, std::string_view fileName, const ProgramLimits& limits,
+                            std::optional<int> area = std::nullopt);
 
 } // namespace rir

@@ -87,6 +87,7 @@ std::string ProgramErrorsText(const ProgramErrors& errors, const ProgramLimits& 
     AppendList(text, NOT_A_NUMBER_MESSAGE, errors.notANumber);
     AppendList(text, NEGATIVE_TIME_MESSAGE, errors.negativeTime);
     AppendList(text, BAD_OUTPUT_MESSAGE, errors.badOutput);
+    AppendList(text, CHARGE_WITHOUT_CURRENT_MESSAGE, errors.chargeWithoutCurrent);
     AppendList(text, OUT_OF_ORDER_MESSAGE, errors.outOfOrder);
     return text;
 }

@@ -31,6 +31,10 @@ inline constexpr std::string_view FEW_FIELDS_MESSAGE =
 inline constexpr std::string_view NOT_A_NUMBER_MESSAGE = "Не число в поле времени, тока, напряжения или вкл!";
 inline constexpr std::string_view NEGATIVE_TIME_MESSAGE = "Отрицательное время!";
 inline constexpr std::string_view BAD_OUTPUT_MESSAGE = "Вкл не 0 и не 1!";
+// A step that ends by charge needs a current to count it: one with the output off, no current or
+// no charge to reach would never end or end at once.
+inline constexpr std::string_view CHARGE_WITHOUT_CURRENT_MESSAGE =
+    "Шаг по заряду (Ач) без тока, с выключенным выходом или с зарядом не больше нуля!";
 // Kept, in time order.
 inline constexpr std::string_view OUT_OF_ORDER_MESSAGE =
     "Время меньше, чем в строках выше: шаги взяты по порядку времени!";
@@ -60,17 +64,19 @@ struct ProgramErrors {
     std::vector<int> currBelow;  // current limit below its minimum: clamped
     std::vector<int> voltAbove;
     std::vector<int> voltBelow;
-    std::vector<int> beyondEnd;    // time beyond MAX_PROGRAM_SECONDS: the file is not loaded
-    std::vector<int> fewFields;    // a row of fewer than four fields: dropped
-    std::vector<int> notANumber;   // a time, limit or output that is no number: dropped
-    std::vector<int> negativeTime; // dropped
-    std::vector<int> badOutput;    // an output other than 0 and 1: dropped
-    std::vector<int> outOfOrder;   // a time below one above it: kept, in time order
+    std::vector<int> beyondEnd;            // time beyond MAX_PROGRAM_SECONDS: the file is not loaded
+    std::vector<int> fewFields;            // a row of fewer than four fields: dropped
+    std::vector<int> notANumber;           // a time, limit or output that is no number: dropped
+    std::vector<int> negativeTime;         // dropped
+    std::vector<int> badOutput;            // an output other than 0 and 1: dropped
+    std::vector<int> chargeWithoutCurrent; // a charge step that could not end: dropped
+    std::vector<int> outOfOrder;           // a time below one above it: kept, in time order
 
     bool any() const {
         return !duplicates.empty() || !currAbove.empty() || !currBelow.empty() || !voltAbove.empty() ||
                !voltBelow.empty() || !beyondEnd.empty() || !fewFields.empty() || !notANumber.empty() ||
-               !negativeTime.empty() || !badOutput.empty() || !outOfOrder.empty();
+               !negativeTime.empty() || !badOutput.empty() || !chargeWithoutCurrent.empty() ||
+               !outOfOrder.empty();
     }
 };
 

@@ -37,7 +37,8 @@ void TakeProgram(DevicePage& page, const ProgramLoad& load, std::string_view fil
     SeriesSwitches series = page.series;
     load.switches.ApplyTo(series);
     page.TakeProgram({load.steps, PlanOf(load.steps, page.stampClock()), ProgramCaption(fileName, load.title),
-                      series, load.voltLimitMax, load.currLimitMax});
+                      series, load.voltLimitMax, load.currLimitMax, load.stepCharges, std::string(fileName),
+                      load.sha256, load.area});
     page.SendOutputOff(sink);
 }
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 namespace rir {
 namespace {
@@ -242,6 +243,29 @@ TEST(StationPrograms, SwitchingOffDuringARunPausesIt) {
     // The write-output request's flags: limits and output taken, the output off.
     ASSERT_GE(q.back().size(), 3u);
     EXPECT_EQ(q.back()[2], 0x08) << "switched off";
+}
+
+TEST(StationPrograms, ADensityFileTakesTheAreaFieldOrIsRefused) {
+    const char* file = "с;А/дм2;В;Вкл\r\n0;0,5;12;1\r\n60;0,5;12;0\r\n";
+    const std::vector<std::tuple<const char*, const char*, int>> cases = {
+        {"",
+         "В файле d.csv ток задан плотностью (А/дм2): введите площадь загрузки в дм2 в поле «Площадь» и "
+         "откройте файл снова. Программа не загружена.",
+         0},
+        {"-2", "Площадь загрузки «-2» не принята: нужно число больше нуля и не больше 10000 (дм2).", 0},
+        {"0", "Площадь загрузки «0» не принята: нужно число больше нуля и не больше 10000 (дм2).", 0},
+        {"4", "", 200}};
+    for (const auto& [area, message, current] : cases) {
+        ProgramStation s;
+        s.Page(15).SetEditState(IDC_AREA_EDIT, area, false, {});
+        s.Open(15, Write(s.dir, "d.csv", file));
+        EXPECT_EQ(s.prompts.messages, message[0] ? Strings{message} : Strings{}) << area;
+        EXPECT_EQ(s.Page(15).programLoaded(), current != 0) << area;
+        if (current != 0) {
+            EXPECT_EQ(s.Page(15).programSteps()[0].currLimit, current);
+            EXPECT_EQ(s.Page(15).programArea(), 4000);
+        }
+    }
 }
 
 } // namespace

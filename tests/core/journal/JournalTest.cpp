@@ -15,6 +15,8 @@
 #include "program/ProgramPreview.h"
 #include "text/Cp1251.h"
 
+#include "program/Sha256.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -56,6 +58,10 @@ private:
 };
 
 using test::ReadBytes;
+
+// A program run's journal: the three head lines and the run's notes (work order, part, operator,
+// the file).
+constexpr std::size_t PROGRAM_HEAD = 3 + 4;
 
 Strings Lines(const std::string& cp1251) {
     Strings lines;
@@ -225,12 +231,15 @@ TEST_F(JournalTest, AProgramRunsJournalLoadsBackAsTheSameProgram) {
 
     const std::string journal = ReadBytes(path);
     Strings lines = Lines(journal);
-    ASSERT_EQ(lines.size(), 3u + 71u + 2u) << "seconds 0 to 70, the pause marked, its seconds left out";
-    EXPECT_EQ(lines[3 + 41].rfind("#Пауза;", 0), 0u) << lines[3 + 41];
-    EXPECT_EQ(lines[3 + 42].rfind("#Продолжение;", 0), 0u) << lines[3 + 42];
-    lines.erase(lines.begin() + 3 + 41, lines.begin() + 3 + 43);
+    ASSERT_EQ(lines.size(), PROGRAM_HEAD + 71u + 2u + 1u)
+        << "seconds 0 to 70, the pause marked, its seconds left out, the end";
+    EXPECT_EQ(lines[6], "#Файл: p.csv;SHA-256 " + Sha256Hex(plan) + ";;");
+    EXPECT_EQ(lines.back().rfind("#Работа закончена - заряд ", 0), 0u) << lines.back();
+    EXPECT_EQ(lines[PROGRAM_HEAD + 41].rfind("#Пауза;", 0), 0u) << lines[PROGRAM_HEAD + 41];
+    EXPECT_EQ(lines[PROGRAM_HEAD + 42].rfind("#Продолжение;", 0), 0u) << lines[PROGRAM_HEAD + 42];
+    lines.erase(lines.begin() + PROGRAM_HEAD + 41, lines.begin() + PROGRAM_HEAD + 43);
     for (std::size_t k = 0; k < 71; ++k)
-        EXPECT_EQ(lines[3 + k].substr(0, lines[3 + k].find(';')), std::to_string(k));
+        EXPECT_EQ(lines[PROGRAM_HEAD + k].substr(0, lines[PROGRAM_HEAD + k].find(';')), std::to_string(k));
 
     const ProgramLoad back = LoadProgramFile(journal, "j.csv", ProgramLimitsOf(s.Page().state));
     const ProgramLoad original = LoadProgramFile(plan, "p.csv", ProgramLimitsOf(s.Page().state));
@@ -292,9 +301,9 @@ TEST_F(JournalTest, EverySecondIsDatedWhenItFellDueAndAHeldUpWindowSendsOnlyTheP
     EXPECT_EQ(Requests(s.rig.Queue()) - before, 1u) << "the present second's plan only";
 
     const Strings lines = Lines(ReadBytes(s.rig.station.JournalOf(15, 0)->path()));
-    ASSERT_EQ(lines.size(), 3u + 26u);
+    ASSERT_EQ(lines.size(), PROGRAM_HEAD + 26u);
     for (int k = 0; k <= 25; ++k) {
-        const std::string& line = lines[3 + static_cast<std::size_t>(k)];
+        const std::string& line = lines[PROGRAM_HEAD + static_cast<std::size_t>(k)];
         char date[32];
         const std::time_t at = std::chrono::system_clock::to_time_t(START + std::chrono::seconds(k));
         std::strftime(date, sizeof date, "%d.%m.%Y %H:%M:%S", std::gmtime(&at));
@@ -358,7 +367,7 @@ TEST_F(JournalTest, AProgramsUnansweredSecondsKeepThePlanAndThePauseIsMarked) {
     s.rig.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
     s.rig.station.OnPageTicks(s.mono);
     s.Seconds(1);
-    EXPECT_EQ(Undated(s.rig.station.JournalOf(15, 0)->path(), 3),
+    EXPECT_EQ(Undated(s.rig.station.JournalOf(15, 0)->path(), PROGRAM_HEAD),
               (Strings{"0;1;12;1;0;0;напряжения;", "1;1;12;1;0;0;напряжения;", "2;1;12;1;;;;",
                        "3;1;12;1;0;0;напряжения;", "#Пауза;;;;;;;", "#Продолжение;;;;;;;",
                        "4;1;12;1;0;0;напряжения;"}));

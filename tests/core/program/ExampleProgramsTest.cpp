@@ -10,7 +10,7 @@ namespace {
 
 using namespace programrig;
 
-ProgramLoad LoadExample(const char* name) {
+ProgramLoad LoadExample(const char* name, std::optional<int> area = std::nullopt) {
     const FileBytes file = ReadWholeFile(std::filesystem::path(RIR_EXAMPLES_DIR) / name);
     EXPECT_EQ(file.error, FileError::None) << name;
     // Saved as a spreadsheet saves them: Windows-1251 and CR LF (no LF without its CR).
@@ -19,7 +19,7 @@ ProgramLoad LoadExample(const char* name) {
             EXPECT_TRUE(i > 0 && file.bytes[i - 1] == '\r') << name << " byte " << i;
         }
     }
-    return LoadProgramFile(file.bytes, name, MODEL2);
+    return LoadProgramFile(file.bytes, name, MODEL2, area);
 }
 
 TEST(ExampleProgramsTest, Plating) {
@@ -85,6 +85,19 @@ TEST(ExampleProgramsTest, Errors) {
                                                 {40, 100, 50, 1},
                                                 {50, 1500, 3900, 1},
                                                 {60, 100, 1200, 0}}));
+}
+
+TEST(ExampleProgramsTest, CopperDensity) {
+    EXPECT_TRUE(LoadExample("copper-density.csv").needsArea);
+    // 2 dm²: 1, 2 and 4 A; 0,5 A·h at 4 A take 450 s, so the switch-off stands at 570 s.
+    const ProgramLoad load = LoadExample("copper-density.csv", 2000);
+    EXPECT_TRUE(load.loaded);
+    EXPECT_EQ(load.report, "");
+    EXPECT_EQ(
+        StepsOf(load),
+        (std::vector<Step>{{0, 100, 600, 1}, {60, 200, 600, 1}, {120, 400, 600, 1}, {570, 400, 600, 0}}));
+    EXPECT_EQ(load.stepCharges,
+              (std::vector<std::optional<int>>{std::nullopt, std::nullopt, 500, std::nullopt}));
 }
 
 } // namespace
