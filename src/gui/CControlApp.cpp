@@ -11,6 +11,7 @@
 #include "QtSerialPort.h"
 #include "Resources.h"
 #include "StopSignals.h"
+#include "journal/AlarmJournal.h"
 #include "journal/RunJournal.h"
 
 namespace rir {
@@ -32,6 +33,7 @@ int CControlApp::Run() {
                     [] { return std::make_unique<QtSerialPort>(); });
     window.setPortDiscovery(DiscoverPorts);
     window.setJournalFolder(DefaultJournalFolder());
+    window.station().SetAlarmJournal(DefaultAlarmJournalPath());
     if (!window.Initialise())
         return 0; // no serial port: the operator has been told
     StopSignals stopSignals;

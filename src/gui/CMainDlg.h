@@ -28,6 +28,7 @@ class QTimer;
 namespace rir {
 
 class CDevicePage;
+class COverviewWnd;
 class TabControl;
 
 inline constexpr int IDC_LOG_EDIT = 1000;
@@ -82,6 +83,11 @@ public:
     void LogChanged() override;
     void LayoutChanged() override;
     void StatusChanged() override;
+    void AlarmBeep() override;
+    void OverviewChanged() override;
+    // "Обзор линии" (F2): shows the overview window and brings it to the front.
+    void ShowOverview();
+    COverviewWnd* overview() const { return overview_; }
 
     // Prompts
     void Message(const std::string& text) override;
@@ -91,6 +97,8 @@ public:
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
     std::optional<std::string> ChooseProgramFile() override;
     std::optional<std::string> ChooseSaveFile(const std::string& proposedName) override;
+    std::optional<AlarmSettings> RunAlarmSetup(const std::string& caption,
+                                               const AlarmSettings& given) override;
     // Where the runs' journals go (the station keeps none until it is told).
     void setJournalFolder(const std::filesystem::path& folder);
 
@@ -104,6 +112,7 @@ private:
     void RebuildPopup(QMenu* menu, const MenuPopup& popup);
     void SaveAndLeave();
     WindowPlacement CurrentPlacement() const;
+    StoredSettings::Overview OverviewPlacement() const;
 
     std::filesystem::path settingsFile_;
     // The open-file dialog starts where the operator last took a program from.
@@ -124,6 +133,7 @@ private:
     QPlainTextEdit* log_;
     QLabel* status_;
     QLabel* notice_;
+    COverviewWnd* overview_;
     PortDiscovery discoverPorts_;
     std::vector<QMenu*> popups_;
     std::map<int, QAction*> actions_;

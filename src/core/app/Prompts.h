@@ -2,6 +2,7 @@
 // from a script, so no test ever blocks on a window.
 #pragma once
 
+#include "alarm/AlarmMonitor.h"
 #include "device/ModuleSetupValues.h"
 
 #include <optional>
@@ -41,6 +42,14 @@ public:
     // The save-file dialog for a run (CSV files) proposing `proposedName`; the chosen path in
     // UTF-8, nothing on Cancel.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& proposedName) = 0;
+    // The alarm settings dialog of the page named `caption`, opened with `given`; the settings
+    // after "Установить" (the dialog refuses a field it cannot take), nothing after "Отменить".
+    virtual std::optional<AlarmSettings> RunAlarmSetup(const std::string& caption,
+                                                       const AlarmSettings& given) {
+        (void)caption;
+        (void)given;
+        return std::nullopt;
+    }
 };
 
 } // namespace rir

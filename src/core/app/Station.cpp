@@ -97,6 +97,8 @@ void Station::NoteStatus() {
 }
 
 void Station::Flush() {
+    if (pending_.tabs)
+        RefreshOverview(); // tiles follow the tabs and the selection at once
     // Taken first: a listener may call back into the station.
     const PendingChanges changes = std::exchange(pending_, PendingChanges{});
     for (DevicePage* page : changes.pages)
@@ -111,6 +113,10 @@ void Station::Flush() {
         listener_.LogChanged();
     if (changes.status)
         listener_.StatusChanged();
+    if (changes.beep)
+        listener_.AlarmBeep();
+    if (changes.overview)
+        listener_.OverviewChanged();
 }
 
 void Station::LogLine(int index, const std::string& text) {
@@ -164,6 +170,8 @@ bool Station::OnCommand(int id) {
         SelectTab(TabIndexOf(device.address, device.channel));
         return true;
     }
+    if (OnAlarmCommand(id))
+        return true;
     if (id >= ID_MENU_SPEED_FIRST && id <= ID_MENU_SPEED_LAST) {
         SelectSpeed(id);
         return true;

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "alarm/AlarmMonitor.h"
 #include "app/EventLog.h"
+#include "app/LineOverview.h"
 #include "app/LinkStatus.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
@@ -26,6 +28,7 @@
 #include "device/PageCommands.h"
 #include "device/PageLayout.h"
 #include "device/ReplyDecoder.h"
+#include "journal/AlarmJournal.h"
 #include "journal/RunJournal.h"
 
 namespace rir {
@@ -46,6 +49,11 @@ public:
     // The status line's text changed (at most a few times a second). Views without a status
     // line need not listen.
     virtual void StatusChanged() {}
+    // A new alarm was raised and the beep is on: the window sounds it. Views without a speaker
+    // need not listen.
+    virtual void AlarmBeep() {}
+    // The line overview's tiles changed (at most once a second, and when tabs come and go).
+    virtual void OverviewChanged() {}
 };
 
 inline constexpr const char* MSG_NO_PORTS = "В компьютере отсутствуют COM-порты! Программа будет закрыта.";
@@ -161,6 +169,22 @@ public:
     // The journal of the page's present run; nullptr when it has none.
     const RunJournal* JournalOf(int address, int channel) const;
 
+    // Alarms (StationAlarms.cpp): one monitor per page, fed once a second by OnTimer.
+    const AlarmMonitor* AlarmsOf(int address, int channel) const;
+    // "Квитировать" on the page or its overview tile: every alarm of the page that waits for it,
+    // acknowledged by the user the window was told.
+    void AcknowledgeAlarms(int address, int channel);
+    // The alarm journal's file (none: the transitions go to the log only) and who acknowledges.
+    void SetAlarmJournal(std::filesystem::path path);
+    void setAlarmUser(std::string user) { alarmUser_ = std::move(user); }
+    bool alarmBeep() const { return menu_.Checked(ID_MENU_ALARM_BEEP); }
+    // The tab's caption: the supply's name, marked while one of its alarms holds or waits.
+    std::string TabTitle(const DevicePage& page) const;
+    // Pages with an alarm that holds.
+    int activeAlarmPages() const;
+    // The line overview's tiles, brought up to date once a second and when the tabs change.
+    const LineOverview& overview() const { return overview_; }
+
 private:
     // Holds the listener's calls back until the outermost batch of one event ends.
     class NotifyBatch {
@@ -180,6 +204,8 @@ private:
         bool log = false;
         bool layout = false;
         bool status = false;
+        bool beep = false;
+        bool overview = false;
     };
     void NotePageChanged(DevicePage& page);
     void NoteTabs();
@@ -276,6 +302,30 @@ private:
     void ShowLogProblemBox();
     // The operator's removal ("X", "Удалить"): the device, and with a main page its channel B.
     void RemoveSupply(int address, int channel);
+
+    // Alarms (StationAlarms.cpp).
+    struct PageAlarms {
+        int address = 0;
+        int channel = 0;
+        AlarmMonitor monitor;
+        bool outputWasOn = false; // as the supply last said while it answered
+        long long linkErrors = 0; // misses and bad replies counted on the supply
+        bool marked = false;      // the tab's caption shows the mark
+    };
+    PageAlarms* FindAlarms(int address, int channel) const;
+    PageAlarms& AlarmsFor(const DevicePage& page);
+    void AlarmSeconds();
+    void TakeAlarmEvents(DevicePage& page, PageAlarms& alarms, const std::vector<AlarmEvent>& events);
+    void CountAlarmLinkError(const DevicePage* page);
+    // The page goes: its alarms are cleared in the journal, not left standing.
+    void DropAlarms(int address, int channel);
+    void ShowAlarms(DevicePage& page, PageAlarms& alarms);
+    bool OnAlarmCommand(int id);
+    bool OnAlarmPageCommand(DevicePage& page, int id);
+    std::string AlarmStatusPart() const;
+    void RefreshOverview();
+    void RestoreAlarms(const StoredSettings& s);
+    void SaveAlarms(StoredSettings& s) const;
     bool Enqueue(const Request& request) override;
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
 
@@ -314,6 +364,12 @@ private:
     std::vector<std::unique_ptr<PageJournal>> journals_;
     // The folder's failure is said once, until a journal opens there again.
     bool journalFailureSaid_ = false;
+
+    std::vector<std::unique_ptr<PageAlarms>> alarms_;
+    std::unique_ptr<AlarmJournal> alarmJournal_;
+    bool alarmJournalFailureSaid_ = false;
+    std::string alarmUser_;
+    LineOverview overview_;
 };
 
 } // namespace rir

@@ -57,6 +57,7 @@ void Station::RestoreSettings(const StoredSettings& s) {
     }
     if (!repeats.empty())
         LogLine(0, FillIn(LOG_DUPLICATE_TABS, {repeats}));
+    RestoreAlarms(s);
     if (pages_.empty()) {
         AddDevice(FIRST_RUN_ADDRESS, 0); // a first run shows one supply at the usual address
     } else if (s.activeTab >= 1 && s.activeTab <= static_cast<int>(pages_.size())) {
@@ -83,6 +84,7 @@ StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
     for (const auto& page : pages_)
         s.tabSections.push_back(
             {TabCaption(page->state.address, page->state.channel), page->state.address, page->state.channel});
+    SaveAlarms(s);
     return s;
 }
 
