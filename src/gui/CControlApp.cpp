@@ -12,6 +12,7 @@
 #include "Resources.h"
 #include "StopSignals.h"
 #include "app/ProfileStore.h"
+#include "journal/AlarmJournal.h"
 #include "journal/RunJournal.h"
 
 namespace rir {
@@ -33,6 +34,7 @@ int CControlApp::Run() {
                     MakeStationPort);
     window.setPortDiscovery(DiscoverPorts);
     window.setJournalFolder(DefaultJournalFolder());
+    window.station().SetAlarmJournal(DefaultAlarmJournalPath());
     if (!window.Initialise())
         return 0; // no serial port: the operator has been told
     StopSignals stopSignals;

@@ -72,6 +72,7 @@ void CDevicePage::buildControls() {
             auto* label = new QLabel(text, this);
             label->setTextFormat(Qt::PlainText); // file names and titles are shown as typed
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setWordWrap(t.id == IDC_ALARM_LINE); // the only label whose text runs long
             w = label;
             break;
         }

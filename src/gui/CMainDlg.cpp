@@ -1,6 +1,7 @@
 #include "CMainDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,11 +17,15 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <cstdlib>
+
 #include "CAboutDlg.h"
 #include "CAddDeviceDlg.h"
+#include "CAlarmSetupDlg.h"
 #include "CDevicePage.h"
 #include "CModuleSetupDlg.h"
 #include "CNetworkPortDlg.h"
+#include "COverviewWnd.h"
 #include "FileDialogs.h"
 #include "LogLineCounter.h"
 #include "MessageBox.h"
@@ -51,7 +56,8 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
       runner_(std::make_unique<StationRunner>(*host_, std::move(portFactory))), eventLog_(host_->log()),
       station_(&host_->station()), logTimer_(new QTimer(this)), client_(new QWidget(this)),
       tabs_(new TabControl(client_)), pageView_(new QScrollArea(client_)), pageBox_(new QWidget),
-      log_(new QPlainTextEdit(client_)), status_(new QLabel(this)), notice_(new QLabel(this)) {
+      log_(new QPlainTextEdit(client_)), status_(new QLabel(this)), notice_(new QLabel(this)),
+      overview_(new COverviewWnd(this)) {
     setWindowTitle(QString::fromUtf8(WINDOW_TITLE));
     setMinimumSize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
     setCentralWidget(client_);
@@ -83,6 +89,7 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
             return logMeasure_.Count(line, log_->font(), log_->viewport()->width());
         },
         [this] { return logMeasure_.Revision(log_->font(), log_->viewport()->width()); });
+    station_->setAlarmUser(qEnvironmentVariable("USER").toStdString());
 
     for (const MenuPopup& popup : station_->menu().popups()) {
         QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.title));
@@ -119,6 +126,9 @@ CMainDlg::CMainDlg(std::vector<std::string> portList, std::filesystem::path sett
     tabKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
             -1);
+    connect(overview_, &COverviewWnd::tileClicked, this, [this](int index) { station_->SelectTab(index); });
+    connect(overview_, &COverviewWnd::acknowledgeClicked, this,
+            [this](int address, int channel) { station_->AcknowledgeAlarms(address, channel); });
     resize(MIN_TRACK_WIDTH, MIN_TRACK_HEIGHT);
 }
 
@@ -140,6 +150,13 @@ void CMainDlg::ShowRestored() {
     if (const auto rect = PlaceWindow(host_->restored().window, metrics))
         setGeometry(rect->left, rect->top, std::max(rect->width, minimumWidth()),
                     std::max(rect->height, minimumHeight()));
+    const StoredSettings::Overview& o = host_->restored().overview;
+    overview_->setColumns(o.columns);
+    if (o.width > 0 && o.height > 0 && o.width <= MAX_WINDOW_EXTENT && o.height <= MAX_WINDOW_EXTENT &&
+        std::abs(o.left) <= MAX_WINDOW_COORDINATE && std::abs(o.top) <= MAX_WINDOW_COORDINATE)
+        overview_->setGeometry(o.left, o.top, o.width, o.height);
+    if (o.open == 1)
+        ShowOverview();
     switch (StartShowState(host_->restored().window.status)) {
     case SHOW_MINIMIZED:
         showMinimized();
@@ -215,6 +232,10 @@ void CMainDlg::OnMenu(int id) {
         about.exec();
         return;
     }
+    if (id == ID_MENU_OVERVIEW) {
+        ShowOverview();
+        return;
+    }
     if (id == ID_MENU_EXIT) {
         SaveAndLeave();
         close();
@@ -268,7 +289,7 @@ void CMainDlg::PageChanged(DevicePage& page) {
 void CMainDlg::TabsChanged() {
     QStringList captions;
     for (const auto& page : station_->pages())
-        captions << QString::fromStdString(Station::TabCaption(page->state.address, page->state.channel));
+        captions << QString::fromStdString(station_->TabTitle(*page));
     tabs_->setTabs(captions, station_->selectedTab());
     const DevicePage* selected = station_->SelectedPage();
     for (auto& [page, view] : pageViews_) {
@@ -292,6 +313,34 @@ void CMainDlg::StatusChanged() {
     const QString notice = QString::fromStdString(station_->noticeText());
     notice_->setText(notice);
     notice_->setVisible(!notice.isEmpty());
+}
+
+void CMainDlg::ShowOverview() {
+    overview_->applyOverview(station_->overview());
+    overview_->show();
+    overview_->raise();
+    overview_->activateWindow();
+}
+
+void CMainDlg::OverviewChanged() {
+    if (overview_->isVisible())
+        overview_->applyOverview(station_->overview());
+}
+
+StoredSettings::Overview CMainDlg::OverviewPlacement() const {
+    StoredSettings::Overview o;
+    o.open = overview_->isVisible() ? 1 : 0;
+    const QRect g = overview_->geometry();
+    o.left = g.left();
+    o.top = g.top();
+    o.width = g.width();
+    o.height = g.height();
+    o.columns = overview_->columns();
+    return o;
+}
+
+void CMainDlg::AlarmBeep() {
+    QApplication::beep();
 }
 
 void CMainDlg::ApplyLog() {
@@ -370,6 +419,7 @@ WindowPlacement CMainDlg::CurrentPlacement() const {
 void CMainDlg::SaveAndLeave() {
     if (host_->closed())
         return;
+    station_->SetOverviewPlacement(OverviewPlacement());
     runner_->Close(CurrentPlacement(), closeReason_);
 }
 
@@ -380,6 +430,7 @@ void CMainDlg::CloseOnSignal() {
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
     SaveAndLeave();
+    overview_->close(); // after its state is saved; a window left open would keep the station up
     event->accept();
 }
 
@@ -415,6 +466,13 @@ const QStringList PROGRAM_FILTERS = {QString::fromUtf8(PROGRAM_FILE_FILTER),
                                      QString::fromUtf8(ALL_FILES_FILTER)};
 
 } // namespace
+
+std::optional<AlarmSettings> CMainDlg::RunAlarmSetup(const std::string& caption, const AlarmSettings& given) {
+    CAlarmSetupDlg dialog(caption, given, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.settings();
+}
 
 std::optional<std::string> CMainDlg::ChooseProgramFile() {
     return AskFileName(this, FileDialogKind::Open, PROGRAM_FILTERS, programFolder_);

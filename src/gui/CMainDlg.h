@@ -28,6 +28,7 @@ class QTimer;
 namespace rir {
 
 class CDevicePage;
+class COverviewWnd;
 class TabControl;
 
 inline constexpr int IDC_LOG_EDIT = 1000;
@@ -85,6 +86,11 @@ public:
     void LogChanged() override;
     void LayoutChanged() override;
     void StatusChanged() override;
+    void AlarmBeep() override;
+    void OverviewChanged() override;
+    // "Обзор линии" (F2): shows the overview window and brings it to the front.
+    void ShowOverview();
+    COverviewWnd* overview() const { return overview_; }
 
     // Prompts
     void Message(const std::string& text) override;
@@ -95,6 +101,8 @@ public:
     std::optional<std::string> ChooseProgramFile() override;
     std::optional<std::string> ChooseSaveFile(const std::string& proposedName) override;
     std::optional<NetworkPortFields> AskNetworkPort(const NetworkPortFields& proposed) override;
+    std::optional<AlarmSettings> RunAlarmSetup(const std::string& caption,
+                                               const AlarmSettings& given) override;
     // Where the runs' journals go (the station keeps none until it is told).
     void setJournalFolder(const std::filesystem::path& folder);
 
@@ -107,6 +115,7 @@ private:
     void RebuildPopup(QMenu* menu, const MenuPopup& popup);
     void SaveAndLeave();
     WindowPlacement CurrentPlacement() const;
+    StoredSettings::Overview OverviewPlacement() const;
 
     // The open-file dialog starts where the operator last took a program from.
     QString programFolder_;
@@ -125,6 +134,7 @@ private:
     QPlainTextEdit* log_;
     QLabel* status_;
     QLabel* notice_;
+    COverviewWnd* overview_;
     PortDiscovery discoverPorts_;
     std::vector<QMenu*> popups_;
     std::map<int, QAction*> actions_;

@@ -7,6 +7,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "StationPort.h"
@@ -14,6 +15,7 @@
 #include "StopSignals.h"
 #include "app/ProfileStore.h"
 #include "app/StationHost.h"
+#include "journal/AlarmJournal.h"
 #include "journal/RunJournal.h"
 
 namespace rir {
@@ -76,6 +78,9 @@ int Run(int argc, char** argv) {
     // Only the port the file names: there is nobody to pick another.
     StationHost host({read.settings.port}, config, face, face);
     host.station().SetJournalFolder(DefaultJournalFolder());
+    host.station().SetAlarmJournal(DefaultAlarmJournalPath());
+    if (const char* user = std::getenv("USER"))
+        host.station().setAlarmUser(user);
     StationRunner runner(host, MakeStationPort);
     if (!runner.Start())
         return 1;

@@ -57,8 +57,9 @@ TEST_F(MainMenuTest, MenuBarWindowTitleAndMinimumSize) {
     EXPECT_EQ(window->action(32788), bar[4]);
 
     EXPECT_EQ(PopupTexts(0), (std::vector<std::string>{"Открыть", "Сохранить", "-", "Выход"}));
-    EXPECT_EQ(PopupTexts(1), (std::vector<std::string>{"Добавить", "#15", "-", "Удалить"}));
-    EXPECT_EQ(PopupTexts(3), (std::vector<std::string>{"Лог на экран", "В файл"}));
+    EXPECT_EQ(PopupTexts(1),
+              (std::vector<std::string>{"Добавить", "Обзор линии", "#15", "-", "Удалить"}));
+    EXPECT_EQ(PopupTexts(3), (std::vector<std::string>{"Лог на экран", "В файл", "Звук при тревоге"}));
     const std::vector<std::string> port = PopupTexts(2);
     ASSERT_GE(port.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(port.end() - 3, port.end()),
@@ -91,6 +92,8 @@ TEST_F(MainMenuTest, ItemsOfAFirstRun) {
         {32771, "Выход", false},
         {32789, "Добавить", false},
         {32790, "Удалить", false},
+        {32798, "Обзор линии", false},
+        {32799, "Звук при тревоге", true},
         {2015, "#15", true},
     };
     for (const auto& item : items) {
@@ -109,7 +112,8 @@ TEST_F(MainMenuTest, ChannelBPageGoesBeforeTheSeparatorWithoutTakingTheSelection
     ASSERT_TRUE(Start());
     window->station().AddDevice(5, 1);
 
-    EXPECT_EQ(PopupTexts(1), (std::vector<std::string>{"Добавить", "#15", "#5_2", "-", "Удалить"}));
+    EXPECT_EQ(PopupTexts(1),
+              (std::vector<std::string>{"Добавить", "Обзор линии", "#15", "#5_2", "-", "Удалить"}));
     QAction* channelB = Action(2132);
     ASSERT_NE(channelB, nullptr);
     EXPECT_EQ(channelB->text().toStdString(), "#5_2");
@@ -222,7 +226,8 @@ TEST_F(MainMenuTest, Rs232ModeKeepsTheSelectedPageAndGreysTheOtherSpeeds) {
         EXPECT_EQ(Action(id)->isChecked(), id == SPEED_9600) << id;
     }
     EXPECT_EQ(TabCaptions(), std::vector<std::string>{"#9"});
-    EXPECT_EQ(PopupTexts(1), (std::vector<std::string>{"Добавить", "#9", "-", "Удалить"}));
+    EXPECT_EQ(PopupTexts(1),
+              (std::vector<std::string>{"Добавить", "Обзор линии", "#9", "-", "Удалить"}));
     EXPECT_TRUE(Action(2009)->isChecked());
     EXPECT_EQ(window->action(2015), nullptr);
     EXPECT_EQ(window->action(2005), nullptr);
@@ -351,7 +356,8 @@ TEST_F(MainMenuTest, AddAndDeleteThroughTheMenu) {
         EXPECT_EQ(watcher.unexpected(), "");
     }
     EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"#15", "#42"}));
-    EXPECT_EQ(PopupTexts(1), (std::vector<std::string>{"Добавить", "#15", "#42", "-", "Удалить"}));
+    EXPECT_EQ(PopupTexts(1),
+              (std::vector<std::string>{"Добавить", "Обзор линии", "#15", "#42", "-", "Удалить"}));
     ExpectSelected({{15, 0}, {42, 0}}, 1);
 
     {
@@ -382,7 +388,8 @@ TEST_F(MainMenuTest, AddAndDeleteThroughTheMenu) {
     Action(32790)->trigger(); // deletes the selected #42; #15 comes forward
     EXPECT_EQ(TabCaptions(), std::vector<std::string>{"#15"});
     EXPECT_EQ(window->action(2042), nullptr);
-    EXPECT_EQ(PopupTexts(1), (std::vector<std::string>{"Добавить", "#15", "-", "Удалить"}));
+    EXPECT_EQ(PopupTexts(1),
+              (std::vector<std::string>{"Добавить", "Обзор линии", "#15", "-", "Удалить"}));
     ExpectSelected({{15, 0}}, 0);
 
     Action(32790)->trigger(); // the last page stays, silently

@@ -35,6 +35,7 @@ struct AlarmSettings {
     double tempHigh = 60.0;
     int linkErrorsPerMinute = 5; // this many misses or bad replies within 60 s raise the alarm
     bool pauseProgram = false;   // a new alarm pauses the page's running program
+    bool operator==(const AlarmSettings&) const = default;
 };
 
 // Bounds of the settings an operator may give (the settings dialog and file are held to them).

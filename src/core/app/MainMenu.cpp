@@ -13,8 +13,11 @@ MainMenu::MainMenu() {
                         {ID_MENU_SAVE, "Сохранить", false, true, "Ctrl+S"},
                         {},
                         {ID_MENU_EXIT, "Выход", false, true, "Ctrl+Q"}}});
-    popups_.push_back(
-        {"Устройства", {{ID_MENU_ADD, "Добавить", false, true, "Ctrl+N"}, {}, {ID_MENU_DELETE, "Удалить"}}});
+    popups_.push_back({"Устройства",
+                       {{ID_MENU_ADD, "Добавить", false, true, "Ctrl+N"},
+                        {ID_MENU_OVERVIEW, std::string(MENU_OVERVIEW), false, true, "F2"},
+                        {},
+                        {ID_MENU_DELETE, "Удалить"}}});
     MenuPopup port{"Com-порт",
                    {{ID_MENU_START_STOP, "Старт/стоп", false, true, "F5"},
                     {ID_MENU_FAST_POLL, std::string(MENU_FAST_POLL)},
@@ -29,9 +32,10 @@ MainMenu::MainMenu() {
     port.items.push_back({ID_MENU_NETWORK_PORT, "Сетевой порт..."});
     port.items.push_back({});
     popups_.push_back(std::move(port));
-    popups_.push_back(
-        {"Настройки",
-         {{ID_MENU_LOG_SCREEN, "Лог на экран", false, true, "Ctrl+L"}, {ID_MENU_LOG_FILE, "В файл"}}});
+    popups_.push_back({"Настройки",
+                       {{ID_MENU_LOG_SCREEN, "Лог на экран", false, true, "Ctrl+L"},
+                        {ID_MENU_LOG_FILE, "В файл"},
+                        {ID_MENU_ALARM_BEEP, std::string(MENU_ALARM_BEEP), true}}});
     about_ = {ID_MENU_ABOUT, "О программе", false, true, "F1"};
 }
 

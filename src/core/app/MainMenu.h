@@ -28,8 +28,13 @@ inline constexpr int ID_MENU_LOG_FILE = 32796;
 // "Быстрый опрос": replies end as soon as they are whole (the template's ids end at 32796).
 inline constexpr int ID_MENU_FAST_POLL = 32797;
 inline constexpr std::string_view MENU_FAST_POLL = "Быстрый опрос";
+// "Обзор линии" (the window's own: it opens the overview) and the alarms' beep in "Настройки".
+inline constexpr int ID_MENU_OVERVIEW = 32798;
+inline constexpr std::string_view MENU_OVERVIEW = "Обзор линии";
+inline constexpr int ID_MENU_ALARM_BEEP = 32799;
+inline constexpr std::string_view MENU_ALARM_BEEP = "Звук при тревоге";
 // "Сетевой порт...": a bus behind a serial-to-Ethernet gateway.
-inline constexpr int ID_MENU_NETWORK_PORT = 32798;
+inline constexpr int ID_MENU_NETWORK_PORT = 32800;
 inline constexpr int ID_PORT_FIRST = 1000;   // port item k has id 1000 + k
 inline constexpr int ID_DEVICE_FIRST = 2000; // device item: 2000 + channel * 127 + address
 inline constexpr int ID_DEVICE_LAST = 2254;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "bus/NetworkPort.h"
+#include "alarm/AlarmMonitor.h"
 #include "device/ModuleSetupValues.h"
 
 #include <optional>
@@ -45,6 +46,14 @@ public:
     // "Сетевой порт...": the gateway's host and port as typed, starting from `proposed`;
     // nothing on Cancel. The station checks them.
     virtual std::optional<NetworkPortFields> AskNetworkPort(const NetworkPortFields& proposed) = 0;
+    // The alarm settings dialog of the page named `caption`, opened with `given`; the settings
+    // after "Установить" (the dialog refuses a field it cannot take), nothing after "Отменить".
+    virtual std::optional<AlarmSettings> RunAlarmSetup(const std::string& caption,
+                                                       const AlarmSettings& given) {
+        (void)caption;
+        (void)given;
+        return std::nullopt;
+    }
 };
 
 } // namespace rir

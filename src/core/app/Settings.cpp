@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "alarm/AlarmSetup.h"
 #include "app/ProfileStore.h"
 
 #include <algorithm>
@@ -17,6 +18,29 @@ std::string LimitedName(std::string_view name, std::size_t limit) {
     while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
         --end;
     return std::string(name.substr(0, end));
+}
+
+// The alarm values of a tab's section; none of them is there in a file of an older station.
+AlarmSettings ReadTabAlarms(const ProfileStore& store, const std::string& section) {
+    StoredAlarmTexts t;
+    t.tolerance = store.GetString(section, KEY_ALARM_TOLERANCE, "");
+    t.delay = store.GetString(section, KEY_ALARM_DELAY, "");
+    t.tempLow = store.GetString(section, KEY_ALARM_TEMP_LOW, "");
+    t.tempHigh = store.GetString(section, KEY_ALARM_TEMP_HIGH, "");
+    t.linkErrors = store.GetString(section, KEY_ALARM_LINK_ERRORS, "");
+    t.pause = store.GetString(section, KEY_ALARM_PAUSE, "");
+    return AlarmSettingsFromStored(t);
+}
+
+bool WriteTabAlarms(ProfileStore& store, const std::string& section, const AlarmSettings& a) {
+    const AlarmSetupTexts t = AlarmSetupTextsOf(a);
+    bool ok = store.WriteString(section, KEY_ALARM_TOLERANCE, t.tolerance);
+    ok &= store.WriteString(section, KEY_ALARM_DELAY, t.delay);
+    ok &= store.WriteString(section, KEY_ALARM_TEMP_LOW, t.tempLow);
+    ok &= store.WriteString(section, KEY_ALARM_TEMP_HIGH, t.tempHigh);
+    ok &= store.WriteString(section, KEY_ALARM_LINK_ERRORS, t.linkErrors);
+    ok &= store.WriteInt(section, KEY_ALARM_PAUSE, a.pauseProgram ? 1 : 0);
+    return ok;
 }
 
 } // namespace
@@ -42,6 +66,7 @@ StoredSettings ReadSettings(const ProfileStore& store) {
     s.logToScreen = store.GetInt(SETTINGS_SECTION, "LogToScreen", defaults.logToScreen);
     s.logToFile = store.GetInt(SETTINGS_SECTION, "LogToFile", defaults.logToFile);
     s.fastPoll = store.GetInt(SETTINGS_SECTION, "FastPoll", defaults.fastPoll);
+    s.alarmBeep = store.GetInt(SETTINGS_SECTION, "AlarmBeep", defaults.alarmBeep);
 
     // A damaged or hand-edited count must not send the reader through millions of sections.
     s.tabs = std::clamp(store.GetInt(SETTINGS_SECTION, "Tabs", defaults.tabs), 0, MAX_TAB_SECTIONS);
@@ -52,8 +77,9 @@ StoredSettings ReadSettings(const ProfileStore& store) {
             continue;
         std::string name = LimitedName(store.GetString(section, "Name", ""), MAX_TAB_NAME);
         const int channel = ChannelFromTabName(name);
-        s.tabSections.push_back(
-            {std::move(name), id, channel, LimitedName(store.GetString(section, "Area", ""), MAX_TAB_AREA)});
+        s.tabSections.push_back({std::move(name), id, channel,
+                                 LimitedName(store.GetString(section, "Area", ""), MAX_TAB_AREA),
+                                 ReadTabAlarms(store, section)});
     }
 
     const WindowPlacement none;
@@ -62,6 +88,14 @@ StoredSettings ReadSettings(const ProfileStore& store) {
     s.window.bottom = store.GetInt(WINDOW_SECTION, "Bottom", none.bottom);
     s.window.right = store.GetInt(WINDOW_SECTION, "Right", none.right);
     s.window.left = store.GetInt(WINDOW_SECTION, "Left", none.left);
+
+    const StoredSettings::Overview closed;
+    s.overview.open = store.GetInt(OVERVIEW_SECTION, "Open", closed.open);
+    s.overview.left = store.GetInt(OVERVIEW_SECTION, "Left", closed.left);
+    s.overview.top = store.GetInt(OVERVIEW_SECTION, "Top", closed.top);
+    s.overview.width = store.GetInt(OVERVIEW_SECTION, "Width", closed.width);
+    s.overview.height = store.GetInt(OVERVIEW_SECTION, "Height", closed.height);
+    s.overview.columns = store.GetInt(OVERVIEW_SECTION, "Columns", closed.columns);
     return s;
 }
 
@@ -103,12 +137,20 @@ bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
     ok &= store.WriteInt(SETTINGS_SECTION, "LogToScreen", settings.logToScreen);
     ok &= store.WriteInt(SETTINGS_SECTION, "LogToFile", settings.logToFile);
     ok &= store.WriteInt(SETTINGS_SECTION, "FastPoll", settings.fastPoll);
+    ok &= store.WriteInt(SETTINGS_SECTION, "AlarmBeep", settings.alarmBeep);
 
     ok &= store.WriteInt(WINDOW_SECTION, "Status", settings.window.status);
     ok &= store.WriteInt(WINDOW_SECTION, "Top", settings.window.top);
     ok &= store.WriteInt(WINDOW_SECTION, "Left", settings.window.left);
     ok &= store.WriteInt(WINDOW_SECTION, "Bottom", settings.window.bottom);
     ok &= store.WriteInt(WINDOW_SECTION, "Right", settings.window.right);
+
+    ok &= store.WriteInt(OVERVIEW_SECTION, "Open", settings.overview.open);
+    ok &= store.WriteInt(OVERVIEW_SECTION, "Left", settings.overview.left);
+    ok &= store.WriteInt(OVERVIEW_SECTION, "Top", settings.overview.top);
+    ok &= store.WriteInt(OVERVIEW_SECTION, "Width", settings.overview.width);
+    ok &= store.WriteInt(OVERVIEW_SECTION, "Height", settings.overview.height);
+    ok &= store.WriteInt(OVERVIEW_SECTION, "Columns", settings.overview.columns);
 
     for (int k = 1; k <= tabCount; ++k) {
         const auto& tab = settings.tabSections[static_cast<std::size_t>(k - 1)];
@@ -117,6 +159,7 @@ bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
         ok &= store.WriteInt(section, "Id", tab.id);
         if (!tab.area.empty())
             ok &= store.WriteString(section, "Area", LimitedName(tab.area, MAX_TAB_AREA));
+        ok &= WriteTabAlarms(store, section, tab.alarms);
     }
     return ok;
 }

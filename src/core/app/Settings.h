@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "alarm/AlarmMonitor.h"
 #include "app/WindowPlacement.h"
 
 namespace rir {
@@ -15,6 +16,7 @@ class ProfileStore;
 
 inline constexpr std::string_view SETTINGS_SECTION = "RIR Control RS485";
 inline constexpr std::string_view WINDOW_SECTION = "Window";
+inline constexpr std::string_view OVERVIEW_SECTION = "Overview";
 // 127 addresses, each with a possible second channel: the most tabs the station can hold.
 inline constexpr int MAX_TAB_SECTIONS = 254;
 // A tab's name is kept to this many bytes.
@@ -24,11 +26,26 @@ inline constexpr std::size_t MAX_TAB_AREA = 32;
 
 struct StoredSettings {
     struct Tab {
-        std::string name;   // "#5", "#5_2"
-        int id = 0;         // the device address, 1..127
-        int channel = 0;    // derived from the name when read; not written
-        std::string area{}; // "Area": the load's area as typed into the page, dm²; not written when ""
+        Tab() = default;
+        Tab(std::string name, int id, int channel, std::string area = {}, const AlarmSettings& alarms = {})
+            : name(std::move(name)), id(id), channel(channel), area(std::move(area)), alarms(alarms) {}
+        std::string name;     // "#5", "#5_2"
+        int id = 0;           // the device address, 1..127
+        int channel = 0;      // derived from the name when read; not written
+        std::string area;     // "Area": the load's area as typed into the page, dm²; not written when ""
+        AlarmSettings alarms; // the page's alarm settings; a file without them gives the defaults
         bool operator==(const Tab&) const = default;
+    };
+    // The line overview window: open at the last exit or not, its place on the desktop (-1: none
+    // stored) and its column count (0: as many as its width takes).
+    struct Overview {
+        int open = 0; // exactly 1 means open
+        int left = -1;
+        int top = -1;
+        int width = -1;
+        int height = -1;
+        int columns = 0;
+        bool operator==(const Overview&) const = default;
     };
 
     std::string port;               // the port's name; "" when none was stored
@@ -39,8 +56,10 @@ struct StoredSettings {
     int logToScreen = 1;            // exactly 1 means on
     int logToFile = 0;              // exactly 1 means on
     int fastPoll = 0;               // exactly 1 means on; a file without it keeps the old timing
+    int alarmBeep = 1;              // a new alarm beeps unless this is exactly 0
     std::vector<Tab> tabSections;   // the tabs in order: read, only those with a usable Id
     WindowPlacement window;
+    Overview overview;
 };
 
 // A settings file that is there but could not be read (%s: its path). The station then runs

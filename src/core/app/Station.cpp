@@ -78,6 +78,8 @@ bool Station::OnCommand(int id) {
         SelectTab(TabIndexOf(device.address, device.channel));
         return true;
     }
+    if (OnAlarmCommand(id))
+        return true;
     if (id >= ID_MENU_SPEED_FIRST && id <= ID_MENU_SPEED_LAST) {
         SelectSpeed(id);
         return true;

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "alarm/AlarmMonitor.h"
 #include "app/EventLog.h"
+#include "app/LineOverview.h"
 #include "app/LinkStatus.h"
 #include "app/MainLayout.h"
 #include "app/MainMenu.h"
@@ -29,6 +31,7 @@
 #include "device/PageCommands.h"
 #include "device/PageLayout.h"
 #include "device/ReplyDecoder.h"
+#include "journal/AlarmJournal.h"
 #include "journal/RunJournal.h"
 #include "journal/RunRecord.h"
 
@@ -67,6 +70,9 @@ public:
     void SettingsNotSaved(const std::string& text, CloseReason reason);
     // What to write to the settings store at close, in its order.
     StoredSettings SettingsToSave(const WindowPlacement& placement) const;
+    // The line overview's window as the face last had it; saved with the settings. A face
+    // without the overview leaves it as the file had it.
+    void SetOverviewPlacement(const StoredSettings::Overview& placement) { overviewPlacement_ = placement; }
     // After the settings are saved: logs the exit and closes the log file.
     void Shutdown();
 
@@ -137,6 +143,22 @@ public:
     // The journal of the page's present run; nullptr when it has none.
     const RunJournal* JournalOf(int address, int channel) const;
 
+    // Alarms (StationAlarms.cpp): one monitor per page, fed once a second by OnTimer.
+    const AlarmMonitor* AlarmsOf(int address, int channel) const;
+    // "Квитировать" on the page or its overview tile: every alarm of the page that waits for it,
+    // acknowledged by the user the window was told.
+    void AcknowledgeAlarms(int address, int channel);
+    // The alarm journal's file (none: the transitions go to the log only) and who acknowledges.
+    void SetAlarmJournal(std::filesystem::path path);
+    void setAlarmUser(std::string user) { alarmUser_ = std::move(user); }
+    bool alarmBeep() const { return menu_.Checked(ID_MENU_ALARM_BEEP); }
+    // The tab's caption: the supply's name, marked while one of its alarms holds or waits.
+    std::string TabTitle(const DevicePage& page) const;
+    // Pages with an alarm that holds.
+    int activeAlarmPages() const;
+    // The line overview's tiles, brought up to date once a second and when the tabs change.
+    const LineOverview& overview() const { return overview_; }
+
 private:
     // Holds the listener's calls back until the outermost batch of one event ends.
     class NotifyBatch {
@@ -156,6 +178,8 @@ private:
         bool log = false;
         bool layout = false;
         bool status = false;
+        bool beep = false;
+        bool overview = false;
     };
     void NotePageChanged(DevicePage& page);
     void NoteTabs();
@@ -262,6 +286,30 @@ private:
     void ShowLogProblemBox();
     // The operator's removal ("X", "Удалить"): the device, and with a main page its channel B.
     void RemoveSupply(int address, int channel);
+
+    // Alarms (StationAlarms.cpp).
+    struct PageAlarms {
+        int address = 0;
+        int channel = 0;
+        AlarmMonitor monitor;
+        bool outputWasOn = false; // as the supply last said while it answered
+        long long linkErrors = 0; // misses and bad replies counted on the supply
+        bool marked = false;      // the tab's caption shows the mark
+    };
+    PageAlarms* FindAlarms(int address, int channel) const;
+    PageAlarms& AlarmsFor(const DevicePage& page);
+    void AlarmSeconds();
+    void TakeAlarmEvents(DevicePage& page, PageAlarms& alarms, const std::vector<AlarmEvent>& events);
+    void CountAlarmLinkError(const DevicePage* page);
+    // The page goes: its alarms are cleared in the journal, not left standing.
+    void DropAlarms(int address, int channel);
+    void ShowAlarms(DevicePage& page, PageAlarms& alarms);
+    bool OnAlarmCommand(int id);
+    bool OnAlarmPageCommand(DevicePage& page, int id);
+    std::string AlarmStatusPart() const;
+    void RefreshOverview();
+    void RestoreAlarms(const StoredSettings& s);
+    void SaveAlarms(StoredSettings& s) const;
     bool Enqueue(const Request& request) override;
     std::optional<ModuleSetupValues> RunModuleSetup(const ModuleSetupValues& given) override;
 
@@ -281,6 +329,7 @@ private:
     std::string statusText_;
     std::string noticeText_;
     bool saveSettingsAtClose_ = true;
+    StoredSettings::Overview overviewPlacement_;
     std::vector<std::string> logProblems_; // reported by the log, not yet said
     std::string logProblemBox_;            // to be shown in a box at the end of the event
     bool logProblemBoxShown_ = false;
@@ -300,6 +349,12 @@ private:
     std::vector<std::unique_ptr<PageJournal>> journals_;
     // The folder's failure is said once, until a journal opens there again.
     bool journalFailureSaid_ = false;
+
+    std::vector<std::unique_ptr<PageAlarms>> alarms_;
+    std::unique_ptr<AlarmJournal> alarmJournal_;
+    bool alarmJournalFailureSaid_ = false;
+    std::string alarmUser_;
+    LineOverview overview_;
 };
 
 } // namespace rir

@@ -13,7 +13,7 @@ namespace rir {
 void Station::OnPageCommand(int address, int channel, int id) {
     const NotifyBatch batch(*this);
     DevicePage* page = FindPage(address, channel);
-    if (page == nullptr)
+    if (page == nullptr || OnAlarmPageCommand(*page, id))
         return;
     FinishPageCommand(address, channel, id, page->OnCommand(id, *this));
     // Also after a command the page took for itself ("Очистить график"): a run may have ended.

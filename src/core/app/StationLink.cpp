@@ -29,6 +29,7 @@ void Station::OnTimer() {
     if (ticks_ % TIMER_TICKS_PER_SECOND == 0) {
         link_.repliesPerSecond = replies_ - repliesAtLastSecond_;
         repliesAtLastSecond_ = replies_;
+        AlarmSeconds();
     }
     if (ticks_ % STATUS_REFRESH_TICKS == 0)
         RefreshStatus();
@@ -147,7 +148,7 @@ void Station::RefreshStatus() {
     }
     link_.pollingRunning = pollingRunning_;
     link_.fastPolling = bus_.fastPolling;
-    std::string text = LinkStatusText(link_);
+    std::string text = LinkStatusText(link_) + AlarmStatusPart();
     if (text == statusText_)
         return;
     statusText_ = std::move(text);

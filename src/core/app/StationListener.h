@@ -21,6 +21,11 @@ public:
     // The status line's text changed (at most a few times a second). Views without a status
     // line need not listen.
     virtual void StatusChanged() {}
+    // A new alarm was raised and the beep is on: the window sounds it. Views without a speaker
+    // need not listen.
+    virtual void AlarmBeep() {}
+    // The line overview's tiles changed (at most once a second, and when tabs come and go).
+    virtual void OverviewChanged() {}
 };
 
 } // namespace rir

@@ -80,6 +80,8 @@ void Station::NoteStatus() {
 }
 
 void Station::Flush() {
+    if (pending_.tabs)
+        RefreshOverview(); // tiles follow the tabs and the selection at once
     // Taken first: a listener may call back into the station.
     const PendingChanges changes = std::exchange(pending_, PendingChanges{});
     for (DevicePage* page : changes.pages)
@@ -94,6 +96,10 @@ void Station::Flush() {
         listener_.LogChanged();
     if (changes.status)
         listener_.StatusChanged();
+    if (changes.beep)
+        listener_.AlarmBeep();
+    if (changes.overview)
+        listener_.OverviewChanged();
 }
 
 } // namespace rir

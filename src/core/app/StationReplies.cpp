@@ -94,6 +94,7 @@ DevicePage* Station::ReplyPage(Framing framing, int address) const {
 void Station::CountPageMiss(DevicePage* page) {
     if (!page)
         return;
+    CountAlarmLinkError(page);
     const bool gone = WithEntry(shared_, page->state.address, page->state.channel,
                                 [](PollEntry& e) { return CountMiss(e); });
     if (gone) {

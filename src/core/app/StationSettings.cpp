@@ -4,6 +4,7 @@
 namespace rir {
 
 void Station::RestoreSettings(const StoredSettings& s) {
+    overviewPlacement_ = s.overview; // kept as it was by a face without the overview
     // Port: the last port of that name wins; a port that is gone leaves the first one.
     for (std::size_t i = 0; i < portList_.size(); ++i) {
         if (portList_[i] == s.port)
@@ -59,6 +60,7 @@ void Station::RestoreSettings(const StoredSettings& s) {
     }
     if (!repeats.empty())
         LogLine(0, FillIn(LOG_DUPLICATE_TABS, {repeats}));
+    RestoreAlarms(s);
     if (pages_.empty()) {
         AddDevice(FIRST_RUN_ADDRESS, 0); // a first run shows one supply at the usual address
     } else if (s.activeTab >= 1 && s.activeTab <= static_cast<int>(pages_.size())) {
@@ -70,6 +72,7 @@ void Station::RestoreSettings(const StoredSettings& s) {
 
 StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
     StoredSettings s;
+    s.overview = overviewPlacement_;
     const std::size_t index = bus_.portIndex;
     s.port = index < portList_.size() ? portList_[index] : std::string();
     // A protocol chosen while the bus waits (polling stopped) is not applied yet; it is still
@@ -85,6 +88,7 @@ StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
     for (const auto& page : pages_)
         s.tabSections.push_back({TabCaption(page->state.address, page->state.channel), page->state.address,
                                  page->state.channel, page->partAreaText()});
+    SaveAlarms(s);
     return s;
 }
 

@@ -114,6 +114,7 @@ void Station::DeleteDevice(int address, int channel) {
     const int index = TabIndexOf(address, channel);
     if (index >= 0) {
         CloseJournal(address, channel);
+        DropAlarms(address, channel);
         DevicePage* gone = pages_[static_cast<std::size_t>(index)].get();
         std::erase(pending_.pages, gone);
         listener_.PageRemoved(*gone);

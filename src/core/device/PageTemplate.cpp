@@ -48,6 +48,8 @@ constexpr std::array TEMPLATE{
     TemplateControl{IDC_REMOVE_DEVICE, K::Button, {255, 190, 25, 25}, "X"},
     // The dosing restart only makes sense once a configuration with a doser is known.
     TemplateControl{IDC_DOSER_RESTART, K::Button, {110, 219, 140, 25}, "Перезапуск дозатора", false},
+    TemplateControl{IDC_ALARM_ACK, K::Button, {0, 219, 104, 25}, "Квитировать", true, false},
+    TemplateControl{IDC_ALARM_SETUP, K::Button, {255, 219, 25, 25}, "!"},
 
     TemplateControl{IDC_STATIC, K::GroupBox, {0, 246, 280, 77}, "Работа по файлу"},
     TemplateControl{IDC_OPEN_PROGRAM, K::Button, {8, 266, 110, 24}, "Открыть файл"},
@@ -62,6 +64,7 @@ constexpr std::array TEMPLATE{
     TemplateControl{IDC_CHART, K::ChartArea, {285, 19, 488, 214}, ""},
     TemplateControl{IDC_CLEAR_CHART, K::Button, {285, 237, 100, 25}, "Очистить график", true, false},
     TemplateControl{IDC_DIAGNOSTIC, K::Label, {285, 265, 100, ROW_H}, "Test"},
+    TemplateControl{IDC_ALARM_LINE, K::Label, {285, 281, 100, 42}, ""},
     TemplateControl{IDC_READOUT_VALUES, K::Label, {386, 237, 172, 80}, "Текстовка 1"},
     TemplateControl{IDC_READOUT_LIMITS, K::Label, {560, 237, 171, 80}, "Текстовка 2"},
     TemplateControl{IDC_SERIES_VOLT, K::CheckBox, {731, 234, 42, 16}, "U", true, true, true},

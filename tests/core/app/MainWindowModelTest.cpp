@@ -80,13 +80,15 @@ TEST(MainMenu, DeviceItemsGoBeforeSeparatorAndDelete) {
     menu.InsertDeviceItem(DeviceMenuId(5, 0), "#5");
     menu.InsertDeviceItem(DeviceMenuId(5, 1), "#5_2");
     const auto& items = menu.popups()[POPUP_DEVICES].items;
-    ASSERT_EQ(items.size(), 5u);
+    ASSERT_EQ(items.size(), 6u);
     EXPECT_EQ(items[0].text, "Добавить");
-    EXPECT_EQ(items[1].id, 2005);
-    EXPECT_EQ(items[2].id, 2132);
-    EXPECT_EQ(items[2].text, "#5_2");
-    EXPECT_EQ(items[3].id, ID_SEPARATOR);
-    EXPECT_EQ(items[4].text, "Удалить");
+    EXPECT_EQ(items[1].text, "Обзор линии");
+    EXPECT_EQ(items[1].shortcut, "F2");
+    EXPECT_EQ(items[2].id, 2005);
+    EXPECT_EQ(items[3].id, 2132);
+    EXPECT_EQ(items[3].text, "#5_2");
+    EXPECT_EQ(items[4].id, ID_SEPARATOR);
+    EXPECT_EQ(items[5].text, "Удалить");
 
     menu.CheckDeviceItem(2132);
     EXPECT_TRUE(menu.Checked(2132));
@@ -95,7 +97,7 @@ TEST(MainMenu, DeviceItemsGoBeforeSeparatorAndDelete) {
     EXPECT_FALSE(menu.Checked(2132));
     menu.RemoveItem(2005);
     EXPECT_EQ(menu.Find(2005), nullptr);
-    EXPECT_EQ(menu.popups()[POPUP_DEVICES].items.size(), 4u);
+    EXPECT_EQ(menu.popups()[POPUP_DEVICES].items.size(), 5u);
 }
 
 TEST(MainMenu, FastPollingIsTheComPortItemAfterStartStopAndItsIdIsItsOwn) {

@@ -122,19 +122,32 @@ TEST_F(SettingsTest, WritesEverythingInOrder) {
     s.logToFile = 0;
     s.fastPoll = 1;
     s.window = {1, 50, 100, 650, 900};
+    s.alarmBeep = 0;
+    s.overview = {1, 10, 20, 600, 400, 3};
     s.tabSections = {{"#15", 15, 0}, {"#15_2", 15, 1}};
+    s.tabSections[1].alarms.tolerancePercent = 7.5;
+    s.tabSections[1].alarms.delaySeconds = 30;
+    s.tabSections[1].alarms.tempLow = -5;
+    s.tabSections[1].alarms.pauseProgram = true;
     ASSERT_TRUE(WriteSettings(store, s));
     ASSERT_TRUE(store.Save()) << store.saveError();
     std::ifstream in(File(), std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(text,
-              "[RIR Control RS485]\r\nPort=COM3\r\nProtocol=RTU\r\nSpeed=38400\r\nTabs=2\r\nActiveTab=2\r\n"
-              "LogToScreen=1\r\nLogToFile=0\r\nFastPoll=1\r\n\r\n"
-              "[Window]\r\nStatus=1\r\nTop=50\r\nLeft=100\r\nBottom=650\r\nRight=900\r\n\r\n"
-              "[Tab_01]\r\nName=#15\r\nId=15\r\n\r\n[Tab_02]\r\nName=#15_2\r\nId=15\r\n");
+    EXPECT_EQ(
+        text,
+        "[RIR Control RS485]\r\nPort=COM3\r\nProtocol=RTU\r\nSpeed=38400\r\nTabs=2\r\nActiveTab=2\r\n"
+        "LogToScreen=1\r\nLogToFile=0\r\nFastPoll=1\r\nAlarmBeep=0\r\n\r\n"
+        "[Window]\r\nStatus=1\r\nTop=50\r\nLeft=100\r\nBottom=650\r\nRight=900\r\n\r\n"
+        "[Overview]\r\nOpen=1\r\nLeft=10\r\nTop=20\r\nWidth=600\r\nHeight=400\r\nColumns=3\r\n\r\n"
+        "[Tab_01]\r\nName=#15\r\nId=15\r\nAlarmTolerance=10.0\r\nAlarmDelay=10\r\nAlarmTempLow=5.0\r\n"
+        "AlarmTempHigh=60.0\r\nAlarmLinkErrors=5\r\nAlarmPause=0\r\n\r\n"
+        "[Tab_02]\r\nName=#15_2\r\nId=15\r\nAlarmTolerance=7.5\r\nAlarmDelay=30\r\nAlarmTempLow=-5.0\r\n"
+        "AlarmTempHigh=60.0\r\nAlarmLinkErrors=5\r\nAlarmPause=1\r\n");
     const StoredSettings back = ReadSettings(ProfileStore(File()));
     EXPECT_EQ(back.tabSections, s.tabSections);
     EXPECT_EQ(back.window, s.window);
+    EXPECT_EQ(back.overview, s.overview);
+    EXPECT_EQ(back.alarmBeep, 0);
 }
 
 TEST_F(SettingsTest, FewerTabsThanLastRunLeavesOnlyTheCurrentSections) {

@@ -22,7 +22,7 @@ PixelRect Placed(const PagePlacement& g, int id) {
 TEST(PageLayout, SmallestWindowKeepsTheTemplate) {
     const PagePlacement g = PlacePageControls(0, 0, 0);
     EXPECT_EQ(g.page, (PixelRect{15, 35, PAGE_TEMPLATE_WIDTH, PAGE_TEMPLATE_HEIGHT}));
-    EXPECT_EQ(g.controls.size(), 10u);
+    EXPECT_EQ(g.controls.size(), 11u);
     for (const ControlPlacement& c : g.controls) {
         const TemplateControl* t = FindTemplateControl(c.id);
         ASSERT_NE(t, nullptr) << c.id;
