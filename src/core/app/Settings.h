@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/WindowPlacement.h"
+#include "bus/BusState.h"
 
 namespace rir {
 
@@ -36,7 +37,10 @@ struct StoredSettings {
     int logToScreen = 1;            // exactly 1 means on
     int logToFile = 0;              // exactly 1 means on
     int fastPoll = 0;               // exactly 1 means on; a file without it keeps the old timing
-    std::vector<Tab> tabSections;   // the tabs in order: read, only those with a usable Id
+    // Fast polling: seconds between two module polls of a supply at least; a value outside
+    // MIN_MODULE_INTERVAL_S..MAX_MODULE_INTERVAL_S reads as the default.
+    int moduleInterval = DEFAULT_MODULE_INTERVAL_S;
+    std::vector<Tab> tabSections; // the tabs in order: read, only those with a usable Id
     WindowPlacement window;
 };
 

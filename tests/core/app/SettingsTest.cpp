@@ -129,12 +129,30 @@ TEST_F(SettingsTest, WritesEverythingInOrder) {
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ(text,
               "[RIR Control RS485]\r\nPort=COM3\r\nProtocol=RTU\r\nSpeed=38400\r\nTabs=2\r\nActiveTab=2\r\n"
-              "LogToScreen=1\r\nLogToFile=0\r\nFastPoll=1\r\n\r\n"
+              "LogToScreen=1\r\nLogToFile=0\r\nFastPoll=1\r\nModuleInterval=5\r\n\r\n"
               "[Window]\r\nStatus=1\r\nTop=50\r\nLeft=100\r\nBottom=650\r\nRight=900\r\n\r\n"
               "[Tab_01]\r\nName=#15\r\nId=15\r\n\r\n[Tab_02]\r\nName=#15_2\r\nId=15\r\n");
     const StoredSettings back = ReadSettings(ProfileStore(File()));
     EXPECT_EQ(back.tabSections, s.tabSections);
     EXPECT_EQ(back.window, s.window);
+}
+
+TEST_F(SettingsTest, ModuleIntervalIsReadWithinItsBounds) {
+    const struct {
+        const char* line;
+        int seconds;
+    } cases[] = {{"", 5},
+                 {"ModuleInterval=1\r\n", 1},
+                 {"ModuleInterval=12\r\n", 12},
+                 {"ModuleInterval=3600\r\n", 3600},
+                 {"ModuleInterval=0\r\n", 5},
+                 {"ModuleInterval=3601\r\n", 5},
+                 {"ModuleInterval=-7\r\n", 5},
+                 {"ModuleInterval=fast\r\n", 5}};
+    for (const auto& c : cases) {
+        WriteFile(std::string("[RIR Control RS485]\r\n") + c.line);
+        EXPECT_EQ(ReadSettings(ProfileStore(File())).moduleInterval, c.seconds) << c.line;
+    }
 }
 
 TEST_F(SettingsTest, FewerTabsThanLastRunLeavesOnlyTheCurrentSections) {
