@@ -17,10 +17,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -63,11 +65,12 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
+// Runs the window's event loop for `ms`, sleeping while there is nothing to do, as the
+// station's own loop does: the share of a core is the station's, not this program's.
 void Spin(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 double CpuSeconds() {

@@ -161,11 +161,17 @@ bool SendsNothing(const PollEntry& e) {
 
 // Fast polling: whether an identified main channel's module data is due at this visit (see
 // PollSchedule); when it is, the poll is taken as sent.
-bool ModulesDue(PollEntry& entry, PollCursor& cursor, const PollSchedule& schedule, int withModules) {
+// A supply with a second channel reports that channel's measurements in its module data: it is
+// asked for them at every visit, as literal polling does.
+bool ModulesDue(const PollList& list, PollEntry& entry, PollCursor& cursor, const PollSchedule& schedule,
+                int withModules) {
     if (entry.channel != 0 || entry.state == PollState::Unknown || !entry.moduleDataAllowed)
         return false;
     const auto now = schedule.now;
-    if (entry.state != PollState::Identified) {
+    const int second = FindEntry(list, entry.address, 1);
+    const bool twoChannels =
+        second >= 0 && list[static_cast<std::size_t>(second)].state != PollState::Unknown;
+    if (entry.state != PollState::Identified && !twoChannels) {
         if (entry.modulesAskedAt && now - *entry.modulesAskedAt < schedule.moduleInterval)
             return false;
         const auto spacing = schedule.moduleInterval / std::max(1, withModules);
@@ -263,7 +269,7 @@ RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cur
             }
         }
         PollEntry& entry = list[cursor.position];
-        if (!cursor.modulesAsked && ModulesDue(entry, cursor, schedule, share.withModules)) {
+        if (!cursor.modulesAsked && ModulesDue(list, entry, cursor, schedule, share.withModules)) {
             // Its module poll goes in ahead of its measurement: the position stays.
             cursor.modulesAsked = true;
             AppendPoll(entry, FC_MODULES, rs232Mode, choice);

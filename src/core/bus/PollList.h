@@ -134,13 +134,15 @@ struct PollCursor {
 // - Literal polling (`measurementsFirst` false) alternates measurements and module data at
 //   every visit of the entry (NextPollFunction); the other fields are not looked at.
 // - Fast polling asks measurements at every visit, and module data only when it is due, in a
-//   cycle of its own just before the visit's measurement: at most once per `moduleInterval`, and the
-//   supplies' module polls kept at least moduleInterval / (supplies with modules) apart, so that polls that
-//   fall due together (every supply identified in the same pass) spread over the interval instead of taking a
-//   whole pass from the measurements. A supply identified but not complete (just identified,
-//   or identified again after a module change) is asked at once, whatever the spacing.
-//   The walk also passes over the entries that have nothing to send (deleted entries and
-//   identified second channels) instead of spending a cycle on each.
+//   cycle of its own just before the visit's measurement: at most once per `moduleInterval`,
+//   and the supplies' module polls kept at least moduleInterval / (supplies with modules)
+//   apart, so that polls that fall due together (every supply identified in the same pass)
+//   spread over the interval instead of taking a whole pass from the measurements. A supply
+//   identified but not complete (just identified, or identified again after a module change)
+//   is asked at once, whatever the spacing. A supply with an identified second channel is
+//   asked at every visit: that channel's measurements come in its module data. The walk also
+//   passes over the entries that have nothing to send (deleted entries and identified second
+//   channels) instead of spending a cycle on each.
 struct PollSchedule {
     bool measurementsFirst = false;
     std::chrono::milliseconds moduleInterval{std::chrono::seconds(DEFAULT_MODULE_INTERVAL_S)};

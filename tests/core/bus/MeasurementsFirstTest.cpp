@@ -91,6 +91,26 @@ TEST(MeasurementsFirst, ASupplyIdentifiedOrReconfiguredIsAskedItsModulesAtOnce) 
     }
 }
 
+TEST(MeasurementsFirst, ASupplyWithASecondChannelIsAskedItsModulesAtEveryVisit) {
+    // Its second channel's measurements come in its module data; until that channel is
+    // identified the supply is polled as any other.
+    const struct {
+        PollState second;
+        Cycles polls;
+    } cases[] = {
+        {PollState::Complete, {"1:D", "1:B", "2:D", "2:B", "1:B", "2:D", "2:B", "1:B"}},
+        {PollState::Unknown, {"1:D", "1:B", "2:B", "2:A", "1:B", "2:B", "2:A", "1:B"}},
+    };
+    for (const auto& c : cases) {
+        Bus bus = FastBus();
+        bus.Add(1, 0, PollState::Complete);
+        bus.Add(2, 0, PollState::Complete);
+        bus.Add(2, 1, c.second);
+        bus.At(2).modulesAskedAt = bus.schedule.now; // supply 2's module data is not due
+        EXPECT_EQ(bus.Cycles(8), c.polls) << static_cast<int>(c.second);
+    }
+}
+
 TEST(MeasurementsFirst, CommandsGoFirstAndTheOfflineShareStaysInBothModes) {
     const struct {
         bool fast;
