@@ -21,9 +21,25 @@ TabControl::TabControl(QWidget* parent) : QWidget(parent) {
 }
 
 void TabControl::setTabs(const QStringList& captions, int current) {
-    captions_ = captions;
+    if (captions != captions_) {
+        captions_ = captions;
+        MeasureTabs();
+    }
     current_ = current;
     update();
+}
+
+void TabControl::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        MeasureTabs();
+    QWidget::changeEvent(event);
+}
+
+void TabControl::MeasureTabs() {
+    int widest = 0;
+    for (int i = 0; i < count(); ++i)
+        widest = std::max(widest, captionWidth(i));
+    tabWidth_ = widest;
 }
 
 int TabControl::captionWidth(int index) const {
@@ -38,10 +54,7 @@ int TabControl::captionWidth(int index) const {
 }
 
 int TabControl::tabWidth() const {
-    int widest = 0;
-    for (int i = 0; i < count(); ++i)
-        widest = std::max(widest, captionWidth(i));
-    return widest;
+    return tabWidth_;
 }
 
 int TabControl::rows() const {

@@ -26,13 +26,18 @@ signals:
     void tabClicked(int index);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     int captionWidth(int index) const;
+    // The widest caption's tab, worked out when the captions, the font or the style change: a
+    // full bus has 254 tabs, and every tab's place depends on it.
+    void MeasureTabs();
     QStringList captions_;
     int current_ = -1;
+    int tabWidth_ = 0;
 };
 
 } // namespace rir

@@ -33,6 +33,7 @@ inline void BringPageOnline(DevicePage& page, int config, int status = 0, const 
     page.state.moduleConfig = config;
     page.RefreshView(RefreshCode::Layout, PollState::Unknown);
     page.state.status = status;
+    ++page.state.measurements; // its measurement came with the status
     page.RefreshView(RefreshCode::Modules, PollState::Complete);
 }
 

@@ -67,6 +67,9 @@ StoredSettings ReadSettings(const ProfileStore& store) {
     s.logToFile = store.GetInt(SETTINGS_SECTION, "LogToFile", defaults.logToFile);
     s.fastPoll = store.GetInt(SETTINGS_SECTION, "FastPoll", defaults.fastPoll);
     s.alarmBeep = store.GetInt(SETTINGS_SECTION, "AlarmBeep", defaults.alarmBeep);
+    s.moduleInterval = store.GetInt(SETTINGS_SECTION, "ModuleInterval", defaults.moduleInterval);
+    if (s.moduleInterval < MIN_MODULE_INTERVAL_S || s.moduleInterval > MAX_MODULE_INTERVAL_S)
+        s.moduleInterval = defaults.moduleInterval;
 
     // A damaged or hand-edited count must not send the reader through millions of sections.
     s.tabs = std::clamp(store.GetInt(SETTINGS_SECTION, "Tabs", defaults.tabs), 0, MAX_TAB_SECTIONS);
@@ -138,6 +141,7 @@ bool WriteSettings(ProfileStore& store, const StoredSettings& settings) {
     ok &= store.WriteInt(SETTINGS_SECTION, "LogToFile", settings.logToFile);
     ok &= store.WriteInt(SETTINGS_SECTION, "FastPoll", settings.fastPoll);
     ok &= store.WriteInt(SETTINGS_SECTION, "AlarmBeep", settings.alarmBeep);
+    ok &= store.WriteInt(SETTINGS_SECTION, "ModuleInterval", settings.moduleInterval);
 
     ok &= store.WriteInt(WINDOW_SECTION, "Status", settings.window.status);
     ok &= store.WriteInt(WINDOW_SECTION, "Top", settings.window.top);

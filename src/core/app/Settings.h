@@ -9,6 +9,7 @@
 
 #include "alarm/AlarmMonitor.h"
 #include "app/WindowPlacement.h"
+#include "bus/BusState.h"
 
 namespace rir {
 
@@ -57,6 +58,9 @@ struct StoredSettings {
     int logToFile = 0;              // exactly 1 means on
     int fastPoll = 0;               // exactly 1 means on; a file without it keeps the old timing
     int alarmBeep = 1;              // a new alarm beeps unless this is exactly 0
+    // Fast polling: seconds between two module polls of a supply at least; a value outside
+    // MIN_MODULE_INTERVAL_S..MAX_MODULE_INTERVAL_S reads as the default.
+    int moduleInterval = DEFAULT_MODULE_INTERVAL_S;
     std::vector<Tab> tabSections;   // the tabs in order: read, only those with a usable Id
     WindowPlacement window;
     Overview overview;

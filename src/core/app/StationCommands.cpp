@@ -41,7 +41,8 @@ void Station::OnPageTicks(MonoTime now) {
                     deferredMessages_.push_back(page->ProgramEndMessage());
                 }
             }
-            if (due > 0)
+            const bool aged = page->ShowMeasurementAge(now);
+            if (due > 0 || aged)
                 PageUpdated(*page);
         }
     }

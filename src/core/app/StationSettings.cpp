@@ -44,6 +44,7 @@ void Station::RestoreSettings(const StoredSettings& s) {
 
     bus_.fastPolling = s.fastPoll == 1;
     menu_.SetChecked(ID_MENU_FAST_POLL, s.fastPoll == 1);
+    bus_.moduleIntervalS = s.moduleInterval;
 
     // A repeated tab would ask for one box each before the window is even shown.
     std::string repeats;
@@ -83,6 +84,7 @@ StoredSettings Station::SettingsToSave(const WindowPlacement& placement) const {
     s.activeTab = selected_ + 1;
     s.logToScreen = log_.logToScreen() ? 1 : 0;
     s.logToFile = log_.logToFile() ? 1 : 0;
+    s.moduleInterval = bus_.moduleIntervalS;
     s.fastPoll = bus_.fastPolling ? 1 : 0;
     s.window = placement;
     for (const auto& page : pages_)

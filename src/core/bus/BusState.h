@@ -35,6 +35,13 @@ inline constexpr std::array<SpeedEntry, 11> SpeedTable{{
 }};
 
 inline constexpr int DEFAULT_SPEED_INDEX = 6; // 9600 baud
+// With fast polling a supply's module data (timer, counters, temperature: slow to change) is
+// asked at most this often ("ModuleInterval" in the settings file, in seconds); every other
+// poll of it asks its measurements.
+inline constexpr int DEFAULT_MODULE_INTERVAL_S = 5;
+inline constexpr int MIN_MODULE_INTERVAL_S = 1;
+inline constexpr int MAX_MODULE_INTERVAL_S = 3600;
+
 // Gap between bytes that ends a read, in ms (the port's inter-character time-out).
 inline constexpr int READ_INTERVAL_TIMEOUT_MS = 10;
 
@@ -59,6 +66,9 @@ struct BusState {
     // "Быстрый опрос": a reply ends as soon as it is whole, not at the read time-out. The bus
     // thread looks at it when a cycle begins, so a change takes effect with the next cycle.
     std::atomic<bool> fastPolling{false};
+    // With fast polling, the least time between two module polls of one supply, in seconds
+    // (MIN_MODULE_INTERVAL_S..MAX_MODULE_INTERVAL_S).
+    std::atomic<int> moduleIntervalS{DEFAULT_MODULE_INTERVAL_S};
 
     // The operator's choice from the protocol menu, applied when the port opens next.
     void SetPendingFraming(Framing framing);

@@ -174,20 +174,26 @@ bool Cycle::Connect() {
 Cycle::Step Cycle::RunCycle(Framing framing) {
     if (!bus_.eStart.Wait())
         return Step::Stopped;
+    // Read once per cycle: "Быстрый опрос" switched while a reply comes in applies to the next.
+    const bool fast = bus_.state.fastPolling;
+    PollSchedule schedule;
+    if (fast) {
+        schedule.measurementsFirst = true;
+        schedule.moduleInterval = std::chrono::seconds(bus_.state.moduleIntervalS.load());
+        schedule.now = Now();
+    }
     RequestChoice choice;
     {
         std::lock_guard<BusLock> hold(bus_.shared.lock);
         bus_.shared.replyBuffer.clear();
         bus_.shared.cycleRequest.clear();
         bus_.shared.cycleEnd = CycleEnd::NothingSent;
-        choice =
-            ChooseRequest(bus_.shared.pollList, bus_.shared.requestQueue, cursor_, framing == Framing::Rs232);
+        choice = ChooseRequest(bus_.shared.pollList, bus_.shared.requestQueue, cursor_,
+                               framing == Framing::Rs232, schedule);
     }
     if (choice.pollListEmpty)
         bus_.notifier.Post(BusNote::EmptyList);
 
-    // Read once per cycle: "Быстрый опрос" switched while a reply comes in applies to the next.
-    const bool fast = bus_.state.fastPolling;
     bool failed = false;
     if (!choice.request.empty()) {
         if (KeepQuietGap())

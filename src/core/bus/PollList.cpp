@@ -63,6 +63,7 @@ void SendBackToIdentification(PollEntry& entry) {
     // without modules waits for that answer before it comes online, so one that had said
     // "no modules" before it went away would otherwise never come back.
     entry.moduleDataAllowed = true;
+    entry.modulesAskedAt.reset();
 }
 
 void ClearMisses(PollEntry& entry) {
@@ -100,6 +101,7 @@ namespace {
 struct OfflineShare {
     int answering = 0; // live main-channel entries that are not offline
     int offline = 0;
+    int withModules = 0; // the answering ones whose module data is polled once complete
 };
 
 OfflineShare CountOffline(const PollList& list) {
@@ -108,6 +110,8 @@ OfflineShare CountOffline(const PollList& list) {
         if (e.address == -1 || e.channel != 0)
             continue;
         ++(e.offline ? share.offline : share.answering);
+        if (!e.offline && e.moduleDataAllowed && e.state == PollState::Complete)
+            ++share.withModules;
     }
     return share;
 }
@@ -150,9 +154,45 @@ void PassOverOffline(PollList& list, PollCursor& cursor) {
         EndOfCycle(list, cursor);
 }
 
+// Whether the entry's poll sends nothing: a deleted entry, an identified second channel.
+bool SendsNothing(const PollEntry& e) {
+    return e.address == -1 || (e.channel == 1 && e.state != PollState::Unknown);
+}
+
+// Fast polling: whether an identified main channel's module data is due at this visit (see
+// PollSchedule); when it is, the poll is taken as sent.
+// A supply with a second channel reports that channel's measurements in its module data: it is
+// asked for them at every visit, as literal polling does.
+bool ModulesDue(const PollList& list, PollEntry& entry, PollCursor& cursor, const PollSchedule& schedule,
+                int withModules) {
+    if (entry.channel != 0 || entry.state == PollState::Unknown || !entry.moduleDataAllowed)
+        return false;
+    const auto now = schedule.now;
+    const int second = FindEntry(list, entry.address, 1);
+    const bool twoChannels =
+        second >= 0 && list[static_cast<std::size_t>(second)].state != PollState::Unknown;
+    if (entry.state != PollState::Identified && !twoChannels) {
+        if (entry.modulesAskedAt && now - *entry.modulesAskedAt < schedule.moduleInterval)
+            return false;
+        const auto spacing = schedule.moduleInterval / std::max(1, withModules);
+        if (cursor.lastModulePollAt && now - *cursor.lastModulePollAt < spacing)
+            return false;
+        cursor.lastModulePollAt = now;
+    }
+    entry.modulesAskedAt = now;
+    return true;
+}
+
+void AppendPoll(const PollEntry& entry, int function, bool rs232Mode, RequestChoice& choice) {
+    if (!rs232Mode)
+        choice.request.push_back(static_cast<std::uint8_t>(entry.address));
+    choice.request.push_back(static_cast<std::uint8_t>(function));
+}
+
 // The poll of one entry: nothing for a deleted entry or an identified second channel,
-// identification while the supply is unknown, else measurements and module data in turn.
-void PollRequest(PollEntry& entry, bool rs232Mode, RequestChoice& choice) {
+// identification while the supply is unknown, else measurements and module data in turn, or
+// with fast polling measurements (its module polls go in ahead of them, see ModulesDue).
+void PollRequest(PollEntry& entry, bool rs232Mode, RequestChoice& choice, bool measurementsFirst) {
     int function = 0;
     int data = -1;
     if (entry.address == -1)
@@ -163,18 +203,17 @@ void PollRequest(PollEntry& entry, bool rs232Mode, RequestChoice& choice) {
     } else if (entry.channel == 1) {
         return;
     } else {
-        function = NextPollFunction(entry);
+        function = measurementsFirst ? FC_MEASURE : NextPollFunction(entry);
     }
-    if (!rs232Mode)
-        choice.request.push_back(static_cast<std::uint8_t>(entry.address));
-    choice.request.push_back(static_cast<std::uint8_t>(function));
+    AppendPoll(entry, function, rs232Mode, choice);
     if (data >= 0)
         choice.request.push_back(static_cast<std::uint8_t>(data));
 }
 
 } // namespace
 
-RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode) {
+RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode,
+                            const PollSchedule& schedule) {
     RequestChoice choice;
 
     // The command at the head pre-empts the poll. It stays queued until its
@@ -198,8 +237,10 @@ RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cur
         choice.pollListEmpty = true;
         return choice;
     }
-    if (cursor.position >= list.size()) // a purge shortened the list under us
+    if (cursor.position >= list.size()) { // a purge shortened the list under us
         cursor.position = 0;
+        cursor.modulesAsked = false;
+    }
 
     const OfflineShare share = CountOffline(list);
     const bool sharing = share.answering > 0 && share.offline > 0;
@@ -207,14 +248,42 @@ RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cur
         PollEntry& gone = NextOffline(list, cursor.lastOfflineAddress);
         cursor.pollsSinceOfflineTurn = 0;
         cursor.lastOfflineAddress = gone.address;
-        PollRequest(gone, rs232Mode, choice);
+        PollRequest(gone, rs232Mode, choice, schedule.measurementsFirst);
         return choice;
     }
-    if (sharing)
+    if (schedule.measurementsFirst) {
+        // Past the entries with nothing to send and, sharing, past the offline supplies' (an
+        // answering entry is there then, and it sends something); once round the list at most,
+        // with the purge at its end.
+        const auto passedOver = [&](const PollEntry& e) {
+            return SendsNothing(e) || (sharing && BelongsToOfflineSupply(list, e));
+        };
+        for (std::size_t steps = 0; steps < 2 * MAX_LIST_ENTRIES && passedOver(list[cursor.position]);
+             ++steps) {
+            ++cursor.position;
+            cursor.modulesAsked = false;
+            EndOfCycle(list, cursor);
+            if (list.empty()) {
+                choice.pollListEmpty = true;
+                return choice;
+            }
+        }
+        PollEntry& entry = list[cursor.position];
+        if (!cursor.modulesAsked && ModulesDue(list, entry, cursor, schedule, share.withModules)) {
+            // Its module poll goes in ahead of its measurement: the position stays.
+            cursor.modulesAsked = true;
+            AppendPoll(entry, FC_MODULES, rs232Mode, choice);
+            if (sharing)
+                ++cursor.pollsSinceOfflineTurn;
+            return choice;
+        }
+        cursor.modulesAsked = false;
+    } else if (sharing) {
         PassOverOffline(list, cursor);
+    }
     PollEntry& entry = list[cursor.position];
     ++cursor.position;
-    PollRequest(entry, rs232Mode, choice);
+    PollRequest(entry, rs232Mode, choice, schedule.measurementsFirst);
     if (sharing && !choice.request.empty())
         ++cursor.pollsSinceOfflineTurn;
     return choice;

@@ -2,16 +2,20 @@
 // next supply. Shared by the UI thread and the bus thread; see BusShared for the locking rule.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "bus/BusState.h"
 #include "bus/FrameCodec.h"
+#include "bus/ReplyEnd.h"
 #include "bus/RequestQueue.h"
 #include "bus/Transport.h"
 
@@ -51,6 +55,8 @@ struct PollEntry {
     bool offline = false;
     // Answers without data in a row (see REFUSALS_TO_BACK_OFF).
     int refusals = 0;
+    // Fast polling: when its module data was last asked; unset until the first time.
+    std::optional<BusClock::time_point> modulesAskedAt;
 
     bool operator==(const PollEntry&) const = default;
     // Refusing its polls: offline and asked only in the offline supplies' turn, however it
@@ -117,6 +123,30 @@ struct PollCursor {
     int pollsSinceOfflineTurn = 0;
     // The address the last offline turn asked; the next turn asks the next offline one after it.
     int lastOfflineAddress = 0;
+    // Fast polling: when the last module poll that was not urgent went out (see PollSchedule).
+    std::optional<BusClock::time_point> lastModulePollAt;
+    // Fast polling: the entry at the position has had its module poll at this visit; its
+    // measurement is next.
+    bool modulesAsked = false;
+};
+
+// How an identified supply's poll is chosen.
+// - Literal polling (`measurementsFirst` false) alternates measurements and module data at
+//   every visit of the entry (NextPollFunction); the other fields are not looked at.
+// - Fast polling asks measurements at every visit, and module data only when it is due, in a
+//   cycle of its own just before the visit's measurement: at most once per `moduleInterval`,
+//   and the supplies' module polls kept at least moduleInterval / (supplies with modules)
+//   apart, so that polls that fall due together (every supply identified in the same pass)
+//   spread over the interval instead of taking a whole pass from the measurements. A supply
+//   identified but not complete (just identified, or identified again after a module change)
+//   is asked at once, whatever the spacing. A supply with an identified second channel is
+//   asked at every visit: that channel's measurements come in its module data. The walk also
+//   passes over the entries that have nothing to send (deleted entries and identified second
+//   channels) instead of spending a cycle on each.
+struct PollSchedule {
+    bool measurementsFirst = false;
+    std::chrono::milliseconds moduleInterval{std::chrono::seconds(DEFAULT_MODULE_INTERVAL_S)};
+    BusClock::time_point now{};
 };
 
 // Locks the bus structures, finds the entry of (address, channel) and runs `action` on it.
@@ -160,7 +190,8 @@ struct RequestChoice {
 // The per-cycle choice; the caller holds the lock for the whole call. While some supply answers
 // (a live main-channel entry that is not offline), the walk through the list passes over the
 // offline supplies, and every OFFLINE_TURN_EVERY-th poll asks the next of them in turn instead.
-RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode);
+RequestChoice ChooseRequest(PollList& list, RequestQueue& queue, PollCursor& cursor, bool rs232Mode,
+                            const PollSchedule& schedule = {});
 // After each cycle: wrap the position at the end of a pass and purge deleted entries.
 void EndOfCycle(PollList& list, PollCursor& cursor);
 

@@ -323,7 +323,25 @@ void DevicePage::ShowCaption() {
         caption += " [" + runStatus_ + "]";
     if (!answerNotice_.empty())
         caption += " [" + answerNotice_ + "]";
+    if (!ageNotice_.empty())
+        caption += " [" + ageNotice_ + "]";
     SetTextIfChanged(IDC_PROGRAM_CAPTION, caption);
+}
+
+bool DevicePage::ShowMeasurementAge(MonoTime now) {
+    if (!measuredAt_ || state.measurements != measurementsSeen_) {
+        measurementsSeen_ = state.measurements;
+        measuredAt_ = now;
+    }
+    const auto age = std::chrono::duration_cast<std::chrono::seconds>(now - *measuredAt_).count();
+    std::string notice;
+    if (state.online && age > STALE_MEASUREMENT_S)
+        notice = "Замер " + std::to_string(age) + " с назад";
+    if (notice == ageNotice_)
+        return false;
+    ageNotice_ = std::move(notice);
+    ShowCaption();
+    return true;
 }
 
 void DevicePage::ShowColours() {

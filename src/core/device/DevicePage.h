@@ -89,6 +89,10 @@ inline constexpr std::string_view CHARGE_NO_CURRENT_TEXT = "Шаг по заря
 
 // Timer 1 of a page, its one-second tick: it runs while the page records or runs a program.
 inline constexpr int PAGE_TICK_MS = 1000;
+// Readings older than this many seconds have their age shown in the caption: the chart and the
+// journal take one sample a second, and a bus too busy to measure the supply that often is
+// worth a word.
+inline constexpr int STALE_MEASUREMENT_S = 2;
 // Device replies after the start of a recording until the first sample takes the measured
 // values: the first replies may still carry the values of before the switch-on.
 inline constexpr int FIRST_SAMPLE_REFRESHES = 3;
@@ -258,6 +262,11 @@ public:
     // supply's next reply with data.
     void ShowAnswerNotice(std::string_view text);
     const std::string& answerNotice() const { return answerNotice_; }
+    // How fresh the readings are, after the other words in the caption: "Протокол работы:
+    // [Замер 3 с назад]" while the supply is online and its last measurement came more than
+    // STALE_MEASUREMENT_S seconds ago; nothing otherwise. Called with the statistics timer
+    // (`now` on the monotonic clock); true when the caption changed.
+    bool ShowMeasurementAge(MonoTime now);
 
     DeviceState state;
     // An identification that differs from the one the page knows, not yet believed: a stale
@@ -355,6 +364,9 @@ private:
     bool chartInvalidated_ = false;
     std::string runStatus_;
     std::string answerNotice_;
+    std::string ageNotice_;
+    unsigned measurementsSeen_ = 0;      // state.measurements when last looked at
+    std::optional<MonoTime> measuredAt_; // when a change of it was last seen
 };
 
 } // namespace rir

@@ -48,6 +48,9 @@ struct DeviceState {
     int voltLimit = 0;
     int currMeas = 0;
     int currLimit = 0;
+    // Measurements taken (replies and second-channel records), counted round: the page tells
+    // from a change that a fresh one came.
+    unsigned measurements = 0;
     int voltMax = 0;
     int currMax = 0;
     int voltMin = 0;

@@ -56,9 +56,9 @@ inline constexpr int IDC_CLEAR_CHART = 1075;
 inline constexpr int IDC_DIAGNOSTIC = 1041; // hidden diagnostic line
 
 // The page's alarms: their line under the chart's button, "Квитировать" and the settings dialog.
-inline constexpr int IDC_ALARM_LINE = 1076;
-inline constexpr int IDC_ALARM_ACK = 1077;
-inline constexpr int IDC_ALARM_SETUP = 1078;
+inline constexpr int IDC_ALARM_LINE = 1079;
+inline constexpr int IDC_ALARM_ACK = 1080;
+inline constexpr int IDC_ALARM_SETUP = 1081;
 
 // Main-menu items whose state the page sets.
 inline constexpr int ID_MENU_FILE_SAVE = 32791; // "Сохранить"

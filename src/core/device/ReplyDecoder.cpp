@@ -19,6 +19,7 @@ void StoreMeasurement(DeviceState& s, const MeasurePayload& m) {
     s.currMeas = m.currMeas;
     s.currLimit = m.currLimit;
     s.status = m.status;
+    ++s.measurements;
 }
 
 // Whether an identification gives the ratings the page already has (the limits may differ).

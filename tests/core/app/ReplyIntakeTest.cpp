@@ -164,6 +164,33 @@ TEST(ReplyIntake, APageGreyedByAnswersWithoutDataSaysHowItIsAnswered) {
     }
 }
 
+TEST(ReplyIntake, ThePageTellsTheAgeOfItsReadingsOnceTheyAreOverTwoSecondsOld) {
+    using namespace std::chrono_literals;
+    const struct {
+        std::chrono::milliseconds at; // since the last look before the measurement stopped
+        bool measured;                // a measurement came just before
+        std::string caption15;
+    } steps[] = {
+        {0ms, false, "Протокол работы:"},
+        {2900ms, false, "Протокол работы:"},
+        {3000ms, false, "Протокол работы: [Замер 3 с назад]"},
+        {12500ms, false, "Протокол работы: [Замер 12 с назад]"},
+        {12600ms, true, "Протокол работы:"},
+        {15500ms, false, "Протокол работы:"},
+        {15600ms, false, "Протокол работы: [Замер 3 с назад]"},
+    };
+    TwoSupplyRig rig;
+    const MonoTime start{};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.at.count());
+        if (step.measured)
+            rig.ReplyRtu(MEASURE_15, {15, FC_MEASURE});
+        rig.station.OnPageTicks(start + step.at);
+        EXPECT_EQ(rig.Page(15).view.text(IDC_PROGRAM_CAPTION), step.caption15);
+        EXPECT_EQ(rig.Page(7).view.text(IDC_PROGRAM_CAPTION), "Протокол работы:") << "never online";
+    }
+}
+
 TEST(ReplyIntake, AKnownSupplysNewIdentityIsBelievedOnlyWhenItsRepeated) {
     const Values other{15, 0x41, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     TwoSupplyRig rig;

@@ -136,7 +136,7 @@ TEST_F(SettingsTest, WritesEverythingInOrder) {
     EXPECT_EQ(
         text,
         "[RIR Control RS485]\r\nPort=COM3\r\nProtocol=RTU\r\nSpeed=38400\r\nTabs=2\r\nActiveTab=2\r\n"
-        "LogToScreen=1\r\nLogToFile=0\r\nFastPoll=1\r\nAlarmBeep=0\r\n\r\n"
+        "LogToScreen=1\r\nLogToFile=0\r\nFastPoll=1\r\nAlarmBeep=0\r\nModuleInterval=5\r\n\r\n"
         "[Window]\r\nStatus=1\r\nTop=50\r\nLeft=100\r\nBottom=650\r\nRight=900\r\n\r\n"
         "[Overview]\r\nOpen=1\r\nLeft=10\r\nTop=20\r\nWidth=600\r\nHeight=400\r\nColumns=3\r\n\r\n"
         "[Tab_01]\r\nName=#15\r\nId=15\r\nAlarmTolerance=10.0\r\nAlarmDelay=10\r\nAlarmTempLow=5.0\r\n"
@@ -148,6 +148,24 @@ TEST_F(SettingsTest, WritesEverythingInOrder) {
     EXPECT_EQ(back.window, s.window);
     EXPECT_EQ(back.overview, s.overview);
     EXPECT_EQ(back.alarmBeep, 0);
+}
+
+TEST_F(SettingsTest, ModuleIntervalIsReadWithinItsBounds) {
+    const struct {
+        const char* line;
+        int seconds;
+    } cases[] = {{"", 5},
+                 {"ModuleInterval=1\r\n", 1},
+                 {"ModuleInterval=12\r\n", 12},
+                 {"ModuleInterval=3600\r\n", 3600},
+                 {"ModuleInterval=0\r\n", 5},
+                 {"ModuleInterval=3601\r\n", 5},
+                 {"ModuleInterval=-7\r\n", 5},
+                 {"ModuleInterval=fast\r\n", 5}};
+    for (const auto& c : cases) {
+        WriteFile(std::string("[RIR Control RS485]\r\n") + c.line);
+        EXPECT_EQ(ReadSettings(ProfileStore(File())).moduleInterval, c.seconds) << c.line;
+    }
 }
 
 TEST_F(SettingsTest, FewerTabsThanLastRunLeavesOnlyTheCurrentSections) {

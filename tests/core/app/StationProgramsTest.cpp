@@ -199,6 +199,7 @@ TEST(StationPrograms, AProgramPausesItselfWhenTheLinkGoesAndGoesOnOnlyAtContinue
         s.station.OnPageCommand(15, 0, IDC_PROGRAM_START);
         const MonoTime t0{std::chrono::seconds(1000)};
         s.station.OnPageTicks(t0);
+        ++s.Page(15).state.measurements; // measured until the link goes
         s.station.OnPageTicks(t0 + 5s);
         c.lose(s);
         DevicePage& page = s.Page(15);

@@ -339,6 +339,15 @@ TEST(StationSettings, FastPollingIsRestoredAndSavedOnlyAsStored) {
     }
 }
 
+TEST(StationSettings, TheModuleIntervalReachesTheBusAndIsSaved) {
+    StationRig rig;
+    StoredSettings s;
+    s.moduleInterval = 12;
+    rig.station.Start(&s);
+    EXPECT_EQ(rig.station.busLink().state().moduleIntervalS.load(), 12);
+    EXPECT_EQ(rig.station.SettingsToSave({}).moduleInterval, 12);
+}
+
 TEST(StationLog, ThreadStartLineNamesTheFraming) {
     struct Case {
         const char* protocol;

@@ -172,6 +172,7 @@ struct JournalStation {
         for (int i = 0; i < n; ++i) {
             now += 1s;
             mono += 1s;
+            ++Page().state.measurements; // the supply is measured every second
             rig.station.OnPageTicks(mono);
         }
     }
